@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Builds the runtime (release) and runs clipora-light; arguments go to the program.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=g++ -DFONIX_TESTS=OFF
+cmake --build build/release --target clipora-light fonix
+exec build/release/app/clipora-light "$@"

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds the runtime with AddressSanitizer, UndefinedBehaviorSanitizer and libFuzzer (clang)
+# and runs the whole test suite; also checks that the release build compiles cleanly with g++.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+jobs=$(nproc)
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_C_COMPILER=clang -DFONIX_SANITIZE=ON -DFONIX_FUZZ=ON
+cmake --build build/test -j "$jobs"
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=g++ -DFONIX_TESTS=OFF
+cmake --build build/release -j "$jobs"
+cd build/test
+ctest --output-on-failure -j "$jobs" "$@"
