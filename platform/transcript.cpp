@@ -18,7 +18,6 @@ std::string Escape(std::string_view utf8) {
   for (char c : utf8) {
     if (c == '\r') out += "\\r";
     else if (c == '\n') out += "\\n";
-    else if (c == '\\') out += "\\\\";
     else out.push_back(c);
   }
   return out;
