@@ -1,0 +1,334 @@
+// The screen model of the console and its device: writing with the column-81 rule,
+// ending rows and scrolling, clearing, colours, title, and the window's message handling.
+#include "console/console.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "console/keyboard.h"
+#include "platform/clipboard.h"
+#include "platform/cp1252.h"
+#include "platform/messages.h"
+#include "platform/transcript.h"
+
+namespace Console {
+namespace {
+
+constexpr int kCells = kColumns * kRows;
+
+struct State {
+  uint8_t chars[kCells];
+  uint8_t attrs[kCells];
+  uint8_t remap[16];
+  int column = 0;  // 0-based; kColumns after the last column of a row was written
+  int row = 0;
+  uint8_t attribute = 0x0F;
+  bool coloursFixed = false;
+  bool created = false;
+  std::string title;
+  std::string pendingLine;  // the line being written, for the transcript
+  std::string stdoutBuffer;
+  std::unique_ptr<ConsoleDevice::Backend> device;
+
+  State() {
+    std::memset(chars, ' ', kCells);
+    std::memset(attrs, attribute, kCells);
+    for (int i = 0; i < 16; ++i) remap[i] = static_cast<uint8_t>(i);
+  }
+};
+
+State& S() {
+  static State state;
+  return state;
+}
+
+ConsoleDevice::ScreenView View() {
+  State& s = S();
+  return {s.chars, s.attrs, s.remap, s.column, s.row};
+}
+
+void DrawSpan(int row, int left, int right) {
+  if (left < right) Device().DrawSpan(View(), row, left, right);
+}
+
+void ScrollUp() {
+  State& s = S();
+  std::memmove(s.chars, s.chars + kColumns, kCells - kColumns);
+  std::memmove(s.attrs, s.attrs + kColumns, kCells - kColumns);
+  std::memset(s.chars + kCells - kColumns, ' ', kColumns);
+  std::memset(s.attrs + kCells - kColumns, s.attribute, kColumns);
+  Device().Redraw(View());
+}
+
+// Ends the cursor's row: the touched span is drawn, the cursor moves down or the screen scrolls.
+void EndRow(int& left, int& right) {
+  State& s = S();
+  DrawSpan(s.row, left, right);
+  if (s.row == kRows - 1) ScrollUp();
+  else ++s.row;
+  left = kColumns;
+  right = 0;
+}
+
+void FinishLine() {
+  State& s = S();
+  Transcript::Event("line", s.pendingLine);
+  s.pendingLine.clear();
+}
+
+void WindowProc(const Messages::Message& m) {
+  if (m.kind == Messages::Kind::Close) ConsoleDone(3);
+  Keyboard::HandleMessage(m);
+}
+
+bool AcceptsKeys() { return Keyboard::QueueCount() == 0; }
+
+}  // namespace
+
+bool OpenDevice(std::string& error) {
+  if (S().device) return true;
+  auto device = ConsoleDevice::OpenBackend(AcceptsKeys, error);
+  if (!device) return false;
+  UseDevice(std::move(device));
+  return true;
+}
+
+void UseDevice(std::unique_ptr<ConsoleDevice::Backend> device) {
+  S().device = std::move(device);
+  Messages::SetHandler(WindowProc);
+}
+
+ConsoleDevice::Backend& Device() {
+  State& s = S();
+  if (!s.device) {
+    std::string error;
+    if (!OpenDevice(error)) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+      std::exit(2);
+    }
+  }
+  return *s.device;
+}
+
+void ConsoleInit() {
+  State& s = S();
+  if (s.created) return;
+  s.created = true;
+  Device().Redraw(View());
+  Device().SetTitle(s.title);
+}
+
+void ConsoleWrite(std::string_view bytes) {
+  ConsoleInit();
+  State& s = S();
+  Device().WriteStream(bytes);
+  int left = kColumns, right = 0;
+  for (char c : bytes) {
+    const auto b = static_cast<uint8_t>(c);
+    if (b == 7) {
+      Device().Beep();
+    } else if (b == 8) {
+      if (s.column > 0) {
+        if (s.column > kColumns) s.column = kColumns;
+        --s.column;
+        s.chars[s.row * kColumns + s.column] = ' ';
+        s.attrs[s.row * kColumns + s.column] = s.attribute;
+        left = std::min(left, s.column);
+        right = std::max(right, s.column + 1);
+        if (!s.pendingLine.empty()) s.pendingLine.pop_back();
+      }
+    } else if (b == 10) {
+      EndRow(left, right);
+      s.column = 0;
+      FinishLine();
+    } else if (b == 13) {
+      s.column = 0;
+    } else if (b >= 32) {
+      if (s.column >= kColumns) {
+        s.column = 0;
+        EndRow(left, right);
+      }
+      s.chars[s.row * kColumns + s.column] = b;
+      s.attrs[s.row * kColumns + s.column] = s.attribute;
+      left = std::min(left, s.column);
+      right = std::max(right, s.column + 1);
+      ++s.column;
+      s.pendingLine.push_back(c);
+    }
+  }
+  DrawSpan(s.row, left, right);
+  Device().MoveCursor(View());
+}
+
+void ConsoleWriteChar(uint8_t byte) { ConsoleWrite(std::string_view(reinterpret_cast<const char*>(&byte), 1)); }
+
+void ConsoleGotoXY(int column, int row) {
+  ConsoleInit();
+  State& s = S();
+  s.column = std::clamp(column - 1, 0, kColumns - 1);
+  s.row = std::clamp(row - 1, 0, kRows - 1);
+  Device().MoveCursor(View());
+}
+
+int ConsoleWhereX() {
+  ConsoleInit();
+  return S().column + 1;
+}
+
+int ConsoleWhereY() {
+  ConsoleInit();
+  return S().row + 1;
+}
+
+void ConsoleClear() {
+  ConsoleInit();
+  State& s = S();
+  std::memset(s.chars, ' ', kCells);
+  std::memset(s.attrs, s.attribute, kCells);
+  s.column = 0;
+  s.row = 0;
+  Device().Redraw(View());
+  Device().MoveCursor(View());
+}
+
+void ConsoleClearToEol() {
+  ConsoleInit();
+  State& s = S();
+  const int from = std::min(s.column, kColumns);
+  std::memset(s.chars + s.row * kColumns + from, ' ', kColumns - from);
+  std::memset(s.attrs + s.row * kColumns + from, s.attribute, kColumns - from);
+  DrawSpan(s.row, from, kColumns);
+}
+
+void ConsoleSetForeground(int colour) {
+  ConsoleInit();
+  State& s = S();
+  if (!s.coloursFixed) s.attribute = static_cast<uint8_t>((s.attribute & 0xF0) | (colour & 0x0F));
+}
+
+void ConsoleSetBackground(int colour) {
+  ConsoleInit();
+  State& s = S();
+  if (!s.coloursFixed) s.attribute = static_cast<uint8_t>((s.attribute & 0x0F) | ((colour * 16) & 0xF0));
+}
+
+uint8_t TextAttribute() { return S().attribute; }
+void SetTextAttribute(uint8_t attribute) { S().attribute = attribute; }
+void SetColoursFixed(bool fixed) { S().coloursFixed = fixed; }
+
+void ConsoleDelay(int milliseconds) {
+  ConsoleInit();
+  const int64_t until = Messages::NowMs() + (milliseconds & 0xFFFF);
+  for (;;) {
+    Messages::PumpMessages();
+    const int64_t left = until - Messages::NowMs();
+    if (left <= 0) break;
+    Messages::WaitMessage(static_cast<int>(left));
+  }
+  Messages::PumpMessages();
+}
+
+void ConsoleSetTitle(std::string_view title) {
+  State& s = S();
+  s.title.assign(title.substr(0, 79));
+  Transcript::Event("title", s.title);
+  if (s.device) s.device->SetTitle(s.title);
+}
+
+std::string ConsoleTitle() { return S().title; }
+
+void ConsoleShow(ConsoleDevice::Visibility visibility) {
+  ConsoleInit();
+  Device().SetVisibility(visibility);
+}
+
+void ConsoleCopyText(std::string_view text) { Clipboard::SetText(text); }
+
+std::string ConsolePasteText(std::size_t capacity) {
+  if (capacity == 0) return {};
+  std::string text = Clipboard::GetText();
+  if (text.size() > capacity - 1) text.resize(capacity - 1);
+  return text;
+}
+
+void ConsoleDone(int status) {
+  Keyboard::ClearQueue();
+  throw ProgramExit{status};
+}
+
+void ExitStep() {
+  if (S().created) ConsoleSetTitle("Programa terminado");
+}
+
+void Shutdown() {
+  State& s = S();
+  if (!s.stdoutBuffer.empty()) {
+    std::string rest;
+    rest.swap(s.stdoutBuffer);
+    ConsoleWrite(rest);
+  }
+  if (!s.pendingLine.empty()) FinishLine();
+  if (const char* path = std::getenv("FONIX_SCREEN"); path && *path) {
+    if (std::FILE* f = std::fopen(path, "w")) {
+      for (int r = 1; r <= kRows; ++r) {
+        const std::string line = Cp1252::ToUtf8(RowText(r)) + "\n";
+        std::fwrite(line.data(), 1, line.size(), f);
+      }
+      std::fclose(f);
+    }
+  }
+  if (s.device) s.device->Shutdown();
+  s.device.reset();  // before the event loop it is registered with goes away
+  s.created = false;
+}
+
+void StdoutWrite(std::string_view bytes) {
+  State& s = S();
+  for (char c : bytes) {
+    s.stdoutBuffer.push_back(c);
+    if (s.stdoutBuffer.size() == 128) {
+      std::string chunk;
+      chunk.swap(s.stdoutBuffer);
+      ConsoleWrite(chunk);
+      Keyboard::ConsoleKeyPressed();
+    }
+  }
+  if (!s.stdoutBuffer.empty()) {
+    std::string chunk;
+    chunk.swap(s.stdoutBuffer);
+    ConsoleWrite(chunk);
+    Keyboard::ConsoleKeyPressed();
+  }
+}
+
+std::string RowText(int row) {
+  State& s = S();
+  if (row < 1 || row > kRows) return {};
+  std::string text(reinterpret_cast<const char*>(s.chars + (row - 1) * kColumns), kColumns);
+  const std::size_t end = text.find_last_not_of(' ');
+  text.resize(end == std::string::npos ? 0 : end + 1);
+  return text;
+}
+
+uint8_t CellAttribute(int column, int row) {
+  if (column < 1 || column > kColumns || row < 1 || row > kRows) return 0;
+  return S().attrs[(row - 1) * kColumns + column - 1];
+}
+
+void ResetConsole() {
+  State& s = S();
+  s.attribute = 0x0F;
+  std::memset(s.chars, ' ', kCells);
+  std::memset(s.attrs, s.attribute, kCells);
+  for (int i = 0; i < 16; ++i) s.remap[i] = static_cast<uint8_t>(i);
+  s.column = s.row = 0;
+  s.coloursFixed = false;
+  s.created = false;
+  s.title.clear();
+  s.pendingLine.clear();
+  s.stdoutBuffer.clear();
+}
+
+}  // namespace Console

@@ -1,0 +1,66 @@
+// The 80x25 text console: the screen model (characters, attributes, cursor, colours,
+// title) that every text of the runtime is written into, and the device it is shown on.
+// The console never speaks; the write-and-speak operations of the speech manager do.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/console_backend.h"
+
+// Thrown to end the program from inside any wait (window closed, key script exhausted):
+// unwinds to the executable's main, which leaves with `status`.
+struct ProgramExit {
+  int status;
+};
+
+namespace Console {
+
+inline constexpr int kColumns = ConsoleDevice::kColumns;
+inline constexpr int kRows = ConsoleDevice::kRows;
+
+// Opens the device; call once at start (ConsoleInit does it on first use otherwise).
+// Returns false with a message when the device cannot be opened (bad FONIX_CONSOLE/KEYS).
+bool OpenDevice(std::string& error);
+// Tests and tools may plug their own device.
+void UseDevice(std::unique_ptr<ConsoleDevice::Backend> device);
+ConsoleDevice::Backend& Device();
+
+void ConsoleInit();
+void ConsoleWrite(std::string_view bytes);
+void ConsoleWriteChar(uint8_t byte);
+void ConsoleGotoXY(int column, int row);
+int ConsoleWhereX();
+int ConsoleWhereY();
+void ConsoleClear();
+void ConsoleClearToEol();
+void ConsoleSetForeground(int colour);
+void ConsoleSetBackground(int colour);
+uint8_t TextAttribute();
+void SetTextAttribute(uint8_t attribute);
+void SetColoursFixed(bool fixed);
+void ConsoleDelay(int milliseconds);
+void ConsoleSetTitle(std::string_view title);
+std::string ConsoleTitle();
+void ConsoleShow(ConsoleDevice::Visibility visibility);
+void ConsoleCopyText(std::string_view text);
+std::string ConsolePasteText(std::size_t capacity);
+// Closes the console and ends the program with the given exit status (never returns).
+[[noreturn]] void ConsoleDone(int status);
+// The normal end: title "Programa terminado", the device released.
+void ExitStep();
+// Releases the device and writes the end-of-run files (FONIX_SCREEN, unfinished line).
+void Shutdown();
+
+// Standard output of the program: bytes buffered by 128 and handed to ConsoleWrite, then
+// one pump of messages, as a console-bound standard output does.
+void StdoutWrite(std::string_view bytes);
+
+// Row r (1-based) as text, trailing blanks removed (Windows-1252).
+std::string RowText(int row);
+uint8_t CellAttribute(int column, int row);
+// Back to a fresh, empty screen (tests).
+void ResetConsole();
+
+}  // namespace Console

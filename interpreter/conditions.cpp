@@ -1,0 +1,103 @@
+// Conditions of SE and ENQUANTO.
+#include "interpreter/conditions.h"
+
+#include "interpreter/lists.h"
+#include "interpreter/text.h"
+#include "interpreter/values.h"
+#include "platform/cp1252.h"
+
+namespace Conditions {
+namespace {
+
+enum class Op { Ge, Le, Identical, Contains, StartsWith, EndsWith, In, Eq, Lt, Gt, Ne };
+
+bool TakeOperator(std::string_view& args, Op& op) {
+  struct Entry {
+    std::string_view text;
+    Op op;
+  };
+  static constexpr Entry kOps[] = {
+      {">=", Op::Ge}, {"<=", Op::Le}, {"==", Op::Identical}, {"<>", Op::Ne},
+      {"*=*", Op::Contains}, {"=*", Op::StartsWith}, {"*=", Op::EndsWith},
+      {"EM", Op::In}, {"=", Op::Eq}, {"<", Op::Lt}, {">", Op::Gt},
+  };
+  for (const Entry& e : kOps) {
+    if (Text::StartsWithFolded(args, e.text)) {
+      args.remove_prefix(e.text.size());
+      op = e.op;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool Compare(Op op, const std::string& left, const std::string& right) {
+  switch (op) {
+    case Op::Identical: return left == right;
+    case Op::Contains: return !right.empty() && left.find(right) != std::string::npos;
+    case Op::StartsWith: return !right.empty() && left.starts_with(right);
+    case Op::EndsWith: return !right.empty() && left.ends_with(right);
+    default: break;
+  }
+  // std::string compares bytes as unsigned char and sorts a proper prefix first.
+  const int c = ComparisonKey(left).compare(ComparisonKey(right));
+  switch (op) {
+    case Op::Eq: return c == 0;
+    case Op::Ne: return c != 0;
+    case Op::Lt: return c < 0;
+    case Op::Gt: return c > 0;
+    case Op::Le: return c <= 0;
+    case Op::Ge: return c >= 0;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+std::string ComparisonKey(std::string_view value) {
+  std::string key = Text::Fold(value);
+  for (char c : key)
+    if (!Text::IsDigit(c)) return key;
+  key.insert(0, 20, '0');
+  return key.substr(key.size() >= 21 ? key.size() - 21 : 0);
+}
+
+bool EvaluateCondition(std::string_view& args, bool& truth) {
+  args = Text::Trim(args);
+  if (args.empty()) return false;
+  bool negate = false;
+  if (Text::StartsWithFolded(args, "NÃO"_cp) || Text::StartsWithFolded(args, "NAO")) {
+    args.remove_prefix(3);
+    args = Text::Trim(args);
+    negate = true;
+    if (args.empty()) return false;
+  }
+  std::string left, right;
+  if (!Values::ReadValue(args, left) || args.empty()) return false;
+  Op op;
+  if (!TakeOperator(args, op)) return false;
+  args = Text::Trim(args);
+  if (args.empty()) return false;
+  bool result;
+  if (op == Op::In) {
+    std::string name;
+    if (!Values::ReadListRef(args, name)) return false;
+    const auto* list = Lists::FindList(name);
+    if (!list) return false;
+    const std::string key = ComparisonKey(left);
+    result = false;
+    for (const std::string& item : *list)
+      if (ComparisonKey(item) == key) {
+        result = true;
+        break;
+      }
+  } else {
+    if (!Values::ReadValue(args, right)) return false;
+    result = Compare(op, left, right);
+  }
+  truth = negate ? !result : result;
+  args = Text::Trim(args);
+  return true;
+}
+
+}  // namespace Conditions

@@ -1,0 +1,117 @@
+// The list table and the LISTA command.
+#include "interpreter/lists.h"
+
+#include <array>
+#include <optional>
+
+#include "interpreter/commands.h"
+#include "interpreter/text.h"
+#include "interpreter/values.h"
+#include "interpreter/variables.h"
+#include "platform/cp1252.h"
+#include "speech/speech.h"
+
+namespace Lists {
+namespace {
+
+struct List {
+  std::string name;
+  std::vector<std::string> items;
+};
+
+std::array<std::optional<List>, kMaxLists>& Slots() {
+  static std::array<std::optional<List>, kMaxLists> slots;
+  return slots;
+}
+
+std::optional<List>* FindSlot(std::string_view name) {
+  for (auto& slot : Slots())
+    if (slot && slot->name == name) return &slot;
+  return nullptr;
+}
+
+// Takes a subcommand word (folded) from the front of the text.
+bool TakeWord(std::string_view& args, std::string_view word) {
+  if (!Text::StartsWithFolded(args, word)) return false;
+  args = Text::Trim(args.substr(word.size()));
+  return true;
+}
+
+bool Create(const std::string& name) {
+  if (FindSlot(name)) {
+    Speech::WriteLineAndSpeak("A lista especificada já existe"_cp);
+    return false;
+  }
+  for (auto& slot : Slots())
+    if (!slot) {
+      slot = List{name, {}};
+      return true;
+    }
+  Speech::WriteLineAndSpeak("Muitas listas no programa (máximo 20)"_cp);
+  return false;
+}
+
+}  // namespace
+
+std::vector<std::string>* FindList(std::string_view name) {
+  auto* slot = FindSlot(name);
+  return slot ? &(*slot)->items : nullptr;
+}
+
+void ClearLists() {
+  for (auto& slot : Slots()) slot.reset();
+}
+
+}  // namespace Lists
+
+namespace Commands {
+
+bool Lista(std::string_view args) {
+  std::string name;
+  if (!Values::ReadListRef(args, name)) return false;
+  if (Lists::TakeWord(args, "CRIA")) return args.empty() && Lists::Create(name);
+  auto* slot = Lists::FindSlot(name);
+  if (!slot) return false;
+  std::vector<std::string>& items = (*slot)->items;
+  if (Lists::TakeWord(args, "APAGA")) {
+    if (!args.empty()) return false;
+    slot->reset();
+    return true;
+  }
+  if (Lists::TakeWord(args, "TAMANHO")) {
+    int code;
+    if (!Values::ReadVariableRef(args, code)) return false;
+    Variables::SetVariable(code, std::to_string(items.size()));
+    return true;
+  }
+  if (Lists::TakeWord(args, "ITEM")) {
+    std::string positionText;
+    int code;
+    if (!Values::ReadValue(args, positionText)) return false;
+    const auto position = Values::NumericValue(positionText);
+    if (!position || !Values::ReadVariableRef(args, code)) return false;
+    if (*position < 0 || static_cast<std::size_t>(*position) >= items.size()) return false;
+    Variables::SetVariable(code, items[static_cast<std::size_t>(*position)]);
+    return true;
+  }
+  if (Lists::TakeWord(args, "ADICIONA")) {
+    std::string value;
+    if (!Values::ReadValue(args, value)) return false;
+    items.push_back(std::move(value));
+    return true;
+  }
+  if (Lists::TakeWord(args, "DELETA")) {
+    std::string value;
+    if (!Values::ReadValue(args, value)) return false;
+    const std::string folded = Text::Fold(value);
+    for (auto it = items.begin(); it != items.end(); ++it)
+      if (Text::Fold(*it) == folded) {
+        items.erase(it);
+        return true;
+      }
+    return false;
+  }
+  return false;
+}
+
+}  // namespace Commands

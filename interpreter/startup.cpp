@@ -1,0 +1,79 @@
+// Program entry: the start-up order (settings, speech, console, title), the run, the
+// closing report, and the end-of-run files of headless runs.
+#include "interpreter/startup.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "console/console.h"
+#include "interpreter/run.h"
+#include "interpreter/state.h"
+#include "platform/cp1252.h"
+#include "platform/transcript.h"
+#include "speech/speech.h"
+
+namespace Interp {
+
+bool SplitProgram(std::string_view bytes, std::vector<std::string>& lines, std::string& error) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  const std::string text = Cp1252::FromFileText(bytes);
+  lines.clear();
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    const bool last = end == std::string::npos;
+    if (last) end = text.size();
+    std::size_t stop = end;
+    if (stop > start && text[stop - 1] == '\r') --stop;
+    if (lines.size() == static_cast<std::size_t>(kMaxLines)) {
+      error = "o programa tem mais de " + std::to_string(kMaxLines) + " linhas";
+      return false;
+    }
+    lines.emplace_back(text, start, stop - start);
+    start = last ? text.size() : end + 1;
+  }
+  return true;
+}
+
+int RunMain(std::string_view programName, const std::vector<std::string>& lines,
+            std::vector<std::string> commandLine) {
+  if (const char* path = std::getenv("FONIX_TRANSCRIPT"); path && *path && !Transcript::Open(path)) {
+    std::fprintf(stderr, "fonix: não foi possível criar o arquivo de eventos %s\n", path);
+    return kExitUsage;
+  }
+  std::string error;
+  if (!Console::OpenDevice(error)) {
+    std::fprintf(stderr, "fonix: %s\n", error.c_str());
+    return kExitUsage;
+  }
+  int status = kExitNormal;
+  bool ended = false;
+  RunResult result{Outcome::Normal, 0};
+  try {
+    ResetInterpreter();
+    St().commandLine = std::move(commandLine);
+    Speech::InitSpeech(0, "");
+    Console::ConsoleClear();
+    Console::ConsoleSetTitle(programName);
+    for (std::size_t n = 0; n < lines.size(); ++n) StoreLine(lines[n], static_cast<int>(n + 1));
+    result = RunProgram();
+    ended = true;
+    ReportEnd(result);
+    if (result.outcome == Outcome::Normal) Console::ExitStep();
+    status = result.outcome == Outcome::Normal ? kExitNormal : kExitError;
+  } catch (const ProgramExit& exit) {
+    // Closing the window while the error report waits for Enter still ends in error.
+    status = ended && result.outcome == Outcome::Error ? kExitError : exit.status;
+  }
+  Console::Shutdown();
+  if (ended) {
+    Transcript::Event("end", result.outcome == Outcome::Normal ? std::string("normal")
+                                                                 : "error " + std::to_string(result.line));
+  } else {
+    Transcript::Event("end", "closed");
+  }
+  Transcript::Close();
+  return status;
+}
+
+}  // namespace Interp

@@ -1,0 +1,25 @@
+// Program entry shared by the executables: start-up, storing the program's lines, the run
+// and its closing report, and the exit status of the process.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Interp {
+
+// Exit statuses of the executables.
+inline constexpr int kExitNormal = 0;
+inline constexpr int kExitError = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitClosed = 3;
+
+// Splits program text (UTF-8 or Windows-1252) into its lines, line ends removed, converted
+// to Windows-1252. Fails with a message when it has more lines than the store holds.
+bool SplitProgram(std::string_view bytes, std::vector<std::string>& lines, std::string& error);
+
+// Runs a program: `commandLine` holds the program itself first and then its arguments.
+int RunMain(std::string_view programName, const std::vector<std::string>& lines,
+            std::vector<std::string> commandLine);
+
+}  // namespace Interp

@@ -1,0 +1,47 @@
+// The interpreter state and its reset.
+#include "interpreter/state.h"
+
+#include <ctime>
+
+#include "console/console.h"
+#include "interpreter/lists.h"
+#include "interpreter/variables.h"
+
+namespace Interp {
+
+State& St() {
+  static State state;
+  return state;
+}
+
+bool StoreLine(std::string text, int number) {
+  if (number < 1 || number > kMaxLines) return false;
+  State& s = St();
+  s.lines[number] = std::move(text);
+  s.lineCount = number;
+  return true;
+}
+
+void ResetInterpreter() {
+  State& s = St();
+  s.currentLine = 1;
+  s.errorFlag = false;
+  s.stopFlag = false;
+  s.quietEnd = false;
+  s.debug = false;
+  s.commandWord.clear();
+  s.callDepth = 0;
+  s.statusCode = 0;
+  s.randomSeed = 0;
+  Variables::ClearVariables();
+  Lists::ClearLists();
+  Console::ConsoleDelay(1);
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  tm local{};
+  localtime_r(&ts.tv_sec, &local);
+  s.startHundredths = local.tm_hour * 360000LL + local.tm_min * 6000LL + local.tm_sec * 100LL + ts.tv_nsec / 10000000;
+  s.startWeekday = local.tm_wday;
+}
+
+}  // namespace Interp

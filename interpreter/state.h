@@ -1,0 +1,40 @@
+// The interpreter state every command shares: the line store, the current line, the run
+// flags, the call stack and the status code, with the program's arguments and start time.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Interp {
+
+inline constexpr int kMaxLines = 5000;
+inline constexpr int kMaxCallDepth = 20;
+
+struct State {
+  std::vector<std::string> lines = std::vector<std::string>(kMaxLines + 1);  // slot 0 unused
+  int lineCount = 0;
+  int currentLine = 1;
+  bool errorFlag = false;
+  bool stopFlag = false;
+  bool quietEnd = false;
+  bool debug = false;
+  std::string commandWord;
+  int callDepth = 0;
+  std::array<int, kMaxCallDepth + 1> callStack{};
+  int statusCode = 0;
+  int64_t startHundredths = 0;  // since local midnight
+  int startWeekday = 0;         // 0 = Sunday
+  uint32_t randomSeed = 0;
+  // The program's command line: the program itself first, then its arguments.
+  std::vector<std::string> commandLine;
+};
+
+State& St();
+
+// line store[n] := text; line count := n. Numbers above the store's size are refused.
+bool StoreLine(std::string text, int number);
+void ResetInterpreter();
+
+}  // namespace Interp

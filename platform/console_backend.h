@@ -1,0 +1,56 @@
+// The device behind the console: what the screen model asks of a window, a terminal or
+// nothing at all (headless). One small interface; the backend is chosen at start.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace ConsoleDevice {
+
+inline constexpr int kColumns = 80;
+inline constexpr int kRows = 25;
+
+// Read-only view of the screen model handed to the backend when it draws.
+struct ScreenView {
+  const uint8_t* chars = nullptr;  // kColumns * kRows, row-major, Windows-1252
+  const uint8_t* attrs = nullptr;  // background << 4 | foreground
+  const uint8_t* remap = nullptr;  // 16 entries: colour number -> palette entry
+  int cursorColumn = 0;            // 0-based; may be kColumns after the last column
+  int cursorRow = 0;
+};
+
+enum class Visibility { Hidden, Normal, Restored };
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+  virtual const char* Name() const = 0;
+  // Cells [colBegin, colEnd) of one row changed.
+  virtual void DrawSpan(const ScreenView& view, int row, int colBegin, int colEnd) = 0;
+  // Everything changed (clear, scroll).
+  virtual void Redraw(const ScreenView& view) = 0;
+  virtual void MoveCursor(const ScreenView& view) = 0;
+  virtual void SetTitle(std::string_view title) = 0;
+  virtual void SetVisibility(Visibility) {}
+  // The bytes handed to the console, in order (a plain text stream, for line-mode output).
+  virtual void WriteStream(std::string_view) {}
+  virtual void Beep() {}
+  // Shift, Ctrl and Alt held now (Keys::kShift ...).
+  virtual uint8_t Modifiers() const = 0;
+  // No key will ever come again (key script done, input closed).
+  virtual bool InputExhausted() const = 0;
+  // The program is ending: give the device back as it was found.
+  virtual void Shutdown() {}
+};
+
+// Decides whether the console may be handed another key now (the key queue is empty).
+using AcceptsKeys = bool (*)();
+
+// FONIX_CONSOLE=headless|terminal (window comes later); default: terminal when standard
+// input and output are terminals, else headless. Returns null with a message in `error`
+// when the key script of FONIX_KEYS is malformed.
+std::unique_ptr<Backend> OpenBackend(AcceptsKeys acceptsKeys, std::string& error);
+
+}  // namespace ConsoleDevice

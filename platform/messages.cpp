@@ -1,0 +1,147 @@
+// The event loop: a queue of posted messages (guarded, since audio threads post into it),
+// a self-pipe that wakes poll(), and the registered input sources.
+#include "platform/messages.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <vector>
+
+namespace Messages {
+namespace {
+
+struct State {
+  std::mutex lock;
+  std::deque<Message> queue;
+  int wakeRead = -1;
+  int wakeWrite = -1;
+  Handler handler = nullptr;
+  std::map<int, Source> sources;
+  int nextSourceId = 1;
+};
+
+State& S() {
+  static State state;
+  return state;
+}
+
+void EnsurePipe() {
+  State& s = S();
+  if (s.wakeRead >= 0) return;
+  int fds[2];
+  if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) == 0) {
+    s.wakeRead = fds[0];
+    s.wakeWrite = fds[1];
+  }
+}
+
+void DrainPipe() {
+  State& s = S();
+  char buf[64];
+  while (s.wakeRead >= 0 && read(s.wakeRead, buf, sizeof buf) > 0) {
+  }
+}
+
+bool QueueEmpty() {
+  std::lock_guard<std::mutex> guard(S().lock);
+  return S().queue.empty();
+}
+
+}  // namespace
+
+void SetHandler(Handler handler) { S().handler = handler; }
+
+void Post(const Message& message) {
+  EnsurePipe();
+  State& s = S();
+  {
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.queue.push_back(message);
+  }
+  if (s.wakeWrite >= 0) {
+    const char c = 1;
+    [[maybe_unused]] ssize_t n = write(s.wakeWrite, &c, 1);
+  }
+}
+
+int AddSource(Source source) {
+  State& s = S();
+  const int id = s.nextSourceId++;
+  s.sources.emplace(id, std::move(source));
+  return id;
+}
+
+void RemoveSource(int id) { S().sources.erase(id); }
+
+int PumpMessages() {
+  State& s = S();
+  // Run every source whose input is ready or whose time has come.
+  std::vector<int> ids;
+  for (auto& [id, src] : s.sources) ids.push_back(id);
+  for (int id : ids) {
+    auto it = s.sources.find(id);
+    if (it == s.sources.end()) continue;
+    Source& src = it->second;
+    bool ready = src.dueInMs && src.dueInMs() == 0;
+    const int fd = src.fd ? src.fd() : -1;
+    if (!ready && fd >= 0) {
+      pollfd p{fd, POLLIN, 0};
+      ready = poll(&p, 1, 0) > 0;
+    }
+    if (ready && src.drain) src.drain();
+  }
+  DrainPipe();
+  int handled = 0;
+  for (;;) {
+    Message m;
+    {
+      std::lock_guard<std::mutex> guard(s.lock);
+      if (s.queue.empty()) break;
+      m = s.queue.front();
+      s.queue.pop_front();
+    }
+    ++handled;
+    if (s.handler) s.handler(m);
+  }
+  return handled;
+}
+
+void WaitMessage(int timeoutMs) {
+  EnsurePipe();
+  State& s = S();
+  if (!QueueEmpty()) return;
+  std::vector<pollfd> fds;
+  fds.push_back({s.wakeRead, POLLIN, 0});
+  int wait = timeoutMs;
+  for (auto& [id, src] : s.sources) {
+    const int fd = src.fd ? src.fd() : -1;
+    if (fd >= 0) fds.push_back({fd, POLLIN, 0});
+    const int due = src.dueInMs ? src.dueInMs() : -1;
+    if (due >= 0 && (wait < 0 || due < wait)) wait = due;
+  }
+  if (wait == 0) return;
+  poll(fds.data(), fds.size(), wait);
+}
+
+int64_t NowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void ResetMessages() {
+  State& s = S();
+  {
+    std::lock_guard<std::mutex> guard(s.lock);
+    s.queue.clear();
+  }
+  s.sources.clear();
+  s.handler = nullptr;
+  DrainPipe();
+}
+
+}  // namespace Messages
