@@ -1,0 +1,103 @@
+// First start: the drive C tree, and installed data linked or copied into it.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/paths.h"
+#include "platform/paths_state.h"
+
+namespace Paths {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool MakeFolder(const std::string& host) {
+  std::error_code ec;
+  fs::create_directories(host, ec);
+  struct stat st{};
+  return stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// A link left by an earlier install whose data moved away counts as missing.
+bool Missing(const std::string& host) {
+  struct stat st{};
+  if (lstat(host.c_str(), &st) != 0) return true;
+  if (S_ISLNK(st.st_mode) && stat(host.c_str(), &st) != 0) return unlink(host.c_str()) == 0;
+  return false;
+}
+
+bool PlaceFile(const fs::path& source, const std::string& target, InstallMode mode) {
+  std::error_code ec;
+  if (mode != InstallMode::Copy) {
+    fs::create_symlink(source, target, ec);
+    return !ec;
+  }
+  fs::copy_file(source, target, ec);
+  if (ec) return false;
+  // Programs change what is copied, even when the installed file is read-only.
+  fs::permissions(target, fs::perms::owner_write, fs::perm_options::add, ec);
+  return true;
+}
+
+// Gives an existing target folder every entry of the source folder it lacks.
+bool Merge(const fs::path& source, const std::string& target, InstallMode mode, int depth) {
+  if (depth > 64) return false;  // a link cycle inside the installed data
+  std::error_code ec;
+  bool ok = true;
+  for (fs::directory_iterator it(source, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path from = it->path();
+    const std::string diskName = from.filename().string();
+    const std::string existing = FindEntry(target, NameFromDisk(diskName));
+    std::error_code e2;  // kept apart from the iteration's own error
+    const bool isFolder = fs::is_directory(from, e2);
+    std::string to = JoinHost(target, existing.empty() ? diskName : existing);
+    if (!existing.empty() && Missing(to)) to = JoinHost(target, diskName);
+    if (!Missing(to)) {
+      if (isFolder && fs::is_directory(to, e2) && !fs::is_symlink(to, e2))
+        ok = Merge(from, to, mode, depth + 1) && ok;
+      continue;
+    }
+    if (isFolder) ok = MakeFolder(to) && Merge(from, to, mode, depth + 1) && ok;
+    else ok = PlaceFile(from, to, mode) && ok;
+  }
+  return ok && !ec;
+}
+
+}  // namespace
+
+bool EnsureDriveC() {
+  const std::string root = DriveRoot('c');
+  if (root.empty() || !MakeFolder(root)) return false;
+  bool ok = true;
+  for (const char* folder : {"c:\\orbis", "c:\\clipora-light", "c:\\clipora-light\\temp", "c:\\windows"}) {
+    const std::string host = ToHost(folder);
+    ok = !host.empty() && MakeFolder(host) && ok;
+  }
+  return ok;
+}
+
+bool InstallData(std::string_view hostSource, std::string_view windowsTarget, InstallMode mode) {
+  std::error_code ec;
+  const fs::path source = fs::canonical(fs::path(std::string(hostSource)), ec);
+  if (ec) return false;
+  const std::string target = ToHost(windowsTarget);
+  if (target.empty()) return false;
+  const bool isFolder = fs::is_directory(source, ec);
+  if (!Missing(target)) {
+    if (mode == InstallMode::Link || !isFolder) return true;
+    if (fs::is_symlink(target, ec)) return true;  // linked by an earlier install
+    return fs::is_directory(target, ec) && Merge(source, target, mode, 0);
+  }
+  if (!MakeFolder(fs::path(target).parent_path().string())) return false;
+  if (mode == InstallMode::Link) {
+    if (isFolder) fs::create_directory_symlink(source, target, ec);
+    else fs::create_symlink(source, target, ec);
+    return !ec;
+  }
+  if (!isFolder) return PlaceFile(source, target, mode);
+  return MakeFolder(target) && Merge(source, target, mode, 0);
+}
+
+}  // namespace Paths

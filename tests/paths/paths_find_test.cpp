@@ -1,0 +1,122 @@
+// Wildcards with the Windows rules, directory searches with attributes and sizes, and the
+// first-start drive C tree with installed data.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "platform/cp1252.h"
+#include "platform/paths.h"
+#include "tests/paths/temp_drive.h"
+
+namespace fs = std::filesystem;
+
+TEST(PathsWildcard, StarDotStarAndTheDosRules) {
+  struct Case {
+    const char* pattern;
+    const char* name;
+    bool match;
+  };
+  const Case cases[] = {
+      {"*.*", "leia", true},        {"*.*", "a.b.c", true},        {"*", ".perfil", true},
+      {"*.txt", "NOTA.TXT", true},  {"*.txt", "a.b.txt", true},    {"*.txt", "a.txt.bak", false},
+      {"*.", "leia", true},         {"*.", "leia.txt", false},     {"nota.*", "nota", true},
+      {"nota.*", "notas", false},   {"a?c", "abc", true},          {"a?c", "ac", false},
+      {"abc?", "abc", true},        {"abc?", "abcd", true},        {"abc?", "abcde", false},
+      {"ab??.txt", "ab.txt", true}, {"ab??.txt", "abcd.txt", true}, {"ab??.txt", "abcde.txt", false},
+      {"*.tx?", "a.tx", true},      {"*a*b", "xaxxb", true},       {"*a*b", "xaxxbc", false},
+      {"", "", true},               {"", "a", false},              {"a", "", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Paths::WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " ~ " << c.name;
+  EXPECT_TRUE(Paths::WildcardMatch("LIÇÃO*"_cp, "lição 1.txt"_cp));
+  // Many stars against a long name stay quick and right; absurd lengths never match.
+  EXPECT_FALSE(Paths::WildcardMatch("*a*a*a*a*a*a*b", std::string(4000, 'a')));
+  EXPECT_FALSE(Paths::WildcardMatch("*", std::string(100000, 'a')));
+}
+
+class PathsFind : public ::testing::Test {
+ protected:
+  TempDrive drive;
+  void SetUp() override {
+    drive.Write(drive.c / "Dados" / "Nota.TXT", "12345");
+    drive.Write(drive.c / "Dados" / "b.dat", "");
+    drive.Folder(drive.c / "Dados" / "Sub");
+    fs::create_symlink(drive.base / "nowhere", drive.c / "Dados" / "quebrado.txt");
+    mkfifo((drive.c / "Dados" / "fila").c_str(), 0600);
+  }
+  static std::string Names(const std::vector<Paths::FoundFile>& found) {
+    std::string out;
+    for (const auto& f : found) out += f.name + ":" + std::to_string(f.attributes) + ":" + std::to_string(f.size) + " ";
+    return out;
+  }
+};
+
+TEST_F(PathsFind, SearchListsNamesWithAttributesAndSizes) {
+  EXPECT_EQ(Names(Paths::FindFiles("C:\\DADOS\\*.*")), ".:16:0 ..:16:0 b.dat:32:0 Nota.TXT:32:5 Sub:16:0 ");
+  EXPECT_EQ(Names(Paths::FindFiles("c:\\dados\\*.txt")), "Nota.TXT:32:5 ");
+  EXPECT_EQ(Names(Paths::FindFiles("c:\\dados\\NOTA.txt")), "Nota.TXT:32:5 ");
+  EXPECT_EQ(Names(Paths::FindFiles("c:\\*")), "Dados:16:0 ");  // no dot entries in a root
+  ASSERT_TRUE(Paths::SetCurrentFolder("c:\\dados"));
+  EXPECT_EQ(Names(Paths::FindFiles("*.dat")), "b.dat:32:0 ");
+  EXPECT_EQ(Names(Paths::FindFiles("..\\d*")), "Dados:16:0 ");
+}
+
+TEST_F(PathsFind, SearchesThatFindNothing) {
+  EXPECT_TRUE(Paths::FindFiles("c:\\dados\\*.xyz").empty());
+  EXPECT_TRUE(Paths::FindFiles("c:\\naoha\\*.*").empty());
+  EXPECT_TRUE(Paths::FindFiles("c:\\dados\\").empty());
+  EXPECT_TRUE(Paths::FindFiles("c:\\").empty());
+  EXPECT_TRUE(Paths::FindFiles("q:\\*.*").empty());
+  EXPECT_TRUE(Paths::FindFiles("").empty());
+}
+
+TEST(PathsInstall, FirstStartMakesTheDriveCTree) {
+  TempDrive drive;
+  fs::remove_all(drive.c);
+  drive.Folder(drive.c / "Orbis");  // an existing folder in another case is the same folder
+  fs::remove(drive.c / "Orbis");
+  drive.Folder(drive.c / "ORBIS");
+  ASSERT_TRUE(Paths::EnsureDriveC());
+  for (const char* f : {"ORBIS", "clipora-light", "clipora-light/temp", "windows"})
+    EXPECT_TRUE(fs::is_directory(drive.c / f)) << f;
+  EXPECT_FALSE(fs::exists(drive.c / "orbis"));
+  EXPECT_TRUE(Paths::EnsureDriveC());  // again: nothing to do
+}
+
+TEST(PathsInstall, DataIsLinkedOrCopiedOnlyWhereMissing) {
+  TempDrive drive;
+  const fs::path src = drive.base / "share";
+  drive.Write(src / "som" / "a.wav", "A");
+  drive.Write(src / "ferramentas" / "wget", "W");
+  fs::permissions(src / "ferramentas" / "wget", fs::perms::owner_read | fs::perms::owner_exec);
+
+  ASSERT_TRUE(Paths::InstallData((src / "som").string(), "c:\\orbis\\som", Paths::InstallMode::Link));
+  EXPECT_TRUE(fs::is_symlink(drive.c / "orbis" / "som"));
+  EXPECT_EQ(Paths::ToHost("c:\\orbis\\SOM\\A.WAV"), (drive.c / "orbis/som/a.wav").string());
+
+  // Copies are real, writable files; what the user changed is not overwritten.
+  ASSERT_TRUE(Paths::InstallData(src.string(), "c:\\app", Paths::InstallMode::Copy));
+  EXPECT_FALSE(fs::is_symlink(drive.c / "app" / "ferramentas" / "wget"));
+  EXPECT_TRUE((fs::status(drive.c / "app/ferramentas/wget").permissions() & fs::perms::owner_write) != fs::perms::none);
+  EXPECT_TRUE((fs::status(drive.c / "app/ferramentas/wget").permissions() & fs::perms::owner_exec) != fs::perms::none);
+  drive.Write(drive.c / "app" / "som" / "a.wav", "changed");
+  drive.Write(src / "som" / "b.wav", "B");
+  fs::rename(drive.c / "app" / "som", drive.c / "app" / "Som");
+  ASSERT_TRUE(Paths::InstallData(src.string(), "c:\\app", Paths::InstallMode::Copy));
+  std::ifstream in(drive.c / "app" / "Som" / "a.wav");
+  std::string text((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(text, "changed");
+  EXPECT_TRUE(fs::exists(drive.c / "app" / "Som" / "b.wav"));
+  EXPECT_FALSE(fs::exists(drive.c / "app" / "som"));
+
+  // Linked entries: the folders are real, so programs can add files beside the links.
+  ASSERT_TRUE(Paths::InstallData(src.string(), "c:\\clipora-light", Paths::InstallMode::LinkEntries));
+  EXPECT_FALSE(fs::is_symlink(drive.c / "clipora-light" / "som"));
+  EXPECT_TRUE(fs::is_symlink(drive.c / "clipora-light" / "som" / "a.wav"));
+
+  // A link left pointing at data that moved away is made again.
+  fs::remove(drive.c / "orbis" / "som");
+  fs::create_directory_symlink(drive.base / "gone", drive.c / "orbis" / "som");
+  ASSERT_TRUE(Paths::InstallData((src / "som").string(), "c:\\orbis\\som", Paths::InstallMode::Link));
+  EXPECT_EQ(fs::read_symlink(drive.c / "orbis" / "som"), fs::canonical(src / "som"));
+
+  EXPECT_FALSE(Paths::InstallData((drive.base / "absent").string(), "c:\\x", Paths::InstallMode::Copy));
+}
