@@ -1,0 +1,28 @@
+// Word exceptions: whole words respelled before the letter-to-sound rules run.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Sonora {
+
+struct ExceptionState {
+  std::vector<std::pair<std::string, std::string>> words;  // (word, replacement), sorted by word
+};
+
+inline constexpr std::size_t kMaxExceptions = 15000;
+inline constexpr std::size_t kMaxExceptionLine = 255;
+
+ExceptionState& Exceptions();
+void ResetExceptions();
+
+// Replaces the table with the file's entries; false only when the file cannot be read.
+bool LoadExceptions(const std::string& path);
+
+// The upper-case word with its exception applied: a word not in the table loses its
+// final S and M letters one at a time until a shorter form is found, and the letters
+// come back behind the replacement (CASAS with an entry for CASA).
+std::string ApplyExceptions(const std::string& word);
+
+}  // namespace Sonora

@@ -1,0 +1,31 @@
+// Reads a data file as Windows-1252 lines.
+#include "tts/line_file.h"
+
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+
+namespace Sonora {
+
+std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
+  struct stat st {};
+  // A folder opens as a stream on Linux but is not a data file.
+  if (stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    std::size_t end = bytes.find('\n', start);
+    if (end == std::string::npos) end = bytes.size();
+    std::string line = bytes.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  return lines;
+}
+
+}  // namespace Sonora

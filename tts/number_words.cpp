@@ -1,0 +1,104 @@
+// Cardinal and ordinal words of Brazilian Portuguese, built group by group.
+#include "tts/number_words.h"
+
+#include <array>
+#include <string_view>
+
+#include "platform/cp1252.h"
+#include "tts/text_classes.h"
+
+namespace Sonora {
+namespace {
+
+using Words = std::array<std::string_view, 10>;
+
+constexpr Words kUnits = {"zero", "um", "dois", "três"_cp, "quatro", "cinco", "seis", "sete", "oito", "nove"};
+constexpr Words kTeens = {"dez", "onze", "doze", "treze", "quatorze", "quinze", "dezesseis", "dezessete", "dezoito", "dezenove"};
+constexpr Words kTens = {"", "", "vinte", "trinta", "quarenta", "cinqüenta"_cp, "sessenta", "setenta", "oitenta", "noventa"};
+constexpr Words kHundreds = {"", "cento", "duzentos", "trezentos", "quatrocentos", "quinhentos", "seiscentos", "setecentos", "oitocentos", "novecentos"};
+constexpr std::array<std::string_view, 4> kGroupSingular = {"trilhão "_cp, "bilhão "_cp, "milhão "_cp, "mil "};
+constexpr std::array<std::string_view, 4> kGroupPlural = {"trilhões "_cp, "bilhões "_cp, "milhões "_cp, "mil "};
+constexpr Words kOrdinalUnits = {"", "primeiro", "segundo", "terceiro", "quarto", "quinto", "sexto", "sétimo"_cp, "oitavo", "nono"};
+constexpr Words kOrdinalTens = {"", "décimo"_cp, "vigésimo"_cp, "trigésimo"_cp, "quadragésimo"_cp, "quinquagésimo"_cp, "sexagésimo"_cp, "septuagésimo"_cp, "octagésimo"_cp, "nonagésimo"_cp};
+constexpr Words kOrdinalHundreds = {"", "centésimo"_cp, "ducentésimo"_cp, "tricentésimo"_cp, "quadrigentésimo"_cp, "quingentésimo"_cp, "seiscentésimo"_cp, "septigentésimo"_cp, "octigentésimo"_cp, "nongentésimo"_cp};
+constexpr std::string_view kThousandth = "milésimo"_cp;
+constexpr uint64_t kLimit = 1000000000000000ULL;  // 15 digits: trillions are the largest group
+
+std::string GroupWords(int h, int t, int u) {
+  if (h == 0 && t == 0 && u == 0) return {};
+  if (h == 1 && t == 0 && u == 0) return "cem";
+  std::string out;
+  if (h != 0) {
+    out += kHundreds[h];
+    if (t != 0 || u != 0) out += " e ";
+  }
+  if (t == 1) {
+    out += kTeens[u];
+  } else {
+    if (t != 0) {
+      out += kTens[t];
+      if (u != 0) out += " e ";
+    }
+    if (u != 0) out += kUnits[u];
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string CardinalWords(uint64_t value) {
+  if (value == 0) return "zero";
+  if (value >= kLimit) {
+    // Beyond the trillions there is no group name: the digits are read one by one.
+    std::string digits = std::to_string(value), out;
+    for (char d : digits) {
+      if (!out.empty()) out += ' ';
+      out += kUnits[d - '0'];
+    }
+    return out;
+  }
+  std::array<std::string, 5> groups;
+  uint64_t rest = value;
+  for (int g = 4; g >= 0; --g) {
+    const int n = static_cast<int>(rest % 1000);
+    rest /= 1000;
+    groups[g] = GroupWords(n / 100, n / 10 % 10, n % 10);
+    if (g < 4 && !groups[g].empty()) groups[g] += ' ' + std::string(n == 1 ? kGroupSingular[g] : kGroupPlural[g]);
+  }
+  int last = -1;
+  for (int g = 0; g < 5; ++g)
+    if (!groups[g].empty()) last = g;
+  std::string out;
+  for (int g = 0; g < 5; ++g) {
+    if (groups[g].empty()) continue;
+    if (g == last && !out.empty()) out += "e ";
+    out += groups[g];
+  }
+  if (out.starts_with("um mil") && !out.starts_with("um milh")) out.erase(0, 3);
+  return out;
+}
+
+std::string_view DigitWord(int digit) { return digit >= 0 && digit <= 9 ? kUnits[digit] : std::string_view(); }
+
+std::string OrdinalWords(char gender, uint64_t value) {
+  if (value >= 2000) return CardinalWords(value);
+  if (value == 0) return "zero";
+  const int u = static_cast<int>(value % 10), t = static_cast<int>(value / 10 % 10);
+  const int h = static_cast<int>(value / 100 % 10);
+  const bool thousand = value >= 1000;
+  std::string out;
+  const auto add = [&](std::string_view word) {
+    if (word.empty()) return;
+    std::string w(word);
+    if (gender == 'f') w.back() = 'a';
+    if (!out.empty()) out += ' ';
+    out += w;
+  };
+  if (thousand) add(kThousandth);
+  add(kOrdinalHundreds[h]);
+  add(kOrdinalTens[t]);
+  add(kOrdinalUnits[u]);
+  return std::string(Trim(out));
+}
+
+}  // namespace Sonora
