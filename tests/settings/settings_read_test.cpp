@@ -44,6 +44,14 @@ TEST_F(SettingsRead, TheFolderIsPerUserUnlessOnlyTheLegacyFileExists) {
   fs::create_directories(drive.c / "Config" / "Auris");
   drive.Write(drive.c / "Config" / "Auris" / "AURIS.INI", "");  // found in any case
   EXPECT_EQ(Settings::SettingsFolder(), "c:\\Config\\Auris");
+
+  // A per-user place that no drive holds leaves "\Auris" on the current drive.
+  setenv("XDG_CONFIG_HOME", drive.config.c_str(), 1);
+  setenv("FONIX_DRIVE_Z", drive.c.c_str(), 1);
+  Paths::ResetPaths();
+  fs::remove(LegacyFile());
+  EXPECT_EQ(Settings::SettingsFolder(), "\\Auris");
+  unsetenv("FONIX_DRIVE_Z");
 }
 
 TEST_F(SettingsRead, NamesIgnoreCaseAndTheFirstSectionAndKeyWin) {
