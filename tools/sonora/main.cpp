@@ -35,7 +35,7 @@ void PrintPhonemes(const std::vector<std::string>& lines, std::string& out) {
       phonemes.clear();
       inWord = true;
     } else if (line.empty()) {
-      if (inWord && !phonemes.empty()) out += Cp1252::ToUtf8(word) + ":" + Cp1252::ToUtf8(phonemes) + '\n';
+      if (inWord && !word.empty()) out += Cp1252::ToUtf8(word) + ":" + Cp1252::ToUtf8(phonemes) + '\n';
       inWord = false;
     } else if (inWord && line != "__") {
       phonemes += ' ';
