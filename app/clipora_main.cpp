@@ -4,12 +4,13 @@
 
 #include "app/embedded_program.h"
 #include "interpreter/startup.h"
+#include "platform/cp1252.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> lines;
   std::string error;
   Interp::SplitProgram(EmbeddedProgram::Text(), lines, error);
-  std::vector<std::string> commandLine(argv, argv + argc);
-  commandLine[0] = "clipora-light";
-  return Interp::RunMain("clipora-light", lines, std::move(commandLine));
+  std::vector<std::string> commandLine{"clipora-light"};
+  for (int i = 1; i < argc; ++i) commandLine.push_back(Cp1252::FromUtf8(argv[i]));
+  return Interp::RunMain("clipora-light", "c:\\clipora-light", lines, std::move(commandLine));
 }

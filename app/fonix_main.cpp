@@ -1,6 +1,7 @@
 // fonix FILE [ARGS...]: runs a FONIX program file; the arguments after FILE are the
 // program's own (its PARAMS).
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -8,6 +9,8 @@
 #include <vector>
 
 #include "interpreter/startup.h"
+#include "platform/cp1252.h"
+#include "platform/paths.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -30,8 +33,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "fonix: %s: %s\n", file.c_str(), error.c_str());
     return Interp::kExitUsage;
   }
-  std::vector<std::string> commandLine(argv + 1, argv + argc);
-  const std::size_t slash = file.find_last_of('/');
-  const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
-  return Interp::RunMain(name, lines, std::move(commandLine));
+  std::vector<std::string> commandLine;
+  for (int i = 1; i < argc; ++i) commandLine.push_back(Cp1252::FromUtf8(argv[i]));
+  const std::filesystem::path path = std::filesystem::absolute(file);
+  const std::string name = path.filename().string();
+  const std::string folder = Paths::ToWindows(path.parent_path().string());
+  return Interp::RunMain(Cp1252::FromUtf8(name), folder, lines, std::move(commandLine));
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "console/keyboard.h"
+#include "console/settings_keys.h"
 #include "platform/clipboard.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
@@ -116,6 +117,11 @@ void ConsoleInit() {
   State& s = S();
   if (s.created) return;
   s.created = true;
+  const Settings::VideoSettings video = Settings::ReadVideoSettings();
+  std::copy(video.tabCores.begin(), video.tabCores.end(), s.remap);
+  s.coloursFixed = video.coresFixas;
+  s.attribute = static_cast<uint8_t>((video.corFundo << 4) | video.corLetra);
+  std::memset(s.attrs, s.attribute, kCells);
   Device().Redraw(View());
   Device().SetTitle(s.title);
 }

@@ -6,9 +6,11 @@
 #include <cstdlib>
 
 #include "console/console.h"
+#include "console/settings.h"
 #include "interpreter/run.h"
 #include "interpreter/state.h"
 #include "platform/cp1252.h"
+#include "platform/paths.h"
 #include "platform/transcript.h"
 #include "speech/speech.h"
 
@@ -35,7 +37,7 @@ bool SplitProgram(std::string_view bytes, std::vector<std::string>& lines, std::
   return true;
 }
 
-int RunMain(std::string_view programName, const std::vector<std::string>& lines,
+int RunMain(std::string_view programName, std::string_view programFolder, const std::vector<std::string>& lines,
             std::vector<std::string> commandLine) {
   if (const char* path = std::getenv("FONIX_TRANSCRIPT"); path && *path && !Transcript::Open(path)) {
     std::fprintf(stderr, "fonix: não foi possível criar o arquivo de eventos %s\n", path);
@@ -52,7 +54,9 @@ int RunMain(std::string_view programName, const std::vector<std::string>& lines,
   try {
     ResetInterpreter();
     St().commandLine = std::move(commandLine);
-    Speech::InitSpeech(0, "");
+    Paths::EnsureDriveC();
+    Settings::SetProgramFolder(std::string(programFolder));
+    Speech::InitSpeech(0, Settings::ReadSetting("FONIX", "DIRFONIX"));
     Console::ConsoleClear();
     Console::ConsoleSetTitle(programName);
     for (std::size_t n = 0; n < lines.size(); ++n) StoreLine(lines[n], static_cast<int>(n + 1));

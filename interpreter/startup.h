@@ -18,8 +18,9 @@ inline constexpr int kExitClosed = 3;
 // to Windows-1252. Fails with a message when it has more lines than the store holds.
 bool SplitProgram(std::string_view bytes, std::vector<std::string>& lines, std::string& error);
 
-// Runs a program: `commandLine` holds the program itself first and then its arguments.
-int RunMain(std::string_view programName, const std::vector<std::string>& lines,
+// Runs a program: `commandLine` holds the program itself first and then its arguments;
+// `programFolder` (a Windows path) is the folder the settings macros call the program's.
+int RunMain(std::string_view programName, std::string_view programFolder, const std::vector<std::string>& lines,
             std::vector<std::string> commandLine);
 
 }  // namespace Interp

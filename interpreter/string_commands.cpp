@@ -157,6 +157,11 @@ bool ReadNumberArgument(std::string_view& args, int32_t& number) {
   return true;
 }
 
+bool TooLong() {
+  Speech::WriteLineAndSpeak("Texto longo demais para a memória");
+  return false;
+}
+
 enum class Arith { Subtract, Multiply, Divide };
 
 bool Arithmetic(std::string_view args, Arith op) {
@@ -250,7 +255,9 @@ bool Concatena(std::string_view args) {
   int code;
   std::string value;
   if (!ReadVariableRef(args, code) || !ReadValue(args, value) || !args.empty()) return false;
-  Variables::VariableSlot(code) += value;
+  std::string& text = Variables::VariableSlot(code);
+  if (text.size() + value.size() > Variables::kMaxTextLength) return TooLong();
+  text += value;
   return true;
 }
 
@@ -288,6 +295,7 @@ bool Substitui(std::string_view args) {
   const int64_t len = static_cast<int64_t>(from.size());
   for (int64_t p = static_cast<int64_t>(text.size()) - len + 1; p >= 1; --p) {
     if (text.compare(static_cast<std::size_t>(p - 1), from.size(), from) == 0) {
+      if (text.size() - from.size() + to.size() > Variables::kMaxTextLength) return TooLong();
       text.replace(static_cast<std::size_t>(p - 1), from.size(), to);
     }
   }

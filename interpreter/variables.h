@@ -8,6 +8,8 @@
 namespace Variables {
 
 inline constexpr int kMaxNames = 230;
+// Longest text a command may build; beyond it the command fails instead of exhausting memory.
+inline constexpr std::size_t kMaxTextLength = std::size_t{1} << 26;
 
 // Code of a folded name; a new name is appended to the name list. Returns -1 (after telling
 // the user) when the program already mentioned as many names as the table holds.

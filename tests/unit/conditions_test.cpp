@@ -1,0 +1,77 @@
+// Conditions of SE and ENQUANTO: keys, operators, negation and lists.
+#include "interp_fixture.h"
+#include "interpreter/conditions.h"
+
+namespace {
+
+class ConditionsTest : public InterpTest {
+ protected:
+  // The truth of a condition, or nullopt when it does not parse.
+  std::optional<bool> Eval(const std::string& text) {
+    const std::string bytes = Cp1252::FromUtf8(text);
+    std::string_view args = bytes;
+    bool truth = false;
+    if (!Conditions::EvaluateCondition(args, truth)) return std::nullopt;
+    return truth;
+  }
+};
+
+TEST(ComparisonKey, DigitTextsCompareByValue) {
+  EXPECT_EQ(Conditions::ComparisonKey("1"), std::string(20, '0') + "1");
+  EXPECT_EQ(Conditions::ComparisonKey(""), std::string(20, '0'));
+  EXPECT_EQ(Conditions::ComparisonKey(std::string(25, '7')), std::string(21, '7'));
+  EXPECT_EQ(Conditions::ComparisonKey("abc"), "ABC");
+  EXPECT_EQ(Conditions::ComparisonKey("-5"), "-5");
+}
+
+TEST_F(ConditionsTest, Ordering) {
+  EXPECT_EQ(Eval("9 < 10"), true);
+  EXPECT_EQ(Eval("\"abc\" < \"abd\""), true);
+  EXPECT_EQ(Eval("\"ab\" < \"abc\""), true);  // a proper prefix sorts first
+  EXPECT_EQ(Eval("-5 < 3"), true);            // as texts: "-" sorts before "3"
+  EXPECT_EQ(Eval("-5 < -3"), false);
+  EXPECT_EQ(Eval("\"\" < 0"), true);          // the empty text is twenty zeros
+  EXPECT_EQ(Eval("\"B\" >= \"a\""), true);    // keys are folded
+  EXPECT_EQ(Eval("\"ação\" = \"AÇÃO\""), true);
+  EXPECT_EQ(Eval("10 <= 10"), true);
+  EXPECT_EQ(Eval("10 > 9"), true);
+  EXPECT_EQ(Eval("\"a\" <> \"A\""), false);
+}
+
+TEST_F(ConditionsTest, TextOperatorsAreCaseSensitive) {
+  ASSERT_TRUE(Line("seja $busca \"https://x/watch?v=abc\""));
+  EXPECT_EQ(Eval("$busca *=* \"watch?v=\""), true);
+  EXPECT_EQ(Eval("$busca *=* \"WATCH?V=\""), false);
+  EXPECT_EQ(Eval("$busca =* \"https\""), true);
+  EXPECT_EQ(Eval("$busca *= \"abc\""), true);
+  EXPECT_EQ(Eval("$busca *=* \"\""), false);  // an empty right side is never found
+  EXPECT_EQ(Eval("\"a\" == \"A\""), false);
+  EXPECT_EQ(Eval("\"01\" == 1"), false);
+  ASSERT_TRUE(Line("seja $pasta \"c:\\\\dados\\\\sub\""));
+  EXPECT_EQ(Eval("não $pasta *= \"\\\""), true);
+  ASSERT_TRUE(Line("concatena $pasta \"\\\""));
+  EXPECT_EQ(Eval("não $pasta *= \"\\\""), false);
+}
+
+TEST_F(ConditionsTest, NegationAndLists) {
+  EXPECT_EQ(Eval("não 1 = 1"), false);
+  EXPECT_EQ(Eval("NAO1 = 2"), true);
+  EXPECT_EQ(Eval("não"), std::nullopt);
+  ASSERT_TRUE(Line("lista [L] cria"));
+  ASSERT_TRUE(Line("lista [L] adiciona \"007\""));
+  EXPECT_EQ(Eval("7 em [L]"), true);  // elements compare by their keys
+  EXPECT_EQ(Eval("não 8 em [L]"), true);
+  EXPECT_EQ(Eval("7 em [Outra]"), std::nullopt);
+}
+
+TEST_F(ConditionsTest, MalformedConditionsDoNotParse) {
+  for (const char* bad : {"", "x", "1 =", "1 ! 2", "= 1", "1 em", "1 em L"})
+    EXPECT_EQ(Eval(bad), std::nullopt) << bad;
+  const std::string text = "1 = 1 escreve \"x\"";
+  std::string_view args = text;
+  bool truth;
+  ASSERT_TRUE(Conditions::EvaluateCondition(args, truth));
+  EXPECT_EQ(args, "escreve \"x\"");
+}
+
+}  // namespace
