@@ -1,6 +1,9 @@
 // Conditions of SE and ENQUANTO.
 #include "interpreter/conditions.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "interpreter/lists.h"
 #include "interpreter/text.h"
 #include "interpreter/values.h"
@@ -31,6 +34,32 @@ bool TakeOperator(std::string_view& args, Op& op) {
   return false;
 }
 
+bool AllDigits(std::string_view s) {
+  for (char c : s)
+    if (!Text::IsDigit(c)) return false;
+  return true;
+}
+
+// The order of two comparison keys, without building them when both are digit texts
+// (the common case of counters).
+int CompareKeys(std::string_view left, std::string_view right) {
+  if (AllDigits(left) && AllDigits(right)) {
+    char a[21], b[21];
+    auto pad = [](std::string_view digits, char (&out)[21]) {
+      if (digits.size() > 21) digits = digits.substr(digits.size() - 21);
+      std::fill(out, out + 21 - digits.size(), '0');
+      std::copy(digits.begin(), digits.end(), out + 21 - digits.size());
+    };
+    // The empty text's key is twenty zeros, one shorter than every other digit key.
+    if (left.empty() || right.empty()) return left.empty() ? (right.empty() ? 0 : -1) : 1;
+    pad(left, a);
+    pad(right, b);
+    return std::memcmp(a, b, 21);
+  }
+  // std::string compares bytes as unsigned char and sorts a proper prefix first.
+  return ComparisonKey(left).compare(ComparisonKey(right));
+}
+
 bool Compare(Op op, const std::string& left, const std::string& right) {
   switch (op) {
     case Op::Identical: return left == right;
@@ -39,8 +68,7 @@ bool Compare(Op op, const std::string& left, const std::string& right) {
     case Op::EndsWith: return !right.empty() && left.ends_with(right);
     default: break;
   }
-  // std::string compares bytes as unsigned char and sorts a proper prefix first.
-  const int c = ComparisonKey(left).compare(ComparisonKey(right));
+  const int c = CompareKeys(left, right);
   switch (op) {
     case Op::Eq: return c == 0;
     case Op::Ne: return c != 0;

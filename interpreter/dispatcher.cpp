@@ -65,7 +65,8 @@ bool Dispatch(std::string_view word, std::string_view args) {
     trace += args;
     Speech::WriteLineAndSpeak(trace);
   }
-  s.commandWord = Text::Fold(word);
+  s.commandWord.assign(word);
+  for (char& c : s.commandWord) c = Text::FoldChar(c);
   for (const Entry& e : kTable)
     if (e.keyword == s.commandWord) return e.handler(args);
   Speech::WriteLineAndSpeak(std::string("Comando inválido: "_cp) + s.commandWord);

@@ -31,6 +31,10 @@ TEST_F(ConditionsTest, Ordering) {
   EXPECT_EQ(Eval("-5 < 3"), true);            // as texts: "-" sorts before "3"
   EXPECT_EQ(Eval("-5 < -3"), false);
   EXPECT_EQ(Eval("\"\" < 0"), true);          // the empty text is twenty zeros
+  EXPECT_EQ(Eval("\"\" = \"\""), true);
+  EXPECT_EQ(Eval("00 = \"\""), false);
+  EXPECT_EQ(Eval("0000000000000000000000012 = 12"), true);  // only the last 21 digits count
+  EXPECT_EQ(Eval("\"2a\" > 10"), true);
   EXPECT_EQ(Eval("\"B\" >= \"a\""), true);    // keys are folded
   EXPECT_EQ(Eval("\"ação\" = \"AÇÃO\""), true);
   EXPECT_EQ(Eval("10 <= 10"), true);
