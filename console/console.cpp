@@ -32,6 +32,7 @@ struct State {
   std::string pendingLine;  // the line being written, for the transcript
   std::string stdoutBuffer;
   std::unique_ptr<ConsoleDevice::Backend> device;
+  Messages::Handler hooks[static_cast<int>(Messages::Kind::Wake) + 1] = {};
 
   State() {
     std::memset(chars, ' ', kCells);
@@ -80,6 +81,7 @@ void FinishLine() {
 }
 
 void WindowProc(const Messages::Message& m) {
+  if (Messages::Handler hook = S().hooks[static_cast<int>(m.kind)]) return hook(m);
   if (m.kind == Messages::Kind::Close) ConsoleDone(3);
   Keyboard::HandleMessage(m);
 }
@@ -288,6 +290,10 @@ void Shutdown() {
   if (s.device) s.device->Shutdown();
   s.device.reset();  // before the event loop it is registered with goes away
   s.created = false;
+}
+
+void SetMessageHook(Messages::Kind kind, Messages::Handler handler) {
+  S().hooks[static_cast<int>(kind)] = handler;
 }
 
 void StdoutWrite(std::string_view bytes) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/console_backend.h"
+#include "platform/messages.h"
 
 // Thrown to end the program from inside any wait (window closed, key script exhausted):
 // unwinds to the executable's main, which leaves with `status`.
@@ -52,6 +53,10 @@ std::string ConsolePasteText(std::size_t capacity);
 void ExitStep();
 // Releases the device and writes the end-of-run files (FONIX_SCREEN, unfinished line).
 void Shutdown();
+
+// Other modules install handlers in the window procedure for their own notices (the wave
+// output's buffer completions, speech-server notices); null removes one.
+void SetMessageHook(Messages::Kind kind, Messages::Handler handler);
 
 // Standard output of the program: bytes buffered by 128 and handed to ConsoleWrite, then
 // one pump of messages, as a console-bound standard output does.
