@@ -12,6 +12,23 @@ namespace ConsoleDevice {
 inline constexpr int kColumns = 80;
 inline constexpr int kRows = 25;
 
+struct Rgb {
+  uint8_t r, g, b;
+};
+
+// The console's palette: colour number -> red, green, blue (through the remap table; a
+// remap entry above 15 is black). Every device draws with these.
+inline constexpr Rgb kPalette[16] = {
+    {0, 0, 0},       {0, 0, 255},     {0, 255, 0},     {0, 255, 255},
+    {255, 0, 0},     {142, 0, 142},   {68, 34, 34},    {192, 192, 192},
+    {40, 40, 40},    {128, 128, 255}, {128, 255, 128}, {128, 255, 255},
+    {255, 128, 128}, {255, 128, 255}, {255, 255, 0},   {255, 255, 255}};
+
+inline constexpr Rgb PaletteColour(const uint8_t* remap, int colour) {
+  const uint8_t entry = remap ? remap[colour & 15] : static_cast<uint8_t>(colour & 15);
+  return entry > 15 ? Rgb{0, 0, 0} : kPalette[entry];
+}
+
 // Read-only view of the screen model handed to the backend when it draws.
 struct ScreenView {
   const uint8_t* chars = nullptr;  // kColumns * kRows, row-major, Windows-1252
