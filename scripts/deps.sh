@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev googletest dash
-  wbrazilian espeak-ng
+  wbrazilian espeak-ng python3
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -25,22 +25,30 @@ std::vector<std::string> Tokenize(std::string_view text) {
       ++i;
       continue;
     }
-    std::string token, cls;
+    std::string token;
+    std::string_view cls;
+    char twice[2] = {text[i], text[i]};
     if (text[i] == '.' && i + 1 < text.size() && text[i + 1] == '.') {
       while (i < text.size() && text[i] == '.') ++i;
       token = ".";
       cls = ".-";
     } else if (!IsLetter(text[i])) {
       token = std::string(1, text[i]);
-      cls = std::string(2, text[i]);
+      cls = std::string_view(twice, 2);
       ++i;
     } else {
       const std::size_t start = i;
       while (i < text.size() && IsLetter(text[i])) ++i;
       token = std::string(text.substr(start, i - start));
-      cls = std::string(KeyWordClass(UpperText(token)));
+      cls = KeyWordClass(UpperText(token));
     }
-    out.push_back('[' + cls + ']' + token);
+    std::string line;
+    line.reserve(cls.size() + token.size() + 2);
+    line += '[';
+    line += cls;
+    line += ']';
+    line += token;
+    out.push_back(std::move(line));
     if (token.front() == '!' || token.front() == '.' || token.front() == '?') out.emplace_back("[--]");
   }
   return out;
