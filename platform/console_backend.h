@@ -54,6 +54,9 @@ class Backend {
   // The bytes handed to the console, in order (a plain text stream, for line-mode output).
   virtual void WriteStream(std::string_view) {}
   virtual void Beep() {}
+  // The picture over the text was drawn, moved or removed (devices that show pictures ask
+  // the console for it).
+  virtual void ImageChanged() {}
   // Shift, Ctrl and Alt held now (Keys::kShift ...).
   virtual uint8_t Modifiers() const = 0;
   // No key will ever come again (key script done, input closed).

@@ -79,3 +79,54 @@ TEST_F(ConsoleTest, LinesReachTheTranscriptWhenEnded) {
 }
 
 }  // namespace
+
+namespace {
+
+class ConsoleImageTest : public InterpTest {
+ protected:
+  // A bitmap file: `bits` per pixel, with the header size and colour count given.
+  std::string WriteBitmap(const std::string& name, uint32_t headerSize, int width, int height, uint16_t bits,
+                          uint32_t coloursUsed, std::size_t pixelBytes) {
+    std::vector<uint8_t> b(54 + 4 * coloursUsed + pixelBytes, 0);
+    auto put32 = [&](std::size_t at, uint32_t v) {
+      for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(10, static_cast<uint32_t>(54 + 4 * coloursUsed));
+    put32(14, headerSize);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    b[28] = static_cast<uint8_t>(bits);
+    put32(46, coloursUsed);
+    const std::string host = std::string(getenv("FONIX_DRIVE_C")) + "/" + name;
+    std::ofstream(host, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    return "c:\\" + name;
+  }
+};
+
+TEST_F(ConsoleImageTest, LoadsOnlyUsableBitmaps) {
+  Paths::EnsureDriveC();
+  // 3 x 2 at 24 bits: rows of 9 bytes padded to 12.
+  ASSERT_TRUE(Console::ConsoleLoadImage(WriteBitmap("ok.bmp", 40, 3, 2, 24, 0, 24)));
+  ASSERT_NE(Console::ConsoleOverlay(), nullptr);
+  EXPECT_EQ(Console::ConsoleOverlay()->pixels.size(), 24u);
+  EXPECT_EQ(Console::ConsoleOverlay()->x, 0);
+  Console::ConsoleDrawImage(5, 7);
+  EXPECT_EQ(Console::ConsoleOverlay()->y, 7);
+  // An 8-bit picture with its colour count left at 0 carries the full table.
+  ASSERT_TRUE(Console::ConsoleLoadImage(WriteBitmap("pal.bmp", 40, 4, 1, 8, 256, 4)));
+  EXPECT_EQ(Console::ConsoleOverlay()->info.size(), 40u + 1024u);
+
+  EXPECT_FALSE(Console::ConsoleLoadImage("c:\\nao_existe.bmp"));
+  EXPECT_FALSE(Console::ConsoleLoadImage(WriteBitmap("core.bmp", 12, 3, 2, 24, 0, 24)));
+  EXPECT_FALSE(Console::ConsoleLoadImage(WriteBitmap("short.bmp", 40, 3, 2, 24, 0, 10)));
+  EXPECT_FALSE(Console::ConsoleLoadImage(WriteBitmap("huge.bmp", 40, 0x7FFFFFFF, 0x7FFFFFFF, 24, 0, 0)));
+  EXPECT_FALSE(Console::ConsoleLoadImage(WriteBitmap("bits.bmp", 40, 3, 2, 0, 0, 24)));
+  // The previous picture stays after a failed load.
+  EXPECT_EQ(Console::ConsoleOverlay()->info.size(), 40u + 1024u);
+  Console::ConsoleRemoveImage();
+  EXPECT_EQ(Console::ConsoleOverlay(), nullptr);
+}
+
+}  // namespace
