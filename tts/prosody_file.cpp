@@ -14,8 +14,10 @@ namespace Sonora {
 namespace {
 
 void Report(std::string text) {
-  std::cerr << Cp1252::ToUtf8(text) << '\n';
-  Transcript::Event("message", text);
+  if (!Prosody().quiet) {
+    std::cerr << Cp1252::ToUtf8(text) << '\n';
+    Transcript::Event("message", text);
+  }
   Prosody().messages.push_back(std::move(text));
 }
 
@@ -147,7 +149,11 @@ ProsodyState& Prosody() {
   return state;
 }
 
-void ResetProsody() { Prosody() = {}; }
+void ResetProsody() {
+  const bool quiet = Prosody().quiet;
+  Prosody() = {};
+  Prosody().quiet = quiet;
+}
 
 bool LoadProsody(const std::string& path) {
   auto& p = Prosody();

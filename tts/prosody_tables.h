@@ -23,6 +23,7 @@ struct ProsodyState {
   int basePitch = 230;                                        // Hz
   std::vector<std::string> diphones;                          // "A-B", upper-cased, sorted
   std::vector<std::string> messages;                          // what the last prosody load reported
+  bool quiet = false;  // keep the messages from the user (fuzzing); they are still recorded
 };
 
 inline constexpr std::size_t kMaxDurations = 1000;
