@@ -138,6 +138,8 @@ struct Walker {
         out += "menos ";
         ++i;
       } else if (IsDigit(c)) {
+        // Digits right after a word ("10h30") are a word of their own.
+        if (!out.empty() && out.back() != ' ') out += ' ';
         ReadNumber();
         out += ' ';
         while ((At(i) == ',' || At(i) == '.') && IsDigit(At(i + 1))) {

@@ -86,6 +86,7 @@ TEST(PreprocessText, Numbers) {
   EXPECT_EQ(Squeeze(Pre("3o. lugar")), "terceiro lugar");
   EXPECT_EQ(Squeeze(Pre("01º")), "primeiro");  // an ordinal replaces the leading zeros
   EXPECT_EQ(Squeeze(Pre("5 anos")), "cinco anos");
+  EXPECT_EQ(Squeeze(Pre("10h30")), "dez agá trinta");  // the number does not stick to the word
   // More than 15 digits: the rest is a new number.
   EXPECT_EQ(Squeeze(Pre("1000000000000000")), Squeeze(Cp1252::ToUtf8(CardinalWords(100000000000000ULL))) + " zero");
 }
