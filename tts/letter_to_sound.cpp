@@ -56,7 +56,9 @@ std::vector<std::string> TokensToPhonemes(const std::vector<std::string>& patter
   std::vector<std::string> out;
   out.reserve(patternLines.size() * 8);
   for (const std::string& line : patternLines) {
-    out.push_back(';' + line);
+    std::string comment(1, ';');
+    comment += line;
+    out.push_back(std::move(comment));
     const std::string token = UpperText(line.size() > 4 ? std::string_view(line).substr(4) : std::string_view());
     if (token.empty()) {
       out.emplace_back("__");
@@ -64,7 +66,7 @@ std::vector<std::string> TokensToPhonemes(const std::vector<std::string>& patter
       continue;
     }
     if (IsPauseMark(token.front())) {
-      if (token.front() != ' ') out.push_back(std::string("_") + token.front());
+      if (token.front() != ' ') out.push_back({'_', token.front()});
       continue;
     }
     const std::string word = ApplyExceptions(token);

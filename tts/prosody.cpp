@@ -45,7 +45,11 @@ struct Walk {
     const int value = Prosody().pitchTable[static_cast<std::size_t>(d - '0')];
     if (value == 0) return {};
     const long hz = Scaled(value * pitchFactor * Prosody().basePitch);
-    return ' ' + std::to_string(position) + ' ' + std::to_string(hz);
+    std::string point(1, ' ');
+    point += std::to_string(position);
+    point += ' ';
+    point += std::to_string(hz);
+    return point;
   }
 
   std::string Phoneme(std::string_view line, bool lastInWord) {
@@ -76,7 +80,10 @@ struct Walk {
     }
     current = name;
     const long ms = Scaled(static_cast<double>(base) * percent * durationFactor);
-    return name + ' ' + std::to_string(ms) + PitchPoint(lastInWord);
+    name += ' ';
+    name += std::to_string(ms);
+    name += PitchPoint(lastInWord);
+    return name;
   }
 
   void Filler() {
@@ -97,7 +104,8 @@ struct Walk {
     if (line.front() == ';') {
       if (line.size() >= 5 && line[4] == '|') {
         pattern = line.substr(1, 3);
-        std::string comment = ';' + line.substr(5);
+        std::string comment(1, ';');
+        comment.append(line, 5);
         wordLength = comment.size();
         pitchState = 0;
         out.push_back(std::move(comment));
