@@ -5,6 +5,8 @@ packages=(
   build-essential cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev googletest dash
   wbrazilian espeak-ng python3
+  libespeak-ng-dev espeak-ng-data
+  libsdl2-dev libfluidsynth-dev fluid-soundfont-gm
 )
 missing=()
 for p in "${packages[@]}"; do
