@@ -24,36 +24,40 @@ constexpr Words kOrdinalHundreds = {"", "centésimo"_cp, "ducentésimo"_cp, "tri
 constexpr std::string_view kThousandth = "milésimo"_cp;
 constexpr uint64_t kLimit = 1000000000000000ULL;  // 15 digits: trillions are the largest group
 
-std::string GroupWords(int h, int t, int u) {
+constexpr NumberTables kCardinal = {kUnits, kTeens, kTens, kHundreds, kGroupSingular, kGroupPlural};
+
+std::string GroupWords(const NumberTables& w, int h, int t, int u) {
   if (h == 0 && t == 0 && u == 0) return {};
   if (h == 1 && t == 0 && u == 0) return "cem";
   std::string out;
   if (h != 0) {
-    out += kHundreds[h];
+    out += w.hundreds[h];
     if (t != 0 || u != 0) out += " e ";
   }
   if (t == 1) {
-    out += kTeens[u];
+    out += w.teens[u];
   } else {
     if (t != 0) {
-      out += kTens[t];
+      out += w.tens[t];
       if (u != 0) out += " e ";
     }
-    if (u != 0) out += kUnits[u];
+    if (u != 0) out += w.units[u];
   }
   return out;
 }
 
 }  // namespace
 
-std::string CardinalWords(uint64_t value) {
+const NumberTables& CardinalTables() { return kCardinal; }
+
+std::string CardinalWords(uint64_t value, const NumberTables& w) {
   if (value == 0) return "zero";
   if (value >= kLimit) {
     // Beyond the trillions there is no group name: the digits are read one by one.
     std::string digits = std::to_string(value), out;
     for (char d : digits) {
       if (!out.empty()) out += ' ';
-      out += kUnits[d - '0'];
+      out += w.units[d - '0'];
     }
     return out;
   }
@@ -62,8 +66,8 @@ std::string CardinalWords(uint64_t value) {
   for (int g = 4; g >= 0; --g) {
     const int n = static_cast<int>(rest % 1000);
     rest /= 1000;
-    groups[g] = GroupWords(n / 100, n / 10 % 10, n % 10);
-    if (g < 4 && !groups[g].empty()) groups[g] += ' ' + std::string(n == 1 ? kGroupSingular[g] : kGroupPlural[g]);
+    groups[g] = GroupWords(w, n / 100, n / 10 % 10, n % 10);
+    if (g < 4 && !groups[g].empty()) groups[g] += ' ' + std::string(n == 1 ? w.groupSingular[g] : w.groupPlural[g]);
   }
   int last = -1;
   for (int g = 0; g < 5; ++g)
