@@ -5,16 +5,30 @@
 #include <string>
 
 #include "platform/console_headless.h"
+#include "platform/console_terminal.h"
 
 namespace ConsoleDevice {
+namespace {
+
+// A terminal that cannot place a cursor gets the line mode.
+bool DumbTerminal() {
+  const char* term = std::getenv("TERM");
+  return !term || !*term || std::string(term) == "dumb";
+}
+
+}  // namespace
 
 std::unique_ptr<Backend> OpenBackend(AcceptsKeys acceptsKeys, std::string& error) {
   const char* chosen = std::getenv("FONIX_CONSOLE");
   std::string kind = chosen ? chosen : "";
-  if (kind.empty()) kind = isatty(STDIN_FILENO) && isatty(STDOUT_FILENO) ? "terminal" : "headless";
-  if (kind == "terminal") return OpenLineMode(acceptsKeys);
+  if (kind.empty()) {
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) kind = "headless";
+    else kind = DumbTerminal() ? "lines" : "terminal";
+  }
+  if (kind == "terminal") return OpenTerminal(acceptsKeys);
+  if (kind == "lines") return OpenLineMode(acceptsKeys);
   if (kind != "headless") {
-    error = "FONIX_CONSOLE desconhecido: " + kind + " (use headless ou terminal)";
+    error = "FONIX_CONSOLE desconhecido: " + kind + " (use terminal, lines ou headless)";
     return nullptr;
   }
   std::vector<KeyScript::Item> items;
