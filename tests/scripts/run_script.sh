@@ -25,7 +25,12 @@ failed=0
 if [ "$status" != "$want_exit" ]; then
   echo "exit status $status, expected $want_exit"; cat "$work/stderr"; failed=1
 fi
-if ! diff -u "$base.expected" "$work/transcript"; then failed=1; fi
+# Only the kinds of event the expected transcript shows are compared, so that a test of the
+# interpreter does not also fix every sound the voice plays.
+kinds=$(sed -e 's/:.*//' "$base.expected" | sort -u)
+awk -v kinds="$kinds" 'BEGIN { n = split(kinds, k, "\n"); for (i = 1; i <= n; i++) want[k[i]] = 1 }
+  { kind = $0; sub(/:.*/, "", kind); if (kind in want) print }' "$work/transcript" >"$work/compared"
+if ! diff -u "$base.expected" "$work/compared"; then failed=1; fi
 if [ -f "$base.screen" ] && ! diff -u "$base.screen" <(sed -e :a -e '/^\n*$/{$d;N;ba' -e '}' "$work/screen"); then
   failed=1
 fi
