@@ -206,6 +206,8 @@ void DispatchCsi(std::string_view body, char final, std::vector<Event>& out) {
     e.value = final == 'I' ? 1 : 0;
     return out.push_back(e);
   }
+  // "CSI 1;m X" carries modifiers; another first number (a cursor report) is no key.
+  if (p.count >= 1 && p.v[0] != 1) return;
   if (const uint16_t vk = LetterKey(final)) out.push_back(KeyEvent(vk, 0, mods));
 }
 
