@@ -13,6 +13,7 @@
 #include "platform/cp1252.h"
 #include "platform/messages.h"
 #include "platform/transcript.h"
+#include "platform/waveout.h"
 
 namespace Console {
 namespace {
@@ -136,7 +137,7 @@ void ConsoleWrite(std::string_view bytes) {
   for (char c : bytes) {
     const auto b = static_cast<uint8_t>(c);
     if (b == 7) {
-      Device().Beep();
+      if (!WaveOut::RingBell()) Device().Beep();  // the wave output's beep once it is linked in
     } else if (b == 8) {
       if (s.column > 0) {
         if (s.column > kColumns) s.column = kColumns;

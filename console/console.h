@@ -43,6 +43,8 @@ uint8_t TextAttribute();
 void SetTextAttribute(uint8_t attribute);
 void SetColoursFixed(bool fixed);
 void ConsoleDelay(int milliseconds);
+void ConsoleSound(int frequency);  // a looping square-wave tone until ConsoleNoSound
+void ConsoleNoSound();
 void ConsoleSetTitle(std::string_view title);
 std::string ConsoleTitle();
 void ConsoleShow(ConsoleDevice::Visibility visibility);
