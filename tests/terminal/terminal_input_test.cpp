@@ -31,32 +31,36 @@ std::string NameOf(uint16_t vk) {
     case Keys::VK_CANCEL: return "BREAK";
     default: break;
   }
-  if (vk >= Keys::VK_F1 && vk <= Keys::VK_F12) return "F" + std::to_string(vk - Keys::VK_F1 + 1);
-  return "";
+  std::string name;
+  if (vk >= Keys::VK_F1 && vk <= Keys::VK_F12) name.append("F").append(std::to_string(vk - Keys::VK_F1 + 1));
+  return name;
 }
 
 // "S-C-A-" prefixes, then the key's name, its character, or "^n" for a bare Ctrl character.
 std::string Text(const Event& e) {
   switch (e.type) {
-    case Event::Type::MouseDown: return "mouse" + std::to_string(e.value);
-    case Event::Type::MouseWheel: return "wheel" + std::to_string(e.value);
-    case Event::Type::Focus: return "focus" + std::to_string(e.value);
+    case Event::Type::MouseDown: return std::string("mouse").append(std::to_string(e.value));
+    case Event::Type::MouseWheel: return std::string("wheel").append(std::to_string(e.value));
+    case Event::Type::Focus: return std::string("focus").append(std::to_string(e.value));
     case Event::Type::Key: break;
   }
   std::string s;
   if (e.mods & Keys::kShift) s += "S-";
   if (e.mods & Keys::kCtrl) s += "C-";
   if (e.mods & Keys::kAlt) s += "A-";
-  if (e.rawChar) return s + "^" + std::to_string(e.rawChar);
+  if (e.rawChar) return s.append("^").append(std::to_string(e.rawChar));
   const std::string name = NameOf(e.key.vk);
-  if (!name.empty() && e.key.vk != Keys::VK_SPACE) return s + name;
-  if (e.key.ch >= 32 && e.key.ch < 127) return s + static_cast<char>(e.key.ch);
-  return s + "#" + std::to_string(e.key.ch);
+  if (!name.empty()) return s.append(name);
+  if (e.key.ch >= 32 && e.key.ch < 127) return s.append(1, static_cast<char>(e.key.ch));
+  return s.append("#").append(std::to_string(e.key.ch));
 }
 
 std::string Join(const std::vector<Event>& events) {
   std::string s;
-  for (const Event& e : events) s += (s.empty() ? "" : " ") + Text(e);
+  for (const Event& e : events) {
+    if (!s.empty()) s += ' ';
+    s += Text(e);
+  }
   return s;
 }
 
