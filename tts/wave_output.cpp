@@ -207,8 +207,9 @@ void InstallHooks() {
   WaveOut::SetTonePlayer(TonePlayer);
 }
 
-// Linked in, the wave output takes over the console's bell and tones at once.
-[[maybe_unused]] const bool kInstalled = (S(), true);
+// Linked in, the wave output takes over the console's bell and tones at once; the rest of
+// the module (and the console hook) starts at its first use, after the event loop exists.
+[[maybe_unused]] const bool kInstalled = (WaveOut::SetBellPlayer(BellPlayer), WaveOut::SetTonePlayer(TonePlayer), true);
 
 int RoundedFastRate(int rate) {
   const int64_t triple = static_cast<int64_t>(rate) * 3;  // 1.5 × rate = triple / 2
