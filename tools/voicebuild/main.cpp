@@ -28,10 +28,16 @@ constexpr std::size_t kKeepSamples = WaveFile::kRate / 100;  // 10 ms kept at ea
 
 struct Options {
   std::string out, characters, spelling, words, stamp;
+  bool list = false;  // print what each file would say, make nothing
 };
 
 bool ParseArguments(int argc, char** argv, Options& o) {
-  for (int i = 1; i + 1 < argc; i += 2) {
+  int i = 1;
+  if (argc > 1 && std::string(argv[1]) == "--list") {
+    o.list = true;
+    i = 2;
+  }
+  for (; i + 1 < argc; i += 2) {
     const std::string flag = argv[i];
     std::string* slot = flag == "--out" ? &o.out : flag == "--characters" ? &o.characters
                       : flag == "--spelling" ? &o.spelling : flag == "--words" ? &o.words
@@ -39,7 +45,8 @@ bool ParseArguments(int argc, char** argv, Options& o) {
     if (slot == nullptr) return false;
     *slot = argv[i + 1];
   }
-  return argc % 2 == 1 && !o.out.empty() && !o.characters.empty() && !o.spelling.empty() && !o.words.empty();
+  return i == argc && (o.list || !o.out.empty()) && !o.characters.empty() && !o.spelling.empty() &&
+         !o.words.empty();
 }
 
 bool Load(const std::string& path, std::vector<WordTable::Row>& rows) {
@@ -93,12 +100,17 @@ int main(int argc, char** argv) {
   Options o;
   if (!ParseArguments(argc, argv, o)) {
     std::fprintf(stderr,
-                 "usage: voicebuild --out FOLDER --characters FILE --spelling FILE --words FILE [--stamp FILE]\n");
+                 "usage: voicebuild [--list] [--out FOLDER] --characters FILE --spelling FILE --words FILE"
+                 " [--stamp FILE]\n");
     return 2;
   }
   const auto start = std::chrono::steady_clock::now();
   std::vector<RecordedWords::Word> list;
   if (!BuildList(o, list)) return 1;
+  if (o.list) {
+    for (const RecordedWords::Word& word : list) std::printf("%s\t%s\n", word.name.c_str(), word.text.c_str());
+    return 0;
+  }
 
   const fs::path folder = o.out, fast = folder / "rapido";
   std::error_code ec;
