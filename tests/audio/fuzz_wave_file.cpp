@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (WaveFile::ReadFileHeader(fd, fromFile) != parsed) __builtin_trap();
     if (parsed && (fromFile.dataOffset != info.dataOffset || fromFile.dataSize != info.dataSize)) __builtin_trap();
   }
-  if (parsed && info.dataOffset <= size) {
+  if (parsed && info.dataOffset < size && info.dataSize > 0) {
     const std::size_t n = std::min<uint64_t>(info.dataSize, size - info.dataOffset);
     std::vector<uint8_t> samples(data + info.dataOffset, data + info.dataOffset + std::min<std::size_t>(n, 8192));
     const bool narrow = info.bits == 16;
