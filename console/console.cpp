@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "console/braille_input.h"
 #include "console/keyboard.h"
 #include "console/settings_keys.h"
 #include "platform/clipboard.h"
@@ -127,6 +128,8 @@ void ConsoleInit() {
   std::memset(s.attrs, s.attribute, kCells);
   Device().Redraw(View());
   Device().SetTitle(s.title);
+  const int mode = Settings::ReadBrailleModo();
+  BrailleInput::SetMode(mode == 3 ? 1 : mode, true);
 }
 
 void ConsoleWrite(std::string_view bytes) {

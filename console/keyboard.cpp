@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "console/braille_input.h"
 #include "console/console.h"
 #include "platform/keys.h"
 
@@ -57,8 +58,10 @@ void QueueExtended(uint8_t code) {
 
 void OnChar(const Messages::Message& m) {
   State& s = S();
-  if (s.count >= kQueueSize) return;
   uint8_t c = m.ch;
+  // In braille input the chords make the letters and the space.
+  if (BrailleInput::Mode() != 0 && (c == ' ' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return;
+  if (s.count >= kQueueSize) return;
   const bool ctrl = m.mods & Keys::kCtrl;
   if (c == 8) c = ctrl ? 127 : 8;
   else if (c == 13) c = ctrl ? 10 : 13;
@@ -71,8 +74,11 @@ void OnKeyDown(const Messages::Message& m) {
   const bool alt = m.mods & Keys::kAlt;
   const bool shift = m.mods & Keys::kShift;
   if (m.vk == Keys::VK_CANCEL && ctrl) Console::ConsoleDone(3);
+  if (alt && ctrl && m.vk == Keys::VK_F12) return BrailleInput::SetMode(0, true);
+  if (alt && ctrl && m.vk == Keys::VK_F11) return BrailleInput::NextMode();
   if (alt && m.vk >= 'A' && m.vk <= 'Z') return QueueExtended(kAltLetters[m.vk - 'A']);
   if (alt && m.vk >= '0' && m.vk <= '9') return QueueExtended(kAltDigits[m.vk - '0']);
+  if (!ctrl && BrailleInput::KeyDown(m.vk, ctrl)) return;
   if (s.count > kQueueSize - 2) return;
   const Extended* e = FindExtended(m.vk);
   if (!e) return;
@@ -117,6 +123,12 @@ void HandleMessage(const Messages::Message& m) {
       break;
     case Messages::Kind::KeyDown:
       OnKeyDown(m);
+      break;
+    case Messages::Kind::KeyUp:
+      if (const int c = BrailleInput::KeyUp(m.vk, m.mods & Keys::kCtrl); c >= 0) {
+        const uint8_t byte = static_cast<uint8_t>(c);
+        QueueBytes(&byte, 1);
+      }
       break;
     case Messages::Kind::SysKeyDown:
       // Alt+Left and Alt+Right are read as Left and Right; readers ask for Alt themselves.
@@ -192,6 +204,7 @@ int QueueCount() { return S().count; }
 void ClearQueue() { S().count = 0; }
 
 void ResetKeyboard() {
+  BrailleInput::ResetBrailleInput();
   State& s = S();
   s.count = 0;
   s.clickGuard = false;

@@ -25,9 +25,11 @@ struct State {
   int nextSourceId = 1;
 };
 
+// The loop outlives every module that registers with it (their state may be destroyed at
+// exit in any order), so it is never destroyed.
 State& S() {
-  static State state;
-  return state;
+  static State* const state = new State;
+  return *state;
 }
 
 void EnsurePipe() {

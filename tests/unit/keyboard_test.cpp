@@ -1,5 +1,6 @@
 // Key codes from key messages: the extended and Alt tables, Ctrl forms, mouse keys, the
 // queue limits, and line input.
+#include "console/braille_input.h"
 #include "console/keyboard.h"
 #include "interp_fixture.h"
 #include "platform/keys.h"
@@ -91,6 +92,57 @@ TEST_F(KeyboardTest, KeysRunningOutCloseTheWindow) {
   } catch (const ProgramExit& exit) {
     EXPECT_EQ(exit.status, 3);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Typing a chord: every key pressed, then every key released.
+std::string Chord(const std::string& keys) {
+  std::string down, up;
+  for (char k : keys) {
+    const std::string name = k == ' ' ? "SPACE" : std::string(1, k);
+    down += "{DOWN:" + name + "}";
+    up += "{UP:" + name + "}";
+  }
+  return down + up;
+}
+
+class BrailleTest : public KeyboardTest {};
+
+TEST_F(BrailleTest, PlainChordsAndControlCharacters) {
+  BrailleInput::SetMode(1, false);
+  // f = dot 1 (a), f+d = dots 1-2 (b), space with dots 1-2 is Ctrl+B.
+  EXPECT_EQ(Bytes(Chord("F") + Chord("FD") + Chord(" ") + Chord(" FD")), (std::vector<int>{'a', 'b', ' ', 2}));
+  // A letter that is no chord key types nothing; the space bar alone is the space chord;
+  // other keys still work.
+  EXPECT_EQ(Bytes("x {F1}1"), (std::vector<int>{' ', 0, 59, '1'}));
+  // A key released that is no chord key gives nothing.
+  EXPECT_TRUE(Bytes("{UP:Q}").empty());
+}
+
+TEST_F(BrailleTest, NumberAndCapitalSignsOfModeTwo) {
+  BrailleInput::SetMode(2, false);
+  const std::string number = Chord("SJKL"), capital = Chord("JL");
+  EXPECT_EQ(Bytes(number + Chord("F") + Chord("FD")), (std::vector<int>{'1', '2'}));
+  EXPECT_EQ(Bytes(Chord("K") + Chord("F")), (std::vector<int>{'~', 'a'}));  // dot 5 ends number mode
+  EXPECT_EQ(Bytes(capital + Chord("F") + Chord("FD")), (std::vector<int>{'A', 'b'}));
+  EXPECT_EQ(Bytes(capital + capital + Chord("F") + Chord("FD") + Chord(" ") + Chord("F")),
+            (std::vector<int>{'A', 'B', ' ', 'a'}));  // locked until a space
+  EXPECT_EQ(Bytes(Chord("S") + Chord("FKL")), (std::vector<int>{'.', '@'}));
+}
+
+TEST_F(BrailleTest, ModesChangeWithCtrlAlt) {
+  Bytes("{CTRL+ALT+F11}");
+  EXPECT_EQ(BrailleInput::Mode(), 1);
+  Bytes("{CTRL+ALT+F11}");
+  EXPECT_EQ(BrailleInput::Mode(), 2);
+  Bytes("{CTRL+ALT+F11}");
+  EXPECT_EQ(BrailleInput::Mode(), 1);
+  Bytes("{CTRL+ALT+F12}");
+  EXPECT_EQ(BrailleInput::Mode(), 0);
+  EXPECT_EQ(Bytes("ab"), (std::vector<int>{'a', 'b'}));
 }
 
 }  // namespace
