@@ -10,8 +10,8 @@
 namespace Sonora {
 namespace {
 
-const std::string* Find(std::string_view word) {
-  const auto& words = Exceptions().words;
+const std::string* Find(const ExceptionState& state, std::string_view word) {
+  const auto& words = state.words;
   const auto it = std::lower_bound(words.begin(), words.end(), word,
                                    [](const auto& entry, std::string_view w) { return entry.first < w; });
   return it != words.end() && it->first == word ? &it->second : nullptr;
@@ -26,14 +26,17 @@ ExceptionState& Exceptions() {
 
 void ResetExceptions() { Exceptions() = {}; }
 
-bool LoadExceptions(const std::string& path) {
-  ResetExceptions();
+bool LoadExceptions(const std::string& path) { return LoadExceptionsInto(Exceptions(), path, true); }
+
+bool LoadExceptionsInto(ExceptionState& state, const std::string& path, bool upperCase) {
+  state = {};
   const auto lines = ReadLines(path);
   if (!lines) return false;
-  auto& words = Exceptions().words;
+  auto& words = state.words;
   for (const std::string& raw : *lines) {
     if (words.size() >= kMaxExceptions) break;
-    const std::string line = UpperText(std::string_view(raw).substr(0, kMaxExceptionLine));
+    const std::string_view cut = std::string_view(raw).substr(0, kMaxExceptionLine);
+    const std::string line = upperCase ? UpperText(cut) : std::string(cut);
     if (Trim(line).empty()) continue;
     const std::size_t eq = line.find('=');
     const std::string_view view(line);
@@ -49,11 +52,13 @@ bool LoadExceptions(const std::string& path) {
   return true;
 }
 
-std::string ApplyExceptions(const std::string& word) {
+std::string ApplyExceptions(const std::string& word) { return ApplyExceptionsIn(Exceptions(), word, 'S', 'M'); }
+
+std::string ApplyExceptionsIn(const ExceptionState& state, const std::string& word, char s, char m) {
   std::string_view stem(word);
   while (!stem.empty()) {
-    if (const std::string* replacement = Find(stem)) return *replacement + word.substr(stem.size());
-    if (stem.back() != 'S' && stem.back() != 'M') break;
+    if (const std::string* replacement = Find(state, stem)) return *replacement + word.substr(stem.size());
+    if (stem.back() != s && stem.back() != m) break;
     stem.remove_suffix(1);
   }
   return word;

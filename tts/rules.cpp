@@ -76,8 +76,10 @@ void ResetRules() {
   for (auto& list : Rules().byFirstLetter) list.clear();
 }
 
-bool LoadRules(const std::string& path) {
-  ResetRules();
+bool LoadRules(const std::string& path) { return LoadRulesInto(Rules(), path, RuleFormat{}); }
+
+bool LoadRulesInto(RuleState& state, const std::string& path, const RuleFormat& format) {
+  for (auto& list : state.byFirstLetter) list.clear();
   const auto lines = ReadLines(path);
   if (!lines) return false;
   for (const std::string& raw : *lines) {
@@ -95,26 +97,28 @@ bool LoadRules(const std::string& path) {
       output = Trim(output.substr(0, output.find('|')));
     }
     Rule r{Field(line.substr(0, open), kMaxContext, true), Field(line.substr(open + 1, close - open - 1), kMaxFocus, true),
-           Field(Trim(right), kMaxContext, true), Field(output, kMaxOutput, false)};
+           Field(Trim(right), kMaxContext, true), Field(output, format.maxOutput, false)};
     const auto first = static_cast<unsigned char>(r.focus[0]);
-    if (first < 32) continue;
-    Rules().byFirstLetter[first].push_back(std::move(r));
+    if (first < 32 || first < format.firstFocusCode || first > format.lastFocusCode) continue;
+    state.byFirstLetter[first].push_back(std::move(r));
   }
   return true;
+}
+
+const Rule* FindRule(const RuleState& state, const std::string& w, std::size_t p) {
+  if (p >= w.size()) return nullptr;
+  const auto first = static_cast<unsigned char>(UpperChar(w[p]));
+  if (first < 32) return nullptr;
+  for (const Rule& r : state.byFirstLetter[first])
+    if (Matches(r, w, p)) return &r;
+  return nullptr;
 }
 
 void ConvertWord(const std::string& w, std::size_t stress, std::vector<std::string>& lines) {
   bool marked = stress == 0;
   std::size_t p = 0;
   while (p < w.size()) {
-    const auto first = static_cast<unsigned char>(UpperChar(w[p]));
-    const Rule* rule = nullptr;
-    if (first >= 32)
-      for (const Rule& r : Rules().byFirstLetter[first])
-        if (Matches(r, w, p)) {
-          rule = &r;
-          break;
-        }
+    const Rule* rule = FindRule(Rules(), w, p);
     if (!rule) {
       ++p;
       continue;

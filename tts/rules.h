@@ -25,6 +25,22 @@ inline constexpr std::size_t kMaxOutput = 20;
 RuleState& Rules();
 void ResetRules();
 
+// How a rules file is read: the widest output kept and the codes of the first focus
+// character that get a rule list (other rules are dropped). The diphone voice keeps
+// outputs of 11 characters and lists for codes 32..95 only.
+struct RuleFormat {
+  std::size_t maxOutput = kMaxOutput;
+  unsigned firstFocusCode = 32;
+  unsigned lastFocusCode = 255;
+};
+
+// Fills `state` with the file's rules; false only when the file cannot be read.
+bool LoadRulesInto(RuleState& state, const std::string& path, const RuleFormat& format);
+
+// The first rule of its letter's list that matches the word at 0-based position p;
+// nullptr when none does (word characters are compared ASCII upper-cased).
+const Rule* FindRule(const RuleState& state, const std::string& word, std::size_t p);
+
 // Replaces the rule lists with the file's rules; false only when the file cannot be read.
 // Lines that do not parse into a focus are ignored.
 bool LoadRules(const std::string& path);
