@@ -11,7 +11,7 @@ namespace WaveOut {
 namespace {
 
 // Small, so that a reset is silent soon: the card's own buffer is what is left to hear.
-constexpr Uint16 kDeviceSamples = 256;
+constexpr Uint16 kDeviceSamples = 128;
 
 class SdlDevice final : public Device {
  public:

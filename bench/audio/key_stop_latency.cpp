@@ -54,7 +54,6 @@ struct Result {
 Result Measure(std::unique_ptr<WaveOut::Device> device, int tries) {
   Result r;
   WaveOut::Device* raw = device.get();
-  r.deviceLatencyMs = device->LatencyMs();
   WaveOutput::ResetWaveOutput(std::move(device));
   std::mt19937 random(7);
   for (int t = 0; t < tries; ++t) {
@@ -75,6 +74,7 @@ Result Measure(std::unique_ptr<WaveOut::Device> device, int tries) {
     presser.join();
     r.ms.push_back((doneNs - postedNs.load()) / 1e6);
   }
+  r.deviceLatencyMs = raw->LatencyMs();  // known once the device is open
   Keyboard::ClearQueue();
   return r;
 }
