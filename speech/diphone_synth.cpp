@@ -1,0 +1,267 @@
+// Diphone concatenation. This voice's units are true diphones, cut from the middle of one
+// phone to the middle of the next, so a word is played as the chain of its phone pairs,
+// silence "$" at both ends: casa is $-k k-a a-z z-a a-$.
+#include "speech/diphone_synth.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace DiphoneSynth {
+namespace {
+
+using DiphonePhones::Kind;
+using DiphonePhones::Token;
+constexpr int kMaxFallbackDepth = 8;
+
+Kind KindOf(const Token& t) { return DiphonePhones::Table()[static_cast<std::size_t>(t.phone)].kind; }
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+bool IsVowelLetter(char c) {
+  return std::string_view("AEIOUaeiouWYwy").find(c) != std::string_view::npos;
+}
+
+// The record of a name by halving the sorted index; nullptr when it is not there.
+const uint8_t* FindRecord(std::string_view name) {
+  const auto& index = Synth().index;
+  std::size_t low = 0, high = index.size() / kRecordSize;
+  while (low < high) {
+    const std::size_t mid = low + (high - low) / 2;
+    const uint8_t* r = index.data() + mid * kRecordSize;
+    const std::string_view here(reinterpret_cast<const char*>(r + 1), std::min<std::size_t>(r[0], 8));
+    if (here == name) return r;
+    if (here < name) low = mid + 1;
+    else high = mid;
+  }
+  return nullptr;
+}
+
+void AppendFill(uint8_t value, std::size_t count) {
+  const std::vector<uint8_t> fill(count, value);
+  Append(fill.data(), fill.size());
+}
+
+void Noise() {
+  std::vector<uint8_t> noise(kNoiseBytes);
+  for (uint8_t& b : noise) {
+    Synth().noise = Synth().noise * 1103515245u + 12345u;
+    b = static_cast<uint8_t>(88 + (Synth().noise >> 16) % 80);
+  }
+  Append(noise.data(), noise.size());
+}
+
+// A diphone of the index at its length for the stress state and the factor.
+bool Fetch(const std::string& name, double factor) {
+  const uint8_t* r = FindRecord(name);
+  if (r == nullptr) return false;
+  State& s = Synth();
+  const long stored = r[9] | (r[10] << 8);
+  const uint32_t offset = static_cast<uint32_t>(r[11]) | (static_cast<uint32_t>(r[12]) << 8) |
+                          (static_cast<uint32_t>(r[13]) << 16) | (static_cast<uint32_t>(r[14]) << 24);
+  long length = stored;
+  if (!s.stressed && name.size() > 2) {
+    length = stored - s.corteFon;
+    if (length < s.sobraFon) length = std::min<long>(stored, s.sobraFon);
+  }
+  const long bytes = std::clamp<long>(std::lround(factor * static_cast<double>(length)), 0, stored);
+  if (bytes > 0 && s.readUnit) {
+    const std::vector<uint8_t> data = s.readUnit(offset, static_cast<std::size_t>(bytes));
+    Append(data.data(), data.size());
+  }
+  return true;
+}
+
+void PlayNameAt(std::string name, double factor, int depth) {
+  for (char& c : name) c = Upper(c);
+  if (name.empty() || depth > kMaxFallbackDepth) return;
+  State& s = Synth();
+  if (name[0] == '_') {
+    if (s.readRecorded)
+      if (const auto data = s.readRecorded(name)) {
+        Append(data->data(), data->size());
+        return;
+      }
+  } else if (Fetch(name, factor)) {
+    return;
+  }
+  if (name.size() <= 2) return Noise();
+  // A longer name that is missing is played as shorter ones that may be there.
+  if (IsVowelLetter(name.back())) {
+    PlayNameAt(name.substr(0, name.size() - 1), 0.9 * factor, depth + 1);
+    PlayNameAt(std::string("$") + name.back(), factor, depth + 1);
+  } else if (name.ends_with("CIRC") && name.size() >= 7) {
+    PlayNameAt(name.substr(0, name.size() - 5), 0.9 * factor, depth + 1);
+    PlayNameAt("$" + name.substr(name.size() - 5), factor, depth + 1);
+  } else if (name.ends_with("TIL")) {
+    std::string base = name.substr(0, name.size() - 3);
+    const bool wasStressed = s.stressed;
+    if (!base.empty() && base.back() != 'I' && base.back() != 'U') {
+      base += "CIRC";
+      s.stressed = true;
+    }
+    PlayNameAt(base, 0.9 * factor, depth + 1);
+    s.stressed = false;
+    PlayNameAt("$NN", 0.9, depth + 1);
+    s.stressed = wasStressed;
+  }
+}
+
+bool IsPause(char c) { return c == ',' || c == '.' || c == ':' || c == ';'; }
+
+std::size_t PauseBytes(char c) { return c == ',' ? 4000 : c == ';' ? 6000 : 8000; }
+
+}  // namespace
+
+State& Synth() {
+  static State state;
+  return state;
+}
+
+void ResetSynth() { Synth() = {}; }
+
+void Flush() {
+  State& s = Synth();
+  if (s.buffer.size() < kBufferSize || s.fill <= kHeaderSize) return;
+  const auto dataBytes = static_cast<uint32_t>(s.fill - kHeaderSize);
+  // The canonical header of 11025 Hz 8-bit mono sound.
+  uint8_t* h = s.buffer.data();
+  auto put32 = [](uint8_t* p, uint32_t v) {
+    for (int k = 0; k < 4; ++k) p[k] = static_cast<uint8_t>(v >> (8 * k));
+  };
+  std::copy_n("RIFF", 4, h);
+  put32(h + 4, 36 + dataBytes);
+  std::copy_n("WAVEfmt ", 8, h + 8);
+  put32(h + 16, 16);
+  h[20] = 1, h[21] = 0, h[22] = 1, h[23] = 0;
+  put32(h + 24, 11025);
+  put32(h + 28, 11025);
+  h[32] = 1, h[33] = 0, h[34] = 8, h[35] = 0;
+  std::copy_n("data", 4, h + 36);
+  put32(h + 40, dataBytes);
+  if (s.play) s.play(s.buffer.data(), s.fill);
+  s.fill = kHeaderSize;
+}
+
+void Append(const uint8_t* data, std::size_t length) {
+  State& s = Synth();
+  if (s.buffer.size() != kBufferSize) s.buffer.assign(kBufferSize, 128);
+  while (length > 0) {
+    if (s.fill + length >= kBufferSize) Flush();
+    // A piece longer than the whole buffer goes in buffer-sized parts.
+    const std::size_t take = std::min(length, kBufferSize - 1 - s.fill);
+    std::copy_n(data, take, s.buffer.begin() + static_cast<std::ptrdiff_t>(s.fill));
+    s.fill += take;
+    data += take;
+    length -= take;
+  }
+}
+
+void PlayName(std::string_view name, double factor) { PlayNameAt(std::string(name), factor, 0); }
+
+void PlayUnit(std::string_view unit, double factor) {
+  if (unit.empty()) return;
+  State& s = Synth();
+  if (unit[0] == '_') {
+    if (unit.size() > 1) PlayName("_" + std::to_string(static_cast<uint8_t>(unit[1])), factor);
+    return;
+  }
+  bool turnedOn = false;
+  std::string name = "$";
+  for (char c : unit) {
+    if (std::string_view("AEIOU").find(c) != std::string_view::npos && !s.stressed) s.stressed = turnedOn = true;
+    if (c == '^' || c == '~') {
+      PlayName(name + (c == '^' ? "CIRC" : "TIL"), factor);
+      name = "$";
+    } else {
+      name += c;
+    }
+  }
+  if (name != "$") PlayName(name, factor);
+  if (turnedOn) s.stressed = false;
+}
+
+// How a unit of the notation becomes units played. Each phone pair is one unit, so the
+// fixed cases come out as follows. A unit of one character that is a whole word is played
+// unchanged, its phone alone ("$A"); inside a longer word it is joined to its neighbours
+// like any phone. Clusters dj, nh, rr, tch are single phones, and ks is the one pair k-s,
+// so they are never taken apart; a leading pair of consonants is split one consonant at
+// a time ($-p p-r r-a), and a final consonant or rr is split off (a-r r-$). A glide
+// after a vowel ends its unit with the vowel-glide pair, and the pair before that vowel,
+// which would otherwise say the vowel twice as long, is played at 0.6; after a nasal
+// vowel the pair is the three characters vowel, glide, "~" ("aw~" of pao). A final s is
+// split off (a-s s-$) and the pair before its vowel is played at 0.7.
+std::vector<Piece> SplitUnit(std::string_view notation, Token& previous, bool first, bool last) {
+  std::vector<Piece> pieces;
+  if (first && last && notation.size() == 1 && DiphonePhones::Read(notation).size() == 1) {
+    pieces.push_back({std::string(notation), 1.0});
+    previous = Token{};
+    return pieces;
+  }
+  std::vector<Token> seq{previous};
+  for (const Token& t : DiphonePhones::Read(notation)) seq.push_back(t);
+  if (last) seq.push_back(Token{});
+  for (std::size_t i = 0; i + 1 < seq.size(); ++i) pieces.push_back({DiphonePhones::PairUnit(seq[i], seq[i + 1]), 1.0});
+  const auto syllabic = [&seq](std::size_t i) { return KindOf(seq[i]) == Kind::Vowel || KindOf(seq[i]) == Kind::Nasal; };
+  for (std::size_t j = 2; j < seq.size(); ++j)
+    if ((KindOf(seq[j]) == Kind::Glide || KindOf(seq[j]) == Kind::NasalGlide) && syllabic(j - 1)) pieces[j - 2].factor = 0.6;
+  const std::size_t n = seq.size();
+  const int s = [] {
+    const auto& t = DiphonePhones::Table();
+    for (std::size_t i = 0; i < t.size(); ++i)
+      if (t[i].notation == "s") return static_cast<int>(i);
+    return 0;
+  }();
+  if (last && n >= 4 && seq[n - 2].phone == s && syllabic(n - 3)) pieces[n - 4].factor = 0.7;
+  previous = last ? Token{} : seq.back();
+  return pieces;
+}
+
+void Say(std::string_view notation) {
+  State& s = Synth();
+  std::string unit;
+  Token previous;
+  bool first = true;
+  auto end = [&](bool last) {
+    if (unit.empty() && !(last && previous.phone != DiphonePhones::kSilence)) return;
+    for (const Piece& p : SplitUnit(unit, previous, first, last)) PlayUnit(p.unit, p.factor);
+    unit.clear();
+    first = last;
+  };
+  for (std::size_t i = 0; i < notation.size(); ++i) {
+    if (s.keyWaiting && s.keyWaiting()) {
+      s.fill = kHeaderSize;  // what is left is not heard: the key silences the voice
+      return;
+    }
+    const char c = notation[i];
+    switch (c) {
+      case '[':
+        end(true);
+        s.stressed = false;
+        break;
+      case ']':
+        end(true);
+        // The end of a word, not a long unit ended by "/": those run on inside the word.
+        AppendFill(128, static_cast<std::size_t>(std::max(0, s.interPal) / 100 * 100));
+        break;
+      case ' ':
+        end(true);
+        break;
+      case '/':
+        if (unit.size() > 8) end(false);
+        break;
+      case '_':
+        end(true);
+        if (i + 1 < notation.size()) {
+          const char next = notation[++i];
+          if (IsPause(next)) AppendFill(128, PauseBytes(next));
+          else PlayUnit(std::string("_") + next, 1.0);
+        }
+        break;
+      default:
+        unit += c;
+    }
+  }
+  end(true);
+  Flush();
+}
+
+}  // namespace DiphoneSynth

@@ -1,0 +1,153 @@
+// The diphone player on a small index of its own: pairs of a word, the fall-backs of a
+// missing name with their factors, noise, the cut of unstressed diphones, the buffer.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "speech/diphone_phones.h"
+#include "speech/diphone_synth.h"
+
+namespace {
+
+using DiphoneSynth::Synth;
+
+// Each unit is `length` bytes of one value, so what was played tells which unit it was.
+struct FakeVoice {
+  std::vector<uint8_t> data;
+  std::vector<std::vector<uint8_t>> images;  // what was played
+  std::vector<uint8_t> heard;                // their samples, in order
+
+  explicit FakeVoice(const std::map<std::string, std::pair<uint8_t, uint16_t>>& units) {
+    DiphoneSynth::ResetSynth();
+    for (const auto& [name, unit] : units) {  // a map is sorted by name, as the index must be
+      const auto offset = static_cast<uint32_t>(data.size());
+      std::vector<uint8_t> r(15, 0);
+      r[0] = static_cast<uint8_t>(name.size());
+      std::copy(name.begin(), name.end(), r.begin() + 1);
+      r[9] = static_cast<uint8_t>(unit.second & 0xFF);
+      r[10] = static_cast<uint8_t>(unit.second >> 8);
+      for (int k = 0; k < 4; ++k) r[11 + static_cast<std::size_t>(k)] = static_cast<uint8_t>(offset >> (8 * k));
+      Synth().index.insert(Synth().index.end(), r.begin(), r.end());
+      data.insert(data.end(), unit.second, unit.first);
+    }
+    Synth().readUnit = [this](uint32_t offset, std::size_t length) {
+      const std::size_t end = std::min(data.size(), offset + length);
+      return std::vector<uint8_t>(data.begin() + offset, data.begin() + static_cast<std::ptrdiff_t>(end));
+    };
+    Synth().readRecorded = [](const std::string& name) -> std::optional<std::vector<uint8_t>> {
+      if (name == "_98") return std::vector<uint8_t>(50, 98);
+      return std::nullopt;
+    };
+    Synth().play = [this](const uint8_t* image, std::size_t size) {
+      images.emplace_back(image, image + size);
+      heard.insert(heard.end(), image + 44, image + size);
+    };
+  }
+  ~FakeVoice() { DiphoneSynth::ResetSynth(); }
+
+  // Runs of equal bytes: (value, count).
+  std::vector<std::pair<int, int>> Runs() const {
+    std::vector<std::pair<int, int>> runs;
+    for (uint8_t b : heard) {
+      if (!runs.empty() && runs.back().first == b) ++runs.back().second;
+      else runs.push_back({b, 1});
+    }
+    return runs;
+  }
+};
+
+using Runs = std::vector<std::pair<int, int>>;
+
+TEST(Synth, AWordIsTheChainOfItsPairsWithTheGapAfterIt) {
+  FakeVoice v({{"$$K", {1, 100}}, {"$KA", {2, 100}}, {"$AZ", {3, 100}}, {"$ZA", {4, 100}}, {"$A$", {5, 100}}});
+  Synth().interPal = 250;  // whole blocks of 100
+  DiphoneSynth::Say("[k/A/z/a]");
+  EXPECT_EQ(v.Runs(), (Runs{{1, 100}, {2, 100}, {3, 100}, {4, 100}, {5, 100}, {128, 200}}));
+}
+
+TEST(Synth, UnstressedDiphonesAreCutButNeverTheStressedOnes) {
+  FakeVoice v({{"$$K", {1, 1000}}, {"$KA", {2, 1000}}, {"$AZ", {3, 1000}}, {"$ZA", {4, 1000}}, {"$A$", {5, 1000}}});
+  Synth().corteFon = 300;
+  Synth().sobraFon = 800;
+  DiphoneSynth::Say("[k/A/z/a]");
+  // Stressed: k-A and A-z keep 1000; the others drop to 700, below 800, so take 800.
+  EXPECT_EQ(v.Runs(), (Runs{{1, 800}, {2, 1000}, {3, 1000}, {4, 800}, {5, 800}}));
+  v.heard.clear();
+  Synth().sobraFon = 0;
+  Synth().corteFon = 2000;  // more than a diphone holds: nothing of it, never a negative length
+  DiphoneSynth::Say("[k/A/z/a]");
+  EXPECT_EQ(v.Runs(), (Runs{{2, 1000}, {3, 1000}}));
+}
+
+TEST(Synth, MissingNamesFallBackWithTheirFactors) {
+  FakeVoice v({{"$K", {1, 100}}, {"$A", {2, 100}}, {"$ACIRC", {3, 100}}, {"$NN", {4, 100}}, {"$AW", {5, 100}}});
+  DiphoneSynth::PlayName("$KA", 1.0);        // $K at 0.9, then $A
+  DiphoneSynth::PlayName("$KACIRC", 1.0);    // $K at 0.9, then $ACIRC
+  DiphoneSynth::PlayName("$AWTIL", 1.0);     // $AWCIRC (missing: $A at 0.81, $WCIRC silent), then $NN at 0.9
+  DiphoneSynth::PlayName("$XYZ", 1.0);       // nothing to fall back to: silent
+  DiphoneSynth::Flush();
+  EXPECT_EQ(v.Runs(), (Runs{{1, 90}, {2, 100}, {1, 90}, {3, 100}, {2, 81}, {4, 90}}));
+}
+
+TEST(Synth, AMissingShortNameIsNoise) {
+  FakeVoice v({});
+  DiphoneSynth::PlayName("$Q", 1.0);
+  DiphoneSynth::Flush();
+  ASSERT_EQ(v.heard.size(), DiphoneSynth::kNoiseBytes);
+  bool varied = false;
+  for (uint8_t b : v.heard) {
+    EXPECT_GE(b, 88);
+    EXPECT_LE(b, 167);
+    varied |= b != v.heard.front();
+  }
+  EXPECT_TRUE(varied);
+}
+
+TEST(Synth, SplittingFactorsOfGlidesAndFinalS) {
+  using DiphonePhones::Token;
+  auto units = [](std::string_view notation) {
+    Token previous;
+    std::vector<std::pair<std::string, double>> out;
+    for (const auto& p : DiphoneSynth::SplitUnit(notation, previous, true, true)) out.push_back({p.unit, p.factor});
+    return out;
+  };
+  using U = std::vector<std::pair<std::string, double>>;
+  EXPECT_EQ(units("pAy"), (U{{"$p", 1.0}, {"pA", 0.6}, {"Ay", 1.0}, {"y$", 1.0}}));
+  EXPECT_EQ(units("kA~w"), (U{{"$k", 1.0}, {"kAn", 0.6}, {"Aw~", 1.0}, {"wn$", 1.0}}));
+  EXPECT_EQ(units("kAzas"), (U{{"$k", 1.0}, {"kA", 1.0}, {"Az", 1.0}, {"za", 0.7}, {"as", 1.0}, {"s$", 1.0}}));
+  EXPECT_EQ(units("prAtu"), (U{{"$p", 1.0}, {"pr", 1.0}, {"rA", 1.0}, {"At", 1.0}, {"tu", 1.0}, {"u$", 1.0}}));
+  EXPECT_EQ(units("nhA"), (U{{"$nh", 1.0}, {"nhA", 1.0}, {"A$", 1.0}}));
+  EXPECT_EQ(units("E"), (U{{"E", 1.0}}));  // one character: as it is
+  // Every pair's unit gathers the name the database builder gives it.
+  const auto& table = DiphonePhones::Table();
+  for (std::size_t a = 0; a < table.size(); ++a)
+    for (std::size_t b = 0; b < table.size(); ++b) {
+      const auto g = DiphonePhones::GatherNames(DiphonePhones::PairUnit({int(a), true}, {int(b), false}));
+      ASSERT_EQ(g.names.size(), 1u);
+      EXPECT_EQ(g.names[0], DiphonePhones::PairName(int(a), int(b)));
+    }
+}
+
+TEST(Synth, PausesRecordedLettersAndTheBufferFlushedAt64000) {
+  FakeVoice v({{"$$A", {7, 60000}}, {"$A$", {9, 10000}}});
+  DiphoneSynth::Say("[ /_b] _, [a/a]");
+  // b's recording, the comma's 4000 bytes; then 60000 bytes would reach 64000: played first.
+  ASSERT_GE(v.images.size(), 2u);
+  EXPECT_EQ(v.images[0].size(), 44u + 50 + 4000);
+  EXPECT_EQ(std::string(v.images[0].begin(), v.images[0].begin() + 4), "RIFF");
+  for (const auto& image : v.images) EXPECT_LT(image.size(), DiphoneSynth::kBufferSize);
+  EXPECT_EQ(v.Runs()[0], (std::pair<int, int>{98, 50}));
+  EXPECT_EQ(v.Runs()[1], (std::pair<int, int>{128, 4000}));
+  EXPECT_EQ(v.Runs()[2], (std::pair<int, int>{7, 60000}));
+}
+
+TEST(Synth, AKeyStopsThePhrase) {
+  FakeVoice v({{"$$A", {7, 100}}});
+  Synth().keyWaiting = [] { return true; };
+  DiphoneSynth::Say("[a] [a]");
+  EXPECT_TRUE(v.heard.empty());
+}
+
+}  // namespace
