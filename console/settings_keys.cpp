@@ -162,9 +162,19 @@ SintetizadorSettings ReadSintetizadorSettings(int speed) {
   auto read = [&n](std::string_view word) { return ReadSetting("SINTETIZADOR", std::string(word) + n); };
   SintetizadorSettings s;
   s.difones = Or(read("DIFONES"), "DIFONES2").substr(0, 8);
-  s.corteFon = NonNegative(read("CORTEFON"), 0);
-  s.sobraFon = NonNegative(read("SOBRAFON"), 0);
-  s.interPal = NonNegative(read("INTERPAL"), 0);
+  // The diphone voice's defaults: each faster level cuts more of the unstressed diphones
+  // (never below SOBRAFON) and leaves less silence between words; level 1 cuts nothing.
+  static constexpr int kCorteFon[5] = {0, 100, 200, 320, 450};
+  static constexpr int kSobraFon[5] = {0, 500, 450, 400, 350};
+  static constexpr int kInterPal[5] = {1500, 800, 400, 200, 0};
+  // Absent keys take them; a value that does not parse still gives 0.
+  auto timing = [&read](std::string_view key, int def) {
+    const std::string v = read(key);
+    return v.empty() ? def : NonNegative(v, 0);
+  };
+  s.corteFon = timing("CORTEFON", kCorteFon[speed - 1]);
+  s.sobraFon = timing("SOBRAFON", kSobraFon[speed - 1]);
+  s.interPal = timing("INTERPAL", kInterPal[speed - 1]);
   s.cortaFala = IsNotNo(read("CORTAFALA"));
   s.rapidinho = IsNotNo(read("RAPIDINHO"));
   s.pausaPonto = NonNegative(read("PAUSAPONTO"), 250);
