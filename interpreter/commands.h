@@ -37,6 +37,7 @@ bool Le(std::string_view args);
 bool Fala(std::string_view args);
 bool Soletra(std::string_view args);
 bool Bipa(std::string_view args);
+bool Falahora(std::string_view args);
 bool Titulo(std::string_view args);
 bool Cor(std::string_view args);
 bool Fundo(std::string_view args);

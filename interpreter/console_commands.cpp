@@ -11,6 +11,7 @@
 #include "interpreter/variables.h"
 #include "platform/cp1252.h"
 #include "platform/transcript.h"
+#include "speech/recorded_numbers.h"
 #include "speech/speech.h"
 
 namespace {
@@ -19,7 +20,14 @@ void FileError() { Speech::WriteLineAndSpeak("Erro no processamento de arquivo")
 
 // The key text a script sees for one key (a second byte follows a zero byte).
 std::string ReadKeyText(bool spoken, bool withShiftState) {
-  const uint8_t first = spoken ? Speech::ReadKeyAndSpeak() : Keyboard::ConsoleReadKey();
+  const uint8_t first = Keyboard::ConsoleReadKey();
+  // The shift state is that of the moment the key is taken, before saying it gives the
+  // user time to let go of Shift.
+  const std::string shiftState = withShiftState ? Keyboard::ShiftStateDigits() : "";
+  if (spoken) {
+    Speech::StopSpeech();
+    Speech::SpeakChar(first);
+  }
   std::string text;
   if (first == 0) {
     const uint8_t code = Keyboard::ConsoleReadKey();
@@ -29,7 +37,7 @@ std::string ReadKeyText(bool spoken, bool withShiftState) {
   } else {
     text.assign(1, static_cast<char>(first));
   }
-  if (withShiftState) text = Keyboard::ShiftStateDigits() + text;
+  text = shiftState + text;
   Transcript::Event("key", text);
   return text;
 }
@@ -154,6 +162,19 @@ bool Soletra(std::string_view args) {
   if (!Values::ReadValue(args, value)) value.clear();
   Speech::Spell(value);
   Console::StdoutWrite(value);
+  Speech::WaitForSilence();
+  return true;
+}
+
+bool Falahora(std::string_view args) {
+  if (args.empty()) return false;
+  std::string value;
+  if (!Values::ReadValue(args, value) || value.size() != 5 || value[2] != ':') return false;
+  // Hours and minutes must be digits; anything else is no time to say.
+  const auto hours = Values::NumericValue(value.substr(0, 2));
+  const auto minutes = Values::NumericValue(value.substr(3, 2));
+  if (!hours || !minutes || value[0] == '+' || value[0] == '-' || value[3] == '+' || value[3] == '-') return false;
+  Speech::SayTime(*hours, *minutes);
   Speech::WaitForSilence();
   return true;
 }

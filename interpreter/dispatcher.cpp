@@ -29,7 +29,7 @@ const Entry kTable[] = {
     {"OBSERVA", kLater},        {"ESCREVE", Commands::Escreve}, {"BIPA", Commands::Bipa},
     {"SOMA", Commands::Soma},   {"SUBTRAI", Commands::Subtrai}, {"MULTIPLICA", Commands::Multiplica},
     {"DIVIDE", Commands::Divide}, {"CONCATENA", Commands::Concatena}, {"COPIA", Commands::Copia},
-    {"SOLETRA", Commands::Soletra}, {"LISTA", Commands::Lista}, {"FALAHORA", kLater},
+    {"SOLETRA", Commands::Soletra}, {"LISTA", Commands::Lista}, {"FALAHORA", Commands::Falahora},
     {"TITULO", Commands::Titulo}, {"TÍTULO"_cp, Commands::Titulo}, {"DELETA", Commands::Deleta},
     {"SUBSTITUI", Commands::Substitui}, {"TOCA", kLater},     {"FALA", Commands::Fala},
     {"MCI", kLater},            {"LÊ"_cp, Commands::Le},        {"LE", Commands::Le},

@@ -13,6 +13,8 @@
 #include "platform/paths.h"
 #include "platform/transcript.h"
 #include "speech/speech.h"
+#include "speech/diphone_data.h"
+#include "speech/speech_data.h"
 
 namespace Interp {
 
@@ -55,6 +57,8 @@ int RunMain(std::string_view programName, std::string_view programFolder, const 
     ResetInterpreter();
     St().commandLine = std::move(commandLine);
     Paths::EnsureDriveC();
+    SpeechData::InstallSpeechData();
+    SpeechData::InstallDiphoneData();
     Settings::SetProgramFolder(std::string(programFolder));
     Speech::InitSpeech(0, Settings::ReadSetting("FONIX", "DIRFONIX"));
     Console::ConsoleClear();
@@ -74,7 +78,8 @@ int RunMain(std::string_view programName, std::string_view programFolder, const 
     Transcript::Event("end", result.outcome == Outcome::Normal ? std::string("normal")
                                                                  : "error " + std::to_string(result.line));
   } else {
-    Transcript::Event("end", "closed");
+    // Ended before the run: the window was closed, or the voice could not start.
+    Transcript::Event("end", status == kExitClosed ? "closed" : "error 0");
   }
   Transcript::Close();
   return status;

@@ -20,6 +20,7 @@ enum class Kind : uint8_t {
   Close,        // the user closed the window
   WaveDone,     // the audio device finished a buffer (data: buffer index)
   SpeechDone,   // a speech server finished speaking
+  SpeechStopped,  // the speech manager silenced everything
   ServerBusy,   // a speech server reports it is busy
   Wake,         // nothing but a wake-up of a waiting reader
 };

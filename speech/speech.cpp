@@ -1,35 +1,166 @@
-// The speech manager's operations as the transcript sees them: each says what it would
-// speak; writing goes to the console's standard output.
+// Speech start-up and close, the choice between a speech server and the built-in path,
+// interruption, and the write-and-speak operations.
 #include "speech/speech.h"
 
-#include <string>
+#include <cstring>
 
 #include "console/console.h"
 #include "console/keyboard.h"
+#include "console/settings.h"
+#include "platform/cp1252.h"
 #include "platform/messages.h"
 #include "platform/transcript.h"
+#include "speech/diphone_voice.h"
+#include "speech/speech_server.h"
+#include "speech/speech_state.h"
+#include "speech/text_walk.h"
+#include "tts/wave_output.h"
 
 namespace Speech {
+namespace {
 
-bool InitSpeech(int, std::string_view) { return true; }
+std::string WithBackslash(std::string folder) {
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  return folder;
+}
 
-void CloseSpeech() { WaitForSilence(); }
+void LoadTimings() {
+  State& s = St();
+  s.timing = Settings::ReadSintetizadorSettings(s.speed);
+  WaveOutput::WaveFlags().fastRate = s.timing.rapidinho;
+  WaveOutput::WaveFlags().speechCutting = s.timing.cortaFala;
+}
 
-void Speak(std::string_view text) { Transcript::Event("say", text); }
+// The click: 64 random bytes in 128..187, then silence; made once.
+void MakeClick() {
+  State& s = St();
+  WriteWaveHeader(s.click.data(), 256);
+  uint32_t seed = 0x2F6E2B1u;
+  for (int i = 0; i < 256; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    s.click[44 + i] = i < 64 ? static_cast<uint8_t>(128 + (seed >> 16) % 60) : 128;
+  }
+}
 
-void SpeakChar(uint8_t code) { Transcript::Event("char", std::to_string(code)); }
+// The voice data cannot be opened: the user is told, Enter ends the program.
+[[noreturn]] void FailStart(int code) {
+  Console::StdoutWrite(std::string("Erro de inicialização: "_cp) + std::to_string(code) + "\r\n");
+  Console::StdoutWrite("Banco de dados de voz: " + St().timing.difones + "\r\n");
+  DiphoneDone();
+  try {
+    Keyboard::ConsoleReadLine(256);
+  } catch (const ProgramExit&) {
+  }
+  Console::ConsoleDone(1);
+}
 
-void Spell(std::string_view text) { Transcript::Event("spell", text); }
+}  // namespace
 
-void StopSpeech() { Transcript::Event("stop"); }
+State& St() {
+  static State state;
+  return state;
+}
 
-bool IsSpeaking() { return false; }
+void WriteWaveHeader(uint8_t* out, uint32_t dataBytes) {
+  auto put32 = [&](int at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  std::memcpy(out, "RIFF", 4);
+  put32(4, dataBytes + 36);
+  std::memcpy(out + 8, "WAVEfmt ", 8);
+  put32(16, 16);
+  out[20] = 1, out[21] = 0, out[22] = 1, out[23] = 0;  // PCM, mono
+  put32(24, 11025);
+  put32(28, 11025);
+  out[32] = 1, out[33] = 0, out[34] = 8, out[35] = 0;  // block align 1, 8 bits
+  std::memcpy(out + 36, "data", 4);
+  put32(40, dataBytes);
+}
+
+bool KeyWaiting() { return Keyboard::ConsoleKeyPressed(); }
+
+void InitSpeech(int speed, std::string_view wordsFolder) {
+  State& s = St();
+  const Settings::AurisSettings auris = Settings::ReadAurisSettings();
+  Settings::SetLegacySwitch(auris.legado);
+  if (speed <= 0) speed = Settings::ReadTradutorSettings().velocidade;
+  s.speed = speed >= 1 && speed <= 5 ? speed : 3;
+  LoadTimings();
+  if (const int code = DiphoneInit(); code != 0) FailStart(code);
+  s.wordsFolder = WithBackslash(std::string(wordsFolder));
+  s.lettersFolder = Settings::ReadTradutorSettings().dirLetras;
+  LoadTimings();
+  s.serverActive = false;
+  if (Settings::ReadTradutorSettings().sapi) {
+    const Settings::ServFalaSettings server = Settings::ReadServFalaSettings();
+    s.serverType = server.tipoSapi;
+    s.serverActive = OpenSpeechServer(server.voz, server.velocidade, server.tom, "", server.tipoSapi);
+  }
+  static const bool clickMade = (MakeClick(), true);
+  (void)clickMade;
+}
+
+void CloseSpeech() {
+  WaitForSilence();
+  StopSpeech();
+  State& s = St();
+  if (s.serverActive) {
+    CloseSpeechServer();
+    s.serverActive = false;
+  }
+  DiphoneDone();
+}
+
+int Speed() { return St().speed; }
+
+void Speak(std::string_view text) {
+  Transcript::Event("say", text);
+  State& s = St();
+  s.silent = false;
+  if (s.serverActive) {
+    WaitForSilence();
+    if (KeyWaiting()) return;
+    ServerSpeak(text);
+    s.serverMayStillSpeak = true;
+    return;
+  }
+  WalkText(text);
+}
+
+void StopSpeech() {
+  State& s = St();
+  // One stop is recorded however many times an interruption is noticed.
+  if (!s.silent) Transcript::Event("stop");
+  s.silent = true;
+  WaveOutput::WaveStop();
+  s.stop = true;
+  if (s.serverActive && (s.serverType == 3 || ServerIsSpeaking(false))) ServerStop();
+  Messages::Message stopped;
+  stopped.kind = Messages::Kind::SpeechStopped;
+  Messages::Post(stopped);
+}
+
+bool IsSpeaking() {
+  if (KeyWaiting()) {
+    StopSpeech();
+    return false;
+  }
+  const State& s = St();
+  return WaveOutput::WaveIsPlaying() || (s.serverActive && ServerIsSpeaking(false));
+}
 
 void WaitForSilence() {
   while (IsSpeaking()) {
-    Messages::WaitMessage(50);
+    Messages::WaitMessage(10);
     Messages::PumpMessages();
   }
+}
+
+void WaitForServer() {
+  State& s = St();
+  if (!s.serverMayStillSpeak) return;
+  while (s.serverActive && ServerIsSpeaking(true) && !KeyWaiting()) Messages::WaitMessage(10);
+  s.serverMayStillSpeak = false;
 }
 
 void WriteAndSpeak(std::string_view text) {
@@ -51,12 +182,5 @@ uint8_t ReadKeyAndSpeak() {
   SpeakChar(key);
   return key;
 }
-
-void PlayBeep() {
-  while (Keyboard::ConsoleKeyPressed()) Keyboard::ConsoleReadKey();
-  Transcript::Event("beep");
-}
-
-void PlayClick() { Transcript::Event("click"); }
 
 }  // namespace Speech

@@ -130,8 +130,14 @@ TEST_F(RunTest, ConsoleCommandArguments) {
   EXPECT_TRUE(Contains(Events(), "line: Erro no processamento de arquivo"));
   EXPECT_FALSE(Line("le #"));
   EXPECT_FALSE(Line("le #1 x"));
-  EXPECT_FALSE(Line("falahora \"10:30\""));
-  EXPECT_TRUE(Contains(Events(), "line: Comando não disponível: FALAHORA"));
+  EXPECT_FALSE(Line("falahora"));
+  EXPECT_FALSE(Line("falahora \"1030\""));
+  EXPECT_FALSE(Line("falahora \"ab:cd\""));
+  EXPECT_FALSE(Line("falahora \"10:-5\""));
+  EXPECT_TRUE(Line("falahora \"10:30\""));
+  EXPECT_TRUE(Contains(Events(), "word: _horas"));
+  EXPECT_FALSE(Line("abre #1 \"x\""));
+  EXPECT_TRUE(Contains(Events(), "line: Comando não disponível: ABRE"));
 }
 
 TEST_F(RunTest, DebugSwitches) {
