@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <deque>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -15,9 +14,35 @@
 namespace Messages {
 namespace {
 
+// The posted messages, first in first out, in storage made once: posting from an audio
+// thread must not allocate. The ring only grows if a burst ever outruns it.
+struct MessageRing {
+  std::vector<Message> slots = std::vector<Message>(1024);
+  std::size_t head = 0;
+  std::size_t count = 0;
+
+  bool empty() const { return count == 0; }
+  void push_back(const Message& m) {
+    if (count == slots.size()) {
+      std::vector<Message> bigger(slots.size() * 2);
+      for (std::size_t i = 0; i < count; ++i) bigger[i] = slots[(head + i) % slots.size()];
+      slots.swap(bigger);
+      head = 0;
+    }
+    slots[(head + count) % slots.size()] = m;
+    ++count;
+  }
+  const Message& front() const { return slots[head]; }
+  void pop_front() {
+    head = (head + 1) % slots.size();
+    --count;
+  }
+  void clear() { head = count = 0; }
+};
+
 struct State {
   std::mutex lock;
-  std::deque<Message> queue;
+  MessageRing queue;
   int wakeRead = -1;
   int wakeWrite = -1;
   Handler handler = nullptr;

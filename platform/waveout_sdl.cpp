@@ -1,6 +1,8 @@
 // The SDL2 audio device (PipeWire, PulseAudio or ALSA underneath): SDL's audio thread pulls
 // the queued buffers and posts their completions; SDL converts our format to the card's.
 #include <SDL2/SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstring>
 
@@ -96,7 +98,33 @@ class SdlDevice final : public Device {
 
 }  // namespace
 
+// While the audio drivers probe for cards, the sound libraries below SDL print their
+// complaints about missing ones on standard error, which is the user's screen in a
+// terminal; they are not the user's business, so standard error is closed meanwhile.
+class QuietStderr {
+ public:
+  QuietStderr() : saved_(dup(STDERR_FILENO)) {
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null >= 0) {
+      dup2(null, STDERR_FILENO);
+      close(null);
+    }
+  }
+  ~QuietStderr() {
+    if (saved_ >= 0) {
+      dup2(saved_, STDERR_FILENO);
+      close(saved_);
+    }
+  }
+  QuietStderr(const QuietStderr&) = delete;
+  QuietStderr& operator=(const QuietStderr&) = delete;
+
+ private:
+  int saved_;
+};
+
 std::unique_ptr<Device> OpenSdl() {
+  const QuietStderr quiet;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
   // A machine without any output: let the caller fall back to the null device.
   SDL_AudioSpec want;
