@@ -11,10 +11,14 @@
 #include "interpreter/startup.h"
 #include "interpreter/state.h"
 #include "platform/console_headless.h"
+#include "speech/speech_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool ready = [] {
     Console::UseDevice(ConsoleDevice::OpenHeadless({}, [] { return Keyboard::QueueCount() == 0; }));
+    // The pauses after marks are real waits; the fuzzer wants every line to be quick.
+    auto& timing = Speech::St().timing;
+    timing.pausaPonto = timing.pausaVirg = timing.pausaDoisPontos = 0;
     return true;
   }();
   (void)ready;

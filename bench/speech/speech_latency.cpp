@@ -1,0 +1,194 @@
+// How fast the default voice starts and stops: the time from Speak of a number or of one
+// character to its first sample reaching the audio device, and from a key to silence while
+// a long text is spelled; beside eSpeak NG's time to its first sample for the same texts.
+// Run by hand: build/…/bench/speech/speech_latency [tries]
+#include <espeak-ng/speak_lib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "console/console.h"
+#include "console/keyboard.h"
+#include "platform/console_headless.h"
+#include "platform/cp1252.h"
+#include "platform/messages.h"
+#include "platform/paths.h"
+#include "speech/diphone_data.h"
+#include "speech/speech.h"
+#include "speech/speech_data.h"
+#include "tts/wave_output.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// A device that takes every buffer at once and notes when the first sample of a sound and
+// the reset arrive.
+class MeasuringDevice final : public WaveOut::Device {
+ public:
+  Clock::time_point firstWrite{}, reset{};
+  bool wrote = false;
+
+  const char* Name() const override { return "measuring"; }
+  std::vector<std::string> OutputNames() override { return {"Medida"}; }
+  int Open(int, const WaveOut::Format&) override { return WaveOut::kOk; }
+  int OpenStream(int, const WaveOut::Format&, WaveOut::RenderFn, void*) override { return WaveOut::kOk; }
+  int Write(const uint8_t*, std::size_t, uintptr_t tag) override {
+    if (!wrote) firstWrite = Clock::now();
+    wrote = true;
+    pending_.push_back(tag);
+    return WaveOut::kOk;
+  }
+  void Reset() override {
+    reset = Clock::now();
+    for (uintptr_t tag : pending_) {
+      Messages::Message m;
+      m.kind = Messages::Kind::WaveDone;
+      m.data = tag;
+      Messages::Post(m);
+    }
+    pending_.clear();
+  }
+  void Close() override { Reset(); }
+  // Buffers stay queued until reset: the sound "plays" until a key ends it.
+  int Pending() const override { return static_cast<int>(pending_.size()); }
+  double LatencyMs() const override { return 0; }
+
+ private:
+  std::vector<uintptr_t> pending_;
+};
+
+MeasuringDevice* device = nullptr;
+
+void FreshDevice() {
+  auto owned = std::make_unique<MeasuringDevice>();
+  device = owned.get();
+  WaveOutput::ResetWaveOutput(std::move(owned));
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+// Our time from Speak to the first sample on the device.
+double OurFirstSample(const std::string& text) {
+  FreshDevice();
+  const auto start = Clock::now();
+  // A key queued after the first sample ends the sound so that Speak returns.
+  Messages::Source stopper;
+  stopper.fd = [] { return -1; };
+  stopper.dueInMs = [] { return device->wrote && Keyboard::QueueCount() == 0 ? 0 : 5; };
+  stopper.drain = [] {
+    if (!device->wrote || Keyboard::QueueCount() > 0) return;
+    const uint8_t esc = 27;
+    Keyboard::QueueBytes(&esc, 1);
+  };
+  const int id = Messages::AddSource(std::move(stopper));
+  Speech::Speak(text);
+  Messages::RemoveSource(id);
+  Keyboard::ClearQueue();
+  return device->wrote ? Ms(device->firstWrite - start) : -1;
+}
+
+// Our time from a key to silence while a long text is spelled.
+double OurKeyToSilence() {
+  FreshDevice();
+  Clock::time_point keyAt{};
+  Messages::Source key;
+  key.fd = [] { return -1; };
+  const auto start = Clock::now();
+  key.dueInMs = [&] {
+    if (keyAt != Clock::time_point{}) return -1;
+    const double left = 300 - Ms(Clock::now() - start);
+    return left > 0 ? static_cast<int>(left) : 0;
+  };
+  key.drain = [&] {
+    if (keyAt != Clock::time_point{} || Ms(Clock::now() - start) < 300) return;
+    keyAt = Clock::now();
+    const uint8_t esc = 27;
+    Keyboard::QueueBytes(&esc, 1);
+  };
+  const int id = Messages::AddSource(std::move(key));
+  Speech::Spell(std::string(2000, 'a'));
+  while (WaveOutput::WaveIsPlaying()) {
+  }
+  Messages::RemoveSource(id);
+  Keyboard::ClearQueue();
+  return Ms(device->reset - keyAt);
+}
+
+// eSpeak NG's time from the call to its first samples.
+struct EspeakProbe {
+  Clock::time_point first{};
+  bool seen = false;
+};
+
+int OnSamples(short* wav, int samples, espeak_EVENT* events) {
+  auto* probe = static_cast<EspeakProbe*>(events->user_data);
+  if (wav && samples > 0 && !probe->seen) {
+    probe->first = Clock::now();
+    probe->seen = true;
+  }
+  return probe->seen ? 1 : 0;  // stop once the first samples are out
+}
+
+double EspeakFirstSample(const std::string& utf8) {
+  EspeakProbe probe;
+  const auto start = Clock::now();
+  espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, &probe);
+  return probe.seen ? Ms(probe.first - start) : -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int tries = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
+  const std::filesystem::path root = std::filesystem::temp_directory_path() / "fonix_speech_bench";
+  std::filesystem::remove_all(root);
+  setenv("FONIX_DRIVE_C", (root / "c").c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+  Paths::ResetPaths();
+  Paths::EnsureDriveC();
+  if (!SpeechData::InstallSpeechData() || !SpeechData::InstallDiphoneData()) {
+    std::fprintf(stderr, "the generated speech data is missing: build the project first\n");
+    return 1;
+  }
+  Console::UseDevice(ConsoleDevice::OpenHeadless({}, [] { return Keyboard::QueueCount() == 0; }));
+  Speech::InitSpeech(0, "");
+
+  if (espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, 0) < 0 || espeak_SetVoiceByName("pt-br") != EE_OK) {
+    std::fprintf(stderr, "eSpeak NG did not start\n");
+    return 1;
+  }
+  espeak_SetSynthCallback(OnSamples);
+
+  struct Case {
+    const char* label;
+    std::string text;
+  };
+  const Case cases[] = {{"number 1234", "1234"}, {"character ;", ";"}, {"word casa", "casa"}};
+  std::printf("%-14s %18s %18s\n", "first sample", "fonix median ms", "eSpeak NG median ms");
+  for (const Case& c : cases) {
+    std::vector<double> ours, theirs;
+    for (int i = 0; i < tries; ++i) {
+      ours.push_back(OurFirstSample(Cp1252::FromUtf8(c.text)));
+      theirs.push_back(EspeakFirstSample(c.text));
+    }
+    std::printf("%-14s %18.3f %18.3f\n", c.label, Median(ours), Median(theirs));
+  }
+  std::vector<double> silence;
+  for (int i = 0; i < tries; ++i) silence.push_back(OurKeyToSilence());
+  std::printf("key to silence while spelling: median %.3f ms, max %.3f ms (%d tries)\n", Median(silence),
+              *std::max_element(silence.begin(), silence.end()), tries);
+  espeak_Terminate();
+  std::filesystem::remove_all(root);
+  return 0;
+}
