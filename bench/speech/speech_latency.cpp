@@ -1,6 +1,7 @@
-// How fast the default voice starts and stops: the time from Speak of a number or of one
-// character to its first sample reaching the audio device, and from a key to silence while
-// a long text is spelled; beside eSpeak NG's time to its first sample for the same texts.
+// How fast the default voice starts and stops: the time from Speak of a number, one
+// character, a word or a ten-word sentence to its first sample reaching the audio device,
+// the synthesizer's real-time factor, and the time from a key to silence while a long text
+// is spelled; beside eSpeak NG's figures for the same texts.
 // Run by hand: build/…/bench/speech/speech_latency [tries]
 #include <espeak-ng/speak_lib.h>
 
@@ -21,6 +22,7 @@
 #include "speech/diphone_data.h"
 #include "speech/speech.h"
 #include "speech/speech_data.h"
+#include "speech/speech_state.h"
 #include "tts/wave_output.h"
 
 namespace {
@@ -125,10 +127,11 @@ double OurKeyToSilence() {
   return Ms(device->reset - keyAt);
 }
 
-// eSpeak NG's time from the call to its first samples.
+// eSpeak NG's time from the call to its first samples, and the samples it made.
 struct EspeakProbe {
   Clock::time_point first{};
   bool seen = false;
+  long samples = 0;
 };
 
 int OnSamples(short* wav, int samples, espeak_EVENT* events) {
@@ -137,7 +140,8 @@ int OnSamples(short* wav, int samples, espeak_EVENT* events) {
     probe->first = Clock::now();
     probe->seen = true;
   }
-  return probe->seen ? 1 : 0;  // stop once the first samples are out
+  if (wav) probe->samples += samples;
+  return 0;  // synthesis runs to its end: an aborted one leaves samples for the next call
 }
 
 double EspeakFirstSample(const std::string& utf8) {
@@ -145,6 +149,56 @@ double EspeakFirstSample(const std::string& utf8) {
   const auto start = Clock::now();
   espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, &probe);
   return probe.seen ? Ms(probe.first - start) : -1;
+}
+
+// A device that plays everything at once, counting the seconds of sound it was given.
+class InstantDevice final : public WaveOut::Device {
+ public:
+  double seconds = 0;
+  const char* Name() const override { return "instant"; }
+  std::vector<std::string> OutputNames() override { return {"Imediato"}; }
+  int Open(int, const WaveOut::Format& format) override {
+    format_ = format;
+    return WaveOut::kOk;
+  }
+  int OpenStream(int, const WaveOut::Format&, WaveOut::RenderFn, void*) override { return WaveOut::kErrBadDevice; }
+  int Write(const uint8_t*, std::size_t length, uintptr_t tag) override {
+    seconds += static_cast<double>(length) / format_.BlockAlign() / format_.rate;
+    Messages::Message done;
+    done.kind = Messages::Kind::WaveDone;
+    done.data = tag;
+    Messages::Post(done);
+    return WaveOut::kOk;
+  }
+  void Reset() override {}
+  void Close() override {}
+  int Pending() const override { return 0; }
+  double LatencyMs() const override { return 0; }
+
+ private:
+  WaveOut::Format format_;
+};
+
+// The synthesizer's real-time factor: the time it takes over the length of what it made.
+double OurRealTimeFactor(const std::string& text) {
+  auto owned = std::make_unique<InstantDevice>();
+  InstantDevice* instant = owned.get();
+  WaveOutput::ResetWaveOutput(std::move(owned));
+  auto& timing = Speech::St().timing;
+  const auto saved = timing;
+  timing.pausaPonto = timing.pausaVirg = timing.pausaDoisPontos = 0;  // waits are no work
+  const auto start = Clock::now();
+  Speech::Speak(text);
+  const double spent = Ms(Clock::now() - start) / 1000;
+  timing = saved;
+  return spent / instant->seconds;
+}
+
+double EspeakRealTimeFactor(const std::string& utf8) {
+  EspeakProbe probe;
+  const auto start = Clock::now();
+  espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, &probe);
+  return Ms(Clock::now() - start) / 1000 / (probe.samples / 22050.0);
 }
 
 }  // namespace
@@ -174,7 +228,9 @@ int main(int argc, char** argv) {
     const char* label;
     std::string text;
   };
-  const Case cases[] = {{"number 1234", "1234"}, {"character ;", ";"}, {"word casa", "casa"}};
+  const std::string sentence = "Amanhã vamos ao mercado comprar frutas e verduras bem cedo";
+  const Case cases[] = {{"number 1234", "1234"}, {"character ;", ";"}, {"word casa", "casa"},
+                        {"ten words", sentence}};
   std::printf("%-14s %18s %18s\n", "first sample", "fonix median ms", "eSpeak NG median ms");
   for (const Case& c : cases) {
     std::vector<double> ours, theirs;
@@ -188,6 +244,13 @@ int main(int argc, char** argv) {
   for (int i = 0; i < tries; ++i) silence.push_back(OurKeyToSilence());
   std::printf("key to silence while spelling: median %.3f ms, max %.3f ms (%d tries)\n", Median(silence),
               *std::max_element(silence.begin(), silence.end()), tries);
+  std::vector<double> ourFactor, theirFactor;
+  for (int i = 0; i < tries; ++i) {
+    ourFactor.push_back(OurRealTimeFactor(Cp1252::FromUtf8(sentence)));
+    theirFactor.push_back(EspeakRealTimeFactor(sentence));
+  }
+  std::printf("real-time factor, ten words: fonix %.4f, eSpeak NG %.4f (medians)\n", Median(ourFactor),
+              Median(theirFactor));
   espeak_Terminate();
   std::filesystem::remove_all(root);
   return 0;
