@@ -9,6 +9,12 @@
 #include "speech/recorded_numbers.h"
 #include "speech/speech_data.h"
 #include "speech/speech.h"
+#include "speech/speech_state.h"
+#include "tts/wave_output.h"
+#include "recording_device.h"
+#include "speech/speech_data.h"
+#include "speech/diphone_data.h"
+#include "console/settings.h"
 
 namespace {
 
@@ -111,6 +117,54 @@ TEST_F(SpeechTest, SpeedFromTheSettings) {
   Speech::InitSpeech(2, "");
   EXPECT_EQ(Speech::Speed(), 2);
   std::filesystem::remove(folder + "/Auris.ini");
+}
+
+}  // namespace
+
+namespace {
+
+class SpeechStartTest : public InterpTest {};
+
+TEST_F(SpeechStartTest, AMissingLettersFolderEndsTheStart) {
+  Paths::EnsureDriveC();
+  ASSERT_TRUE(SpeechData::InstallDiphoneData());
+  const std::string folder = std::string(getenv("XDG_CONFIG_HOME")) + "/Auris";
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder + "/Auris.ini") << "[TRADUTOR]\nDIRLETRAS=c:\\nao\\existe\n";
+  Settings::ResetSettings();
+  Start("{ENTER}");
+  try {
+    Speech::InitSpeech(0, "");
+    ADD_FAILURE() << "the start went on";
+  } catch (const ProgramExit& exit) {
+    EXPECT_EQ(exit.status, 1);
+  }
+  const auto events = Events();
+  EXPECT_NE(std::find(events.begin(), events.end(), "line: Erro de inicialização: 1"), events.end());
+  EXPECT_NE(std::find(events.begin(), events.end(), "line: Banco de dados de voz: DIFONES2"), events.end());
+  std::filesystem::remove(folder + "/Auris.ini");
+  Settings::ResetSettings();
+}
+
+TEST_F(SpeechStartTest, AnyBytesAreSaidWithoutHarm) {
+  Paths::EnsureDriveC();
+  ASSERT_TRUE(SpeechData::InstallSpeechData());
+  ASSERT_TRUE(SpeechData::InstallDiphoneData());
+  std::vector<uint8_t> sound;
+  WaveOutput::ResetWaveOutput(std::make_unique<RecordingDevice>(sound));
+  Speech::InitSpeech(3, "");
+  auto& timing = Speech::St().timing;
+  timing.pausaPonto = timing.pausaVirg = timing.pausaDoisPontos = 0;  // the marks' waits
+  std::string text(100000, ' ');
+  uint32_t seed = 7;
+  for (char& c : text) {
+    seed = seed * 1103515245u + 12345u;
+    c = static_cast<char>(seed >> 24);
+  }
+  Speech::Speak(text);
+  EXPECT_GT(sound.size(), 100000u);
+  Speech::Spell(text.substr(0, 5000));
+  WaveOutput::ResetWaveOutput();
 }
 
 }  // namespace
