@@ -1,5 +1,6 @@
 // The diphone voice's notation: words with every spelling rule, the normalisation of
 // accented letters and DOS letters, the stress finder's fixed cases, malformed rule files.
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -94,7 +95,7 @@ TEST(Stress, FixedCasesAndEndings) {
 }
 
 std::string Write(const std::string& name, const std::string& text) {
-  const std::string path = ::testing::TempDir() + name;
+  const std::string path = ::testing::TempDir() + std::to_string(getpid()) + "_" + name;
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }

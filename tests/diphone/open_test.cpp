@@ -1,5 +1,6 @@
 // Opening the diphone voice on a drive C of its own: the start-up codes for a missing
 // database and for rule files that cannot be read.
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,7 +14,7 @@
 namespace {
 
 TEST(DiphoneOpen, DatabaseThenRuleFiles) {
-  const std::filesystem::path drive = std::filesystem::path(::testing::TempDir()) / "diphone_drive_c";
+  const std::filesystem::path drive = std::filesystem::path(::testing::TempDir()) / ("diphone_drive_c_" + std::to_string(getpid()));
   std::filesystem::remove_all(drive);
   std::filesystem::create_directories(drive / "difones");
   setenv("FONIX_DRIVE_C", drive.c_str(), 1);

@@ -22,7 +22,7 @@ namespace {
 class TerminalKeysTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string root = ::testing::TempDir() + "fonix_terminal_keys";
+    const std::string root = ::testing::TempDir() + "fonix_terminal_keys_" + std::to_string(getpid());
     setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
     setenv("FONIX_DRIVE_C", (root + "/c").c_str(), 1);
     Settings::ResetSettings();

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -25,7 +27,8 @@ class InterpTest : public ::testing::Test {
  protected:
   void SetUp() override {
     // Settings and drive C of the test's own, never the user's.
-    const std::string root = ::testing::TempDir() + "fonix_unit";
+    // Per process: ctest runs test cases side by side.
+    const std::string root = ::testing::TempDir() + "fonix_unit_" + std::to_string(getpid());
     setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
     setenv("FONIX_DRIVE_C", (root + "/c").c_str(), 1);
     Settings::ResetSettings();
@@ -47,7 +50,7 @@ class InterpTest : public ::testing::Test {
     std::string error;
     ASSERT_TRUE(KeyScript::Parse(keys, items, error)) << error;
     Console::UseDevice(ConsoleDevice::OpenHeadless(std::move(items), [] { return Keyboard::QueueCount() == 0; }));
-    path_ = ::testing::TempDir() + "fonix_transcript_" + std::to_string(reinterpret_cast<uintptr_t>(this));
+    path_ = ::testing::TempDir() + "fonix_transcript_" + std::to_string(getpid());
     Transcript::Open(path_);
     Interp::ResetInterpreter();
   }
