@@ -18,14 +18,14 @@ int main(int argc, char** argv) {
     return Interp::kExitUsage;
   }
   const std::string file = argv[1];
+  std::error_code error_code;
   std::ifstream in(file, std::ios::binary);
   std::ostringstream bytes;
-  if (!in || !(bytes << in.rdbuf())) {
-    // An empty file reads nothing but is a program all the same.
-    if (!in || in.bad()) {
-      std::fprintf(stderr, "fonix: não foi possível ler o arquivo %s\n", file.c_str());
-      return Interp::kExitUsage;
-    }
+  // An empty file is a program all the same; a folder or a read error is not.
+  if (!in || std::filesystem::is_directory(file, error_code) || (in.peek() != EOF && !(bytes << in.rdbuf())) ||
+      in.bad()) {
+    std::fprintf(stderr, "fonix: não foi possível ler o arquivo %s\n", file.c_str());
+    return Interp::kExitUsage;
   }
   std::vector<std::string> lines;
   std::string error;

@@ -1,5 +1,6 @@
 // How runs end: normal ends, failures at the right line, and the rules of the scans.
 #include "interp_fixture.h"
+#include "interpreter/startup.h"
 
 namespace {
 
@@ -151,6 +152,36 @@ TEST_F(RunTest, DebugSwitches) {
   EXPECT_FALSE(Interp::St().debug);
   EXPECT_TRUE(Line("debug --"));
   EXPECT_TRUE(Interp::St().debug);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ProgramText, LinesAsWrittenInEitherEncoding) {
+  std::vector<std::string> lines;
+  std::string error;
+  ASSERT_TRUE(Interp::SplitProgram("\xEF\xBB\xBF  escreve \"ação\"\r\n\r\n@fim\n", lines, error));
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "  escreve \"a\xE7\xE3o\"");  // leading blanks kept, UTF-8 to Windows-1252
+  EXPECT_EQ(lines[1], "");
+  EXPECT_EQ(lines[2], "@fim");
+  ASSERT_TRUE(Interp::SplitProgram("fala \"n\xE3o\"", lines, error));  // Windows-1252, no final line end
+  EXPECT_EQ(lines, std::vector<std::string>{"fala \"n\xE3o\""});
+  ASSERT_TRUE(Interp::SplitProgram("", lines, error));
+  EXPECT_TRUE(lines.empty());
+}
+
+TEST(ProgramText, NoMoreLinesThanTheStoreHolds) {
+  std::vector<std::string> lines;
+  std::string error;
+  std::string text;
+  for (int i = 0; i < Interp::kMaxLines; ++i) text += "* linha\n";
+  EXPECT_TRUE(Interp::SplitProgram(text, lines, error));
+  EXPECT_EQ(lines.size(), 5000u);
+  text += "* demais\n";
+  EXPECT_FALSE(Interp::SplitProgram(text, lines, error));
+  EXPECT_FALSE(error.empty());
 }
 
 }  // namespace
