@@ -266,6 +266,15 @@ Unit DecodeSs3(std::string_view s, bool settle, std::vector<Event>& out) {
 }
 
 // An escape byte at s[0]: a sequence, Alt with the next key, or the Esc key itself.
+// Keys that came after an ESC are keys typed with Alt.
+void AppendWithAlt(std::vector<Event>& inner, std::vector<Event>& out) {
+  for (Event& e : inner) {
+    e.mods |= kAlt;
+    e.key.mods |= kAlt;
+    out.push_back(e);
+  }
+}
+
 Unit DecodeEscape(std::string_view s, bool settle, bool lineFeedIsEnter, std::vector<Event>& out) {
   if (s.size() == 1) {
     if (!settle) return {0};
@@ -282,11 +291,7 @@ Unit DecodeEscape(std::string_view s, bool settle, bool lineFeedIsEnter, std::ve
       std::vector<Event> inner;
       const Unit u = DecodeEscape(s.substr(1), settle, lineFeedIsEnter, inner);
       if (u.used == 0) return {0};
-      for (Event& e : inner) {
-        e.mods |= kAlt;
-        e.key.mods |= kAlt;
-        out.push_back(e);
-      }
+      AppendWithAlt(inner, out);
       return {u.used + 1};
     }
     out.push_back(ControlEvent(27, false));
@@ -295,11 +300,7 @@ Unit DecodeEscape(std::string_view s, bool settle, bool lineFeedIsEnter, std::ve
   std::vector<Event> inner;
   const Unit u = DecodeOne(s.substr(1), settle, lineFeedIsEnter, inner);
   if (u.used == 0) return {0};
-  for (Event& e : inner) {
-    e.mods |= kAlt;
-    e.key.mods |= kAlt;
-    out.push_back(e);
-  }
+  AppendWithAlt(inner, out);
   return {u.used + 1};
 }
 

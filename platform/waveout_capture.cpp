@@ -42,13 +42,7 @@ class CaptureDevice final : public Device {
     return OpenWith(index, format, render, context);
   }
   int Write(const uint8_t* data, std::size_t length, uintptr_t tag) override {
-    {
-      std::lock_guard<std::mutex> guard(pacer_.queue.lock);
-      if (!pacer_.open) return kErrInvalidHandle;
-    }
-    const int rc = QueuePush(pacer_.queue, data, length, tag);
-    pacer_.wake.notify_all();
-    return rc;
+    return PacerWrite(pacer_, data, length, tag);
   }
   void Reset() override { QueueFlush(pacer_.queue); }
   void Close() override { PacerClose(pacer_); }

@@ -16,10 +16,7 @@ class NullDevice final : public Device {
     return PacerOpen(pacer_, format, render, context);
   }
   int Write(const uint8_t* data, std::size_t length, uintptr_t tag) override {
-    if (!IsOpen()) return kErrInvalidHandle;
-    const int rc = QueuePush(pacer_.queue, data, length, tag);
-    pacer_.wake.notify_all();
-    return rc;
+    return PacerWrite(pacer_, data, length, tag);
   }
   void Reset() override { QueueFlush(pacer_.queue); }
   void Close() override { PacerClose(pacer_); }
@@ -27,10 +24,6 @@ class NullDevice final : public Device {
   double LatencyMs() const override { return 0; }
 
  private:
-  bool IsOpen() const {
-    std::lock_guard<std::mutex> guard(pacer_.queue.lock);
-    return pacer_.open;
-  }
   mutable Pacer pacer_;
 };
 

@@ -136,6 +136,16 @@ void PacerStart(Pacer& p, SinkFn sink, void* context) {
   p.thread = std::thread([&p] { RunPacer(p); });
 }
 
+int PacerWrite(Pacer& p, const uint8_t* data, std::size_t length, uintptr_t tag) {
+  {
+    std::lock_guard<std::mutex> guard(p.queue.lock);
+    if (!p.open) return kErrInvalidHandle;
+  }
+  const int rc = QueuePush(p.queue, data, length, tag);
+  p.wake.notify_all();
+  return rc;
+}
+
 int PacerOpen(Pacer& p, const Format& format, RenderFn render, void* renderContext) {
   if (!FormatSupported(format)) return kErrBadFormat;
   std::lock_guard<std::mutex> guard(p.queue.lock);

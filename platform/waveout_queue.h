@@ -60,6 +60,8 @@ struct Pacer {
 
 void PacerStart(Pacer& p, SinkFn sink, void* context);
 int PacerOpen(Pacer& p, const Format& format, RenderFn render, void* renderContext);
+// Queues a buffer for the pacer to play; kErrInvalidHandle when it is not open.
+int PacerWrite(Pacer& p, const uint8_t* data, std::size_t length, uintptr_t tag);
 void PacerClose(Pacer& p);
 // Closes and joins the thread.
 void PacerStop(Pacer& p);
