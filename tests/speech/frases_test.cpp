@@ -40,12 +40,8 @@ double LongestSilence(const std::vector<uint8_t>& sound) {
 class FrasesTest : public InterpTest {};
 
 TEST_F(FrasesTest, SentencesLastAsLongAsSpeechDoes) {
-  Paths::EnsureDriveC();
-  ASSERT_TRUE(SpeechData::InstallSpeechData());
-  ASSERT_TRUE(SpeechData::InstallDiphoneData());
   std::vector<uint8_t> sound;
-  WaveOutput::ResetWaveOutput(std::make_unique<RecordingDevice>(sound));
-  Speech::InitSpeech(3, "");
+  ASSERT_TRUE(StartRecordedVoice(sound, 3));
   ASSERT_GT(espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, 0), 0);
   ASSERT_EQ(espeak_SetVoiceByName("pt-br"), EE_OK);
   espeak_SetSynthCallback(CountSamples);

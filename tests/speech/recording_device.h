@@ -2,9 +2,15 @@
 // mono sound it was given, so that tests hear what the voice said without waiting.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "platform/messages.h"
+#include "platform/paths.h"
+#include "speech/diphone_data.h"
+#include "speech/speech.h"
+#include "speech/speech_data.h"
+#include "tts/wave_output.h"
 #include "platform/waveout.h"
 
 class RecordingDevice final : public WaveOut::Device {
@@ -35,3 +41,12 @@ class RecordingDevice final : public WaveOut::Device {
   WaveOut::Format format_;
 };
 
+// Puts the voice's data on the test's drive C, plays into `sound` and starts the voice at
+// `speed`; false when the generated data is missing.
+inline bool StartRecordedVoice(std::vector<uint8_t>& sound, int speed) {
+  Paths::EnsureDriveC();
+  if (!SpeechData::InstallSpeechData() || !SpeechData::InstallDiphoneData()) return false;
+  WaveOutput::ResetWaveOutput(std::make_unique<RecordingDevice>(sound));
+  Speech::InitSpeech(speed, "");
+  return true;
+}

@@ -147,12 +147,8 @@ TEST_F(SpeechStartTest, AMissingLettersFolderEndsTheStart) {
 }
 
 TEST_F(SpeechStartTest, AnyBytesAreSaidWithoutHarm) {
-  Paths::EnsureDriveC();
-  ASSERT_TRUE(SpeechData::InstallSpeechData());
-  ASSERT_TRUE(SpeechData::InstallDiphoneData());
   std::vector<uint8_t> sound;
-  WaveOutput::ResetWaveOutput(std::make_unique<RecordingDevice>(sound));
-  Speech::InitSpeech(3, "");
+  ASSERT_TRUE(StartRecordedVoice(sound, 3));
   auto& timing = Speech::St().timing;
   timing.pausaPonto = timing.pausaVirg = timing.pausaDoisPontos = 0;  // the marks' waits
   std::string text(100000, ' ');
