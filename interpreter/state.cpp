@@ -4,7 +4,9 @@
 #include <ctime>
 
 #include "console/console.h"
+#include "interpreter/byte_buffer.h"
 #include "interpreter/channels.h"
+#include "interpreter/file_search.h"
 #include "interpreter/line_index.h"
 #include "interpreter/lists.h"
 #include "interpreter/variables.h"
@@ -37,6 +39,8 @@ void ResetInterpreter() {
   s.statusCode = 0;
   s.randomSeed = 0;
   Channels::ResetChannels();
+  FileSearch::ResetSearch();
+  ByteBuffer::ResetBytes();
   LineIndex::Invalidate();
   Variables::ClearVariables();
   Lists::ClearLists();
