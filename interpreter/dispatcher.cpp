@@ -1,6 +1,8 @@
 // The command table, in the order the keywords are compared.
 #include "interpreter/dispatcher.h"
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 #include "interpreter/commands.h"
@@ -54,6 +56,42 @@ const Entry kTable[] = {
 };
 static_assert(std::size(kTable) == 87);
 
+// Where a keyword starts its search in the lookup index: its first and last byte and
+// its length.
+std::size_t Slot(std::string_view word) {
+  return (static_cast<uint8_t>(word.front()) * 31u + static_cast<uint8_t>(word.back()) * 7u + word.size()) & 255u;
+}
+
+bool SameWord(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
+// The handler of a folded keyword. The table is indexed once (a small open-addressed
+// table of positions), so a line compares its word with one or two keywords instead of
+// walking all of them; the keywords are all different, so the answer is the one a walk of
+// the table in its order gives.
+Handler FindHandler(std::string_view word) {
+  static_assert(std::size(kTable) < 255);
+  static const auto index = [] {
+    std::array<uint8_t, 256> slots{};  // position in kTable + 1; 0: free
+    for (std::size_t i = 0; i < std::size(kTable); ++i) {
+      std::size_t slot = Slot(kTable[i].keyword);
+      while (slots[slot] != 0) slot = (slot + 1) & 255u;
+      slots[slot] = static_cast<uint8_t>(i + 1);
+    }
+    return slots;
+  }();
+  if (word.empty()) return nullptr;
+  for (std::size_t slot = Slot(word); index[slot] != 0; slot = (slot + 1) & 255u) {
+    const Entry& e = kTable[index[slot] - 1];
+    if (SameWord(e.keyword, word)) return e.handler;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 bool Dispatch(std::string_view word, std::string_view args) {
@@ -67,8 +105,7 @@ bool Dispatch(std::string_view word, std::string_view args) {
   }
   s.commandWord.assign(word);
   for (char& c : s.commandWord) c = Text::FoldChar(c);
-  for (const Entry& e : kTable)
-    if (e.keyword == s.commandWord) return e.handler(args);
+  if (const Handler handler = FindHandler(s.commandWord)) return handler(args);
   Speech::WriteLineAndSpeak(std::string("Comando inválido: "_cp) + s.commandWord);
   return false;
 }

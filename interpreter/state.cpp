@@ -13,11 +13,6 @@
 
 namespace Interp {
 
-State& St() {
-  static State state;
-  return state;
-}
-
 bool StoreLine(std::string text, int number) {
   if (number < 1 || number > kMaxLines) return false;
   State& s = St();
