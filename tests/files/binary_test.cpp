@@ -1,5 +1,8 @@
 // The binary-file commands: the file is never overwritten, bytes come from texts and from
 // ranges of files, the buffer is written once, and its 128 MiB are a hard limit.
+#include <signal.h>
+#include <sys/resource.h>
+
 #include "tests/files/files_fixture.h"
 
 #include "interpreter/byte_buffer.h"
@@ -80,6 +83,32 @@ TEST_F(Binary, TheBufferHoldsExactly128MiB) {
   ASSERT_TRUE(Do("limpabytes"));
   EXPECT_EQ(ByteBuffer::State().bytes, nullptr);  // the memory is given back
   ASSERT_TRUE(Do("escrevebyte \"x\""));
+}
+
+// A full disk: GRAVABYTES fails with its message, the file keeps what it had, and the
+// bytes stay in the buffer for another try.
+TEST_F(Binary, AFullDiskKeepsTheBytes) {
+  signal(SIGXFSZ, SIG_IGN);
+  Put("parte.bin", std::string(60000, 'p'));
+  ASSERT_TRUE(Do("criabin \"disco.bin\""));
+  ASSERT_TRUE(Do("lebyte \"parte.bin\" 0 60000"));
+  ASSERT_TRUE(Do("gravabytes"));
+  ASSERT_TRUE(Do("escrevebyte \"abc\""));
+  ASSERT_TRUE(Do("lebyte \"parte.bin\" 0 60000"));
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small = old;
+  small.rlim_cur = 100000;  // room for the transcript, not for the second part
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool written = Do("gravabytes");
+  setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_FALSE(written);
+  EXPECT_TRUE(Showed("Erro na escrita de arquivo disco.bin"));
+  EXPECT_EQ(Get("disco.bin"), std::string(60000, 'p'));
+  EXPECT_EQ(ByteBuffer::State().count, 60003u);
+  ASSERT_TRUE(Do("gravabytes"));  // room again
+  ASSERT_TRUE(Do("fechabin"));
+  EXPECT_EQ(Get("disco.bin"), std::string(60000, 'p') + "abc" + std::string(60000, 'p'));
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 // The encoding commands on the examples a user meets and on hostile input: Base64 of texts
 // and files, quoted-printable, UTF-8 and the ANSI code page, and the in-place rule.
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <random>
 
 #include "interpreter/encodings.h"
@@ -126,6 +129,28 @@ TEST_F(Encoding, Base64OfFiles) {
   EXPECT_FALSE(Do("codarqbase64 \"dados.bin\" \"pasta\""));
   EXPECT_FALSE(Do("codarqbase64 \"dados.bin\""));
   EXPECT_FALSE(Has("x.txt"));
+}
+
+// A full disk ends the file conversions with failure, and the file they would have
+// replaced is still whole.
+TEST_F(Encoding, AFullDiskLeavesTheOldFile) {
+  signal(SIGXFSZ, SIG_IGN);
+  Put("grande.bin", std::string(30000, 'x'));
+  Put("saida.txt", "anterior");
+  Put("grande.txt", Encodings::Base64Encode(std::string(30000, 'y')));
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small = old;
+  small.rlim_cur = 10000;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool encoded = Do("codarqbase64 \"grande.bin\" \"saida.txt\"");
+  const bool decoded = Do("decodarqbase64 \"grande.txt\" \"saida.txt\"");
+  setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_FALSE(encoded);
+  EXPECT_FALSE(decoded);
+  EXPECT_EQ(Get("saida.txt"), "anterior");
+  for (const auto& e : std::filesystem::directory_iterator(here_))
+    EXPECT_EQ(e.path().filename().string().find(".fonix-"), std::string::npos) << "temporary file left";
 }
 
 }  // namespace
