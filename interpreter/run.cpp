@@ -12,10 +12,27 @@
 #include "speech/speech.h"
 
 namespace Interp {
+namespace {
+
+// Lines nested inside one line (each SE runs the rest of its line nested). Deeper nesting
+// fails the line instead of exhausting the stack, as deep expressions do.
+constexpr int kMaxNestedLines = 100;
+int nestedLines = 0;
+
+}  // namespace
 
 bool ExecuteLine(std::string_view line, bool nested) {
   line = Text::Trim(line);
   if (line.empty() || line[0] == '*' || line[0] == '@') return true;
+  if (nested && nestedLines >= kMaxNestedLines) {
+    Speech::WriteLineAndSpeak("Comandos aninhados demais na linha (máximo 100)"_cp);
+    return false;
+  }
+  struct Nesting {
+    bool counted;
+    explicit Nesting(bool n) : counted(n) { nestedLines += n; }
+    ~Nesting() { nestedLines -= counted; }
+  } nesting(nested);
   const std::size_t space = line.find(' ');
   std::string word(line.substr(0, space));
   for (char& c : word)

@@ -141,6 +141,28 @@ TEST_F(RunTest, ConsoleCommandArguments) {
   EXPECT_TRUE(Contains(Events(), "line: Comando não disponível: ABRE"));
 }
 
+TEST_F(RunTest, NestedLinesAreBoundedLikeExpressions) {
+  std::string deep;
+  for (int i = 0; i < 99; ++i) deep += "se 1 = 1 ";
+  auto r = Run({deep + "escreve \"fundo\""});
+  EXPECT_EQ(r.outcome, Outcome::Normal);
+  EXPECT_TRUE(Contains(Events(), "line: fundo"));
+
+  // A line that nests without end fails at that line instead of overflowing the stack.
+  Start("");
+  deep.clear();
+  for (int i = 0; i < 40000; ++i) deep += "SE 1 = 1 ";
+  r = Run({"escreve \"antes\"", deep + "escreve \"nunca\""});
+  EXPECT_EQ(r.outcome, Outcome::Error);
+  EXPECT_EQ(r.line, 2);
+  EXPECT_FALSE(Contains(Events(), "line: nunca"));
+  EXPECT_TRUE(Contains(Events(), "line: Comandos aninhados demais na linha (máximo 100)"));
+  // The limit is per line: the next run nests as deep as the first.
+  Start("");
+  r = Run({"se 1 = 1 se 2 = 2 escreve \"de novo\""});
+  EXPECT_EQ(r.outcome, Outcome::Normal);
+}
+
 TEST_F(RunTest, DebugSwitches) {
   EXPECT_TRUE(Line("debug"));
   EXPECT_TRUE(Interp::St().debug);
