@@ -21,14 +21,16 @@ namespace Interp {
 bool SplitProgram(std::string_view bytes, std::vector<std::string>& lines, std::string& error) {
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   const std::string text = Cp1252::FromFileText(bytes);
+  // Lines end in LF or CR LF; a file without any LF ends its lines in CR alone.
+  const char lineEnd = text.find('\n') == std::string::npos ? '\r' : '\n';
   lines.clear();
   std::size_t start = 0;
   while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
+    std::size_t end = text.find(lineEnd, start);
     const bool last = end == std::string::npos;
     if (last) end = text.size();
     std::size_t stop = end;
-    if (stop > start && text[stop - 1] == '\r') --stop;
+    if (lineEnd == '\n' && stop > start && text[stop - 1] == '\r') --stop;
     if (lines.size() == static_cast<std::size_t>(kMaxLines)) {
       error = "o programa tem mais de " + std::to_string(kMaxLines) + " linhas";
       return false;

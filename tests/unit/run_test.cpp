@@ -192,6 +192,15 @@ TEST(ProgramText, LinesAsWrittenInEitherEncoding) {
   EXPECT_EQ(lines, std::vector<std::string>{"fala \"n\xE3o\""});
   ASSERT_TRUE(Interp::SplitProgram("", lines, error));
   EXPECT_TRUE(lines.empty());
+  // Lines ended by CR alone, as old editors write them.
+  ASSERT_TRUE(Interp::SplitProgram("seja x 1\rescreve x\r\rtermina", lines, error));
+  EXPECT_EQ(lines, (std::vector<std::string>{"seja x 1", "escreve x", "", "termina"}));
+  // With any LF in the file, a CR stays inside its line unless it ends one.
+  ASSERT_TRUE(Interp::SplitProgram("fala \"a\rb\"\r\nfim\n", lines, error));
+  EXPECT_EQ(lines, (std::vector<std::string>{"fala \"a\rb\"", "fim"}));
+  // One Windows-1252 byte in a UTF-8 file spoils nothing else.
+  ASSERT_TRUE(Interp::SplitProgram("escreve \"a\xC3\xA7\xC3\xA3o\"\n* caf\xE9\n", lines, error));
+  EXPECT_EQ(lines, (std::vector<std::string>{"escreve \"a\xE7\xE3o\"", "* caf\xE9"}));
 }
 
 TEST(ProgramText, NoMoreLinesThanTheStoreHolds) {
