@@ -1,6 +1,7 @@
 // The line executor, the run loop and the closing report.
 #include "interpreter/run.h"
 
+#include <new>
 #include <string>
 
 #include "console/console.h"
@@ -8,6 +9,7 @@
 #include "interpreter/dispatcher.h"
 #include "interpreter/state.h"
 #include "interpreter/text.h"
+#include "interpreter/variables.h"
 #include "platform/cp1252.h"
 #include "speech/speech.h"
 
@@ -40,7 +42,10 @@ bool ExecuteLine(std::string_view line, bool nested) {
   const std::string_view args = space == std::string_view::npos ? std::string_view() : line.substr(space + 1);
   if (nested && (word == "REPETE" || word == "ENQUANTO" || word == "SENAO" || word == "SENÃO"_cp || word == "FIM"))
     return false;
-  const bool ok = Dispatcher::Dispatch(word, args);
+  Variables::TakeTextRefused();
+  // A text that did not fit fails the command, whatever its handler made of it.
+  bool ok = Dispatcher::Dispatch(word, args);
+  if (Variables::TakeTextRefused()) ok = false;
   St().errorFlag = !ok;
   return ok;
 }
@@ -54,7 +59,14 @@ RunResult RunProgram() {
   s.callDepth = 0;
   s.statusCode = 0;
   while (s.currentLine <= s.lineCount && !s.stopFlag && !s.errorFlag) {
-    ExecuteLine(s.lines[s.currentLine], false);
+    try {
+      ExecuteLine(s.lines[s.currentLine], false);
+    } catch (const std::bad_alloc&) {
+      // Out of memory in any command: what it built is gone with the unwinding, and the
+      // run ends at its line with the error report.
+      Speech::WriteLineAndSpeak("Memória insuficiente"_cp);
+      s.errorFlag = true;
+    }
     if (!s.stopFlag && !s.errorFlag) ++s.currentLine;
   }
   const RunResult result{s.errorFlag ? Outcome::Error : Outcome::Normal, s.currentLine};

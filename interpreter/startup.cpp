@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
 #include "console/console.h"
 #include "console/settings.h"
@@ -74,6 +75,12 @@ int RunMain(std::string_view programName, std::string_view programFolder, const 
   } catch (const ProgramExit& exit) {
     // Closing the window while the error report waits for Enter still ends in error.
     status = ended && result.outcome == Outcome::Error ? kExitError : exit.status;
+  } catch (const std::bad_alloc&) {
+    // Out of memory outside any command (the run itself reports its own): an error end.
+    std::fprintf(stderr, "fonix: memória insuficiente\n");
+    if (!ended) result = {Outcome::Error, 0};
+    ended = true;
+    status = kExitError;
   }
   Console::Shutdown();
   if (ended) {
