@@ -179,8 +179,9 @@ void ConsoleWriteChar(uint8_t byte) { ConsoleWrite(std::string_view(reinterpret_
 void ConsoleGotoXY(int column, int row) {
   ConsoleInit();
   State& s = S();
-  s.column = std::clamp(column - 1, 0, kColumns - 1);
-  s.row = std::clamp(row - 1, 0, kRows - 1);
+  // Clamped before the arithmetic: any int is a position, the smallest included.
+  s.column = std::clamp(column, 1, kColumns) - 1;
+  s.row = std::clamp(row, 1, kRows) - 1;
   Device().MoveCursor(View());
 }
 

@@ -118,6 +118,8 @@ TEST_F(RunTest, ConsoleCommandArguments) {
   EXPECT_FALSE(Line("tela"));
   EXPECT_FALSE(Line("tela @1"));
   EXPECT_FALSE(Line("tela @a,1"));
+  EXPECT_TRUE(Line("tela @-2147483648,-2147483648"));
+  EXPECT_EQ(Console::ConsoleWhereX() * 100 + Console::ConsoleWhereY(), 101);
   EXPECT_FALSE(Line("tela limpar"));
   EXPECT_TRUE(Line("tela limpa"));
   ASSERT_TRUE(Line("seja t \"limpa\""));
