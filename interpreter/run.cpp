@@ -7,10 +7,12 @@
 #include "console/console.h"
 #include "console/keyboard.h"
 #include "interpreter/dispatcher.h"
+#include "interpreter/startup.h"
 #include "interpreter/state.h"
 #include "interpreter/text.h"
 #include "interpreter/variables.h"
 #include "platform/cp1252.h"
+#include "platform/termination.h"
 #include "speech/speech.h"
 
 namespace Interp {
@@ -59,6 +61,8 @@ RunResult RunProgram() {
   s.callDepth = 0;
   s.statusCode = 0;
   while (s.currentLine <= s.lineCount && !s.stopFlag && !s.errorFlag) {
+    // A stop signal ends even a program that never waits, as closing its window would.
+    if (Termination::Requested()) Console::ConsoleDone(kExitClosed);
     try {
       ExecuteLine(s.lines[s.currentLine], false);
     } catch (const std::bad_alloc&) {

@@ -12,7 +12,9 @@
 #include "interpreter/state.h"
 #include "platform/cp1252.h"
 #include "platform/paths.h"
+#include "platform/termination.h"
 #include "platform/transcript.h"
+#include "platform/waveout.h"
 #include "speech/speech.h"
 #include "speech/diphone_data.h"
 #include "speech/speech_data.h"
@@ -44,13 +46,19 @@ bool SplitProgram(std::string_view bytes, std::vector<std::string>& lines, std::
 
 int RunMain(std::string_view programName, std::string_view programFolder, const std::vector<std::string>& lines,
             std::vector<std::string> commandLine) {
+  // Every output the environment names is checked before anything runs.
+  std::string error;
+  if (!WaveOut::CheckChoice(error)) {
+    std::fprintf(stderr, "fonix: %s\n", error.c_str());
+    return kExitUsage;
+  }
   if (const char* path = std::getenv("FONIX_TRANSCRIPT"); path && *path && !Transcript::Open(path)) {
     std::fprintf(stderr, "fonix: não foi possível criar o arquivo de eventos %s\n", path);
     return kExitUsage;
   }
-  std::string error;
-  if (!Console::OpenDevice(error)) {
+  if (!Console::OpenScreenFile(error) || !Console::OpenDevice(error)) {
     std::fprintf(stderr, "fonix: %s\n", error.c_str());
+    Transcript::Close();
     return kExitUsage;
   }
   int status = kExitNormal;
@@ -82,7 +90,7 @@ int RunMain(std::string_view programName, std::string_view programFolder, const 
     ended = true;
     status = kExitError;
   }
-  Console::Shutdown();
+  const bool screenWritten = Console::Shutdown();
   if (ended) {
     Transcript::Event("end", result.outcome == Outcome::Normal ? std::string("normal")
                                                                  : "error " + std::to_string(result.line));
@@ -90,7 +98,14 @@ int RunMain(std::string_view programName, std::string_view programFolder, const 
     // Ended before the run: the window was closed, or the voice could not start.
     Transcript::Event("end", status == kExitClosed ? "closed" : "error 0");
   }
-  Transcript::Close();
+  const bool transcriptWritten = Transcript::Close();
+  if (!screenWritten) std::fprintf(stderr, "fonix: não foi possível gravar o arquivo de tela %s\n", std::getenv("FONIX_SCREEN"));
+  if (!transcriptWritten)
+    std::fprintf(stderr, "fonix: não foi possível gravar o arquivo de eventos %s\n", std::getenv("FONIX_TRANSCRIPT"));
+  // A run whose files are missing has not succeeded, whatever the program did.
+  if ((!screenWritten || !transcriptWritten) && status == kExitNormal) status = kExitUsage;
+  // Ended by a stop signal: the files are written, now the signal takes its course.
+  Termination::Finish();
   return status;
 }
 
