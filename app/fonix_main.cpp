@@ -2,33 +2,31 @@
 // program's own (its PARAMS).
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "interpreter/program_file.h"
 #include "interpreter/startup.h"
 #include "platform/cp1252.h"
 #include "platform/paths.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "uso: fonix ARQUIVO [ARGUMENTOS...]\n");
     return Interp::kExitUsage;
   }
   const std::string file = argv[1];
-  std::error_code error_code;
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream bytes;
+  std::string bytes, error;
   // An empty file is a program all the same; a folder or a read error is not.
-  if (!in || std::filesystem::is_directory(file, error_code) || (in.peek() != EOF && !(bytes << in.rdbuf())) ||
-      in.bad()) {
-    std::fprintf(stderr, "fonix: não foi possível ler o arquivo %s\n", file.c_str());
+  if (!ProgramFile::Read(file, bytes, error)) {
+    std::fprintf(stderr, "fonix: %s: %s\n", file.c_str(), error.c_str());
     return Interp::kExitUsage;
   }
   std::vector<std::string> lines;
-  std::string error;
-  if (!Interp::SplitProgram(bytes.str(), lines, error)) {
+  if (!Interp::SplitProgram(bytes, lines, error)) {
     std::fprintf(stderr, "fonix: %s: %s\n", file.c_str(), error.c_str());
     return Interp::kExitUsage;
   }
@@ -38,4 +36,15 @@ int main(int argc, char** argv) {
   const std::string name = path.filename().string();
   const std::string folder = Paths::ToWindows(path.parent_path().string());
   return Interp::RunMain(Cp1252::FromUtf8(name), folder, lines, std::move(commandLine));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Main(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "fonix: memória insuficiente\n");
+    return Interp::kExitError;
+  }
 }

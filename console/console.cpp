@@ -33,6 +33,7 @@ struct State {
   std::string title;
   std::string pendingLine;  // the line being written, for the transcript
   std::string stdoutBuffer;
+  std::FILE* screenFile = nullptr;  // FONIX_SCREEN, opened at start
   std::unique_ptr<ConsoleDevice::Backend> device;
   Messages::Handler hooks[static_cast<int>(Messages::Kind::Wake) + 1] = {};
 
@@ -179,8 +180,9 @@ void ConsoleWriteChar(uint8_t byte) { ConsoleWrite(std::string_view(reinterpret_
 void ConsoleGotoXY(int column, int row) {
   ConsoleInit();
   State& s = S();
-  s.column = std::clamp(column - 1, 0, kColumns - 1);
-  s.row = std::clamp(row - 1, 0, kRows - 1);
+  // Clamped before the arithmetic: any int is a position, the smallest included.
+  s.column = std::clamp(column, 1, kColumns) - 1;
+  s.row = std::clamp(row, 1, kRows) - 1;
   Device().MoveCursor(View());
 }
 
@@ -274,7 +276,16 @@ void ExitStep() {
   if (S().created) ConsoleSetTitle("Programa terminado");
 }
 
-void Shutdown() {
+bool OpenScreenFile(std::string& error) {
+  State& s = S();
+  const char* path = std::getenv("FONIX_SCREEN");
+  if (!path || !*path || s.screenFile) return true;
+  s.screenFile = std::fopen(path, "w");
+  if (!s.screenFile) error = std::string("não foi possível criar o arquivo de tela ") + path;
+  return s.screenFile != nullptr;
+}
+
+bool Shutdown() {
   State& s = S();
   if (!s.stdoutBuffer.empty()) {
     std::string rest;
@@ -282,18 +293,22 @@ void Shutdown() {
     ConsoleWrite(rest);
   }
   if (!s.pendingLine.empty()) FinishLine();
-  if (const char* path = std::getenv("FONIX_SCREEN"); path && *path) {
-    if (std::FILE* f = std::fopen(path, "w")) {
-      for (int r = 1; r <= kRows; ++r) {
-        const std::string line = Cp1252::ToUtf8(RowText(r)) + "\n";
-        std::fwrite(line.data(), 1, line.size(), f);
-      }
-      std::fclose(f);
+  bool written = true;
+  std::string error;
+  if (OpenScreenFile(error) && s.screenFile) {
+    for (int r = 1; r <= kRows; ++r) {
+      const std::string line = Cp1252::ToUtf8(RowText(r)) + "\n";
+      if (std::fwrite(line.data(), 1, line.size(), s.screenFile) != line.size()) written = false;
     }
+    if (std::fclose(s.screenFile) != 0) written = false;
+    s.screenFile = nullptr;
+  } else if (!error.empty()) {
+    written = false;
   }
   if (s.device) s.device->Shutdown();
   s.device.reset();  // before the event loop it is registered with goes away
   s.created = false;
+  return written;
 }
 
 void SetMessageHook(Messages::Kind kind, Messages::Handler handler) {

@@ -72,8 +72,12 @@ const Image* ConsoleOverlay();
 [[noreturn]] void ConsoleDone(int status);
 // The normal end: title "Programa terminado", the device released.
 void ExitStep();
-// Releases the device and writes the end-of-run files (FONIX_SCREEN, unfinished line).
-void Shutdown();
+// Creates the screen file of FONIX_SCREEN now, so that a name that cannot be written is
+// known at start (false, with a message for the user); it is written at Shutdown.
+bool OpenScreenFile(std::string& error);
+// Releases the device and writes the end-of-run files (FONIX_SCREEN, unfinished line);
+// false when the screen file could not be written.
+bool Shutdown();
 
 // Other modules install handlers in the window procedure for their own notices (the wave
 // output's buffer completions, speech-server notices); null removes one.

@@ -27,19 +27,11 @@ bool IsNotNo(std::string_view text) { return !text.empty() && text[0] != 'N' && 
 
 namespace {
 
-int IntOr(std::string_view text, int def) { return ParseInt(text).value_or(def); }
-
-// A number that must lie in a range; anything else is `def`.
+// A number that must lie in a range; anything else is `def`. Every number key has a range
+// (settings_keys.h), so that no value can make the runtime wait or allocate without bound.
 int InRange(std::string_view text, int low, int high, int def) {
   const auto v = ParseInt(text);
   return v && *v >= low && *v <= high ? *v : def;
-}
-
-// Milliseconds and byte counts: a negative one would mean waiting forever or a length
-// below zero downstream, so it counts as no number.
-int NonNegative(std::string_view text, int def) {
-  const auto v = ParseInt(text);
-  return v && *v >= 0 ? *v : def;
 }
 
 std::string WithBackslash(std::string folder) {
@@ -88,9 +80,17 @@ VideoSettings ReadVideoSettings() {
   const std::string corLetra = ReadDirect("VIDEO", "CORLETRA", "15");
   v.corLetra = corLetra.empty() ? 7 : InRange(corLetra, 0, 15, 15);
   v.fonte = ReadDirect("VIDEO", "FONTE", "Lucida Console");
-  if (const std::string w = ReadDirect("VIDEO", "LARGURALETRA", ""); !w.empty()) v.larguraLetra = NonNegative(w, 0);
-  if (const std::string h = ReadDirect("VIDEO", "ALTURALETRA", ""); !h.empty()) v.alturaLetra = NonNegative(h, 0);
-  v.pesoLetra = NonNegative(ReadDirect("VIDEO", "PESOLETRA", "700"), 700);
+  // A cell size that is no number lets the font choose (0); one out of range is as absent.
+  auto cell = [](const std::string& text) -> std::optional<int> {
+    if (text.empty()) return std::nullopt;
+    const auto n = ParseInt(text);
+    if (!n) return 0;
+    if (*n < 0 || *n > kMaxCellPixels) return std::nullopt;
+    return *n;
+  };
+  v.larguraLetra = cell(ReadDirect("VIDEO", "LARGURALETRA", ""));
+  v.alturaLetra = cell(ReadDirect("VIDEO", "ALTURALETRA", ""));
+  v.pesoLetra = InRange(ReadDirect("VIDEO", "PESOLETRA", "700"), 0, 1000, 700);
   v.cantoTela = IsYes(ReadDirect("VIDEO", "CANTOTELA", "SIM"));
   return v;
 }
@@ -114,7 +114,7 @@ AurisSettings ReadAurisSettings() {
   a.pgmAuris = ReadSetting("AURIS", "PGMAURIS");
   a.progHtm = ReadSetting("AURIS", "PROG.HTM");
   a.tempoEsperaProgVoltar = InRange(ReadSetting("AURIS", "TEMPOESPERAPROGVOLTAR"), 0, 1000, 1000);
-  a.timeoutRede = NonNegative(ReadSetting("AURIS", "TIMEOUT_REDE"), 20000);
+  a.timeoutRede = InRange(ReadSetting("AURIS", "TIMEOUT_REDE"), 0, kMaxTimeoutRede, 20000);
   return a;
 }
 
@@ -148,10 +148,10 @@ std::string ReadSaidaDeAudio() { return ReadDirect("TRADUTOR", "SAIDADEAUDIO", "
 
 ServFalaSettings ReadServFalaSettings() {
   ServFalaSettings s;
-  s.voz = IntOr(ReadSetting("SERVFALA", "VOZ"), 0);
-  s.velocidade = IntOr(ReadSetting("SERVFALA", "VELOCIDADE"), 0);
-  s.tom = IntOr(ReadSetting("SERVFALA", "TOM"), 0);
-  s.tipoSapi = IntOr(ReadSetting("SERVFALA", "TIPOSAPI"), 0);
+  s.voz = InRange(ReadSetting("SERVFALA", "VOZ"), 0, 1000, 0);
+  s.velocidade = InRange(ReadSetting("SERVFALA", "VELOCIDADE"), -10, 1000, 0);
+  s.tom = InRange(ReadSetting("SERVFALA", "TOM"), -10, 1000, 0);
+  s.tipoSapi = InRange(ReadSetting("SERVFALA", "TIPOSAPI"), 0, 99, 0);
   if (s.tipoSapi != 4 && s.velocidade > 10) s.velocidade = 0;
   return s;
 }
@@ -167,19 +167,22 @@ SintetizadorSettings ReadSintetizadorSettings(int speed) {
   static constexpr int kCorteFon[5] = {0, 100, 200, 320, 450};
   static constexpr int kSobraFon[5] = {0, 500, 450, 400, 350};
   static constexpr int kInterPal[5] = {1500, 800, 400, 200, 0};
-  // Absent keys take them; a value that does not parse still gives 0.
-  auto timing = [&read](std::string_view key, int def) {
+  // Absent keys and values out of range take them; a value that does not parse gives 0.
+  auto timing = [&read](std::string_view key, int high, int def) {
     const std::string v = read(key);
-    return v.empty() ? def : NonNegative(v, 0);
+    if (v.empty()) return def;
+    const auto n = ParseInt(v);
+    if (!n) return 0;
+    return *n >= 0 && *n <= high ? *n : def;
   };
-  s.corteFon = timing("CORTEFON", kCorteFon[speed - 1]);
-  s.sobraFon = timing("SOBRAFON", kSobraFon[speed - 1]);
-  s.interPal = timing("INTERPAL", kInterPal[speed - 1]);
+  s.corteFon = timing("CORTEFON", kMaxDiphoneBytes, kCorteFon[speed - 1]);
+  s.sobraFon = timing("SOBRAFON", kMaxDiphoneBytes, kSobraFon[speed - 1]);
+  s.interPal = timing("INTERPAL", kMaxInterPal, kInterPal[speed - 1]);
   s.cortaFala = IsNotNo(read("CORTAFALA"));
   s.rapidinho = IsNotNo(read("RAPIDINHO"));
-  s.pausaPonto = NonNegative(read("PAUSAPONTO"), 250);
-  s.pausaVirg = NonNegative(read("PAUSAVIRG"), 150);
-  s.pausaDoisPontos = NonNegative(read("PAUSADOISPONTOS"), 200);
+  s.pausaPonto = InRange(read("PAUSAPONTO"), 0, kMaxPauseMs, 250);
+  s.pausaVirg = InRange(read("PAUSAVIRG"), 0, kMaxPauseMs, 150);
+  s.pausaDoisPontos = InRange(read("PAUSADOISPONTOS"), 0, kMaxPauseMs, 200);
   return s;
 }
 

@@ -10,6 +10,16 @@
 
 namespace Settings {
 
+// The ranges of the number keys without one of their own. A value outside its range is
+// taken as the key's default, as for the keys whose ranges the settings define (colours
+// 0..15, VELOCIDADE 1..5, TEMPOESPERAPROGVOLTAR 0..1000, AMPLIACAO 0..10).
+inline constexpr int kMaxCellPixels = 200;         // LARGURALETRA, ALTURALETRA (PESOLETRA: 0..1000)
+inline constexpr int kMaxTimeoutRede = 60000000;   // TIMEOUT_REDE, 0..
+inline constexpr int kMaxDiphoneBytes = 65535;     // CORTEFON, SOBRAFON: a diphone's longest length
+inline constexpr int kMaxInterPal = 22050;         // INTERPAL: two seconds of silence at 11025 Hz
+inline constexpr int kMaxPauseMs = 10000;          // PAUSAPONTO, PAUSAVIRG, PAUSADOISPONTOS
+// SERVFALA: VOZ 0..1000, VELOCIDADE and TOM -10..1000, TIPOSAPI 0..99.
+
 // Parse rules shared by the keys.
 // A decimal integer: an optional sign and digits, nothing else, within int range.
 std::optional<int> ParseInt(std::string_view text);

@@ -6,6 +6,7 @@
 
 #include "interpreter/lists.h"
 #include "interpreter/text.h"
+#include "interpreter/text_search.h"
 #include "interpreter/values.h"
 #include "platform/cp1252.h"
 
@@ -81,7 +82,7 @@ int CompareKeys(std::string_view left, std::string_view right) {
 bool Compare(Op op, const std::string& left, const std::string& right) {
   switch (op) {
     case Op::Identical: return left == right;
-    case Op::Contains: return !right.empty() && left.find(right) != std::string::npos;
+    case Op::Contains: return !right.empty() && TextSearch::Find(left, right) != std::string_view::npos;
     case Op::StartsWith: return !right.empty() && left.starts_with(right);
     case Op::EndsWith: return !right.empty() && left.ends_with(right);
     default: break;

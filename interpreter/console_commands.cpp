@@ -86,7 +86,8 @@ bool Escreve(std::string_view args) {
     Console::StdoutWrite("\r\n");
     return true;
   }
-  const std::string text = Values::ReadJoinedValues(args);
+  std::string text;
+  if (!Values::ReadJoinedValues(args, text)) return false;
   Console::StdoutWrite(text);
   if (!noLineEnd) Console::StdoutWrite("\r\n");
   if (!silent) Speech::Speak(text);
@@ -167,7 +168,8 @@ bool Fala(std::string_view args) {
     if (!noWait) Speech::WaitForSilence();
     return true;
   }
-  const std::string text = Values::ReadJoinedValues(args);
+  std::string text;
+  if (!Values::ReadJoinedValues(args, text)) return false;
   Speech::Speak(text);
   if (!noWait) Speech::WaitForSilence();
   return args.empty();

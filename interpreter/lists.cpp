@@ -17,17 +17,50 @@ namespace {
 struct List {
   std::string name;
   std::vector<std::string> items;
+  std::size_t bytes = 0;  // of the items, as ItemBytes counts them
 };
 
-std::array<std::optional<List>, kMaxLists>& Slots() {
-  static std::array<std::optional<List>, kMaxLists> slots;
-  return slots;
+struct State {
+  std::array<std::optional<List>, kMaxLists> slots;
+  std::size_t totalBytes = 0;
+};
+
+State& S() {
+  static State state;
+  return state;
 }
+
+std::array<std::optional<List>, kMaxLists>& Slots() { return S().slots; }
+
+// An item costs its text and the string that holds it, so that a list of empty texts is
+// bounded too.
+std::size_t ItemBytes(const std::string& item) { return item.size() + sizeof(std::string); }
 
 std::optional<List>* FindSlot(std::string_view name) {
   for (auto& slot : Slots())
     if (slot && slot->name == name) return &slot;
   return nullptr;
+}
+
+void Free(std::optional<List>& slot) {
+  S().totalBytes -= slot->bytes;
+  slot.reset();
+}
+
+bool Add(List& list, std::string item) {
+  const std::size_t cost = ItemBytes(item);
+  if (!Variables::TextFits(list.bytes + cost, list.bytes)) return false;
+  list.items.push_back(std::move(item));
+  list.bytes += cost;
+  S().totalBytes += cost;
+  return true;
+}
+
+void Erase(List& list, std::vector<std::string>::iterator it) {
+  const std::size_t cost = ItemBytes(*it);
+  list.items.erase(it);
+  list.bytes -= cost;
+  S().totalBytes -= cost;
 }
 
 // Takes a subcommand word (folded) from the front of the text.
@@ -53,14 +86,17 @@ bool Create(const std::string& name) {
 
 }  // namespace
 
-std::vector<std::string>* FindList(std::string_view name) {
+const std::vector<std::string>* FindList(std::string_view name) {
   auto* slot = FindSlot(name);
   return slot ? &(*slot)->items : nullptr;
 }
 
 void ClearLists() {
   for (auto& slot : Slots()) slot.reset();
+  S().totalBytes = 0;
 }
+
+std::size_t TotalBytes() { return S().totalBytes; }
 
 }  // namespace Lists
 
@@ -72,10 +108,11 @@ bool Lista(std::string_view args) {
   if (Lists::TakeWord(args, "CRIA")) return args.empty() && Lists::Create(name);
   auto* slot = Lists::FindSlot(name);
   if (!slot) return false;
-  std::vector<std::string>& items = (*slot)->items;
+  Lists::List& list = **slot;
+  const std::vector<std::string>& items = list.items;
   if (Lists::TakeWord(args, "APAGA")) {
     if (!args.empty()) return false;
-    slot->reset();
+    Lists::Free(*slot);
     return true;
   }
   if (Lists::TakeWord(args, "TAMANHO")) {
@@ -97,16 +134,15 @@ bool Lista(std::string_view args) {
   if (Lists::TakeWord(args, "ADICIONA")) {
     std::string value;
     if (!Values::ReadValue(args, value)) return false;
-    items.push_back(std::move(value));
-    return true;
+    return Lists::Add(list, std::move(value));
   }
   if (Lists::TakeWord(args, "DELETA")) {
     std::string value;
     if (!Values::ReadValue(args, value)) return false;
     const std::string folded = Text::Fold(value);
-    for (auto it = items.begin(); it != items.end(); ++it)
-      if (Text::Fold(*it) == folded) {
-        items.erase(it);
+    for (auto it = list.items.begin(); it != list.items.end(); ++it)
+      if (Text::EqualsFolded(*it, folded)) {
+        Lists::Erase(list, it);
         return true;
       }
     return false;

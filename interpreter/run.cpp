@@ -1,21 +1,42 @@
 // The line executor, the run loop and the closing report.
 #include "interpreter/run.h"
 
+#include <new>
 #include <string>
 
 #include "console/console.h"
 #include "console/keyboard.h"
 #include "interpreter/dispatcher.h"
+#include "interpreter/startup.h"
 #include "interpreter/state.h"
 #include "interpreter/text.h"
+#include "interpreter/variables.h"
 #include "platform/cp1252.h"
+#include "platform/termination.h"
 #include "speech/speech.h"
 
 namespace Interp {
+namespace {
+
+// Lines nested inside one line (each SE runs the rest of its line nested). Deeper nesting
+// fails the line instead of exhausting the stack, as deep expressions do.
+constexpr int kMaxNestedLines = 100;
+int nestedLines = 0;
+
+}  // namespace
 
 bool ExecuteLine(std::string_view line, bool nested) {
   line = Text::Trim(line);
   if (line.empty() || line[0] == '*' || line[0] == '@') return true;
+  if (nested && nestedLines >= kMaxNestedLines) {
+    Speech::WriteLineAndSpeak("Comandos aninhados demais na linha (máximo 100)"_cp);
+    return false;
+  }
+  struct Nesting {
+    bool counted;
+    explicit Nesting(bool n) : counted(n) { nestedLines += n; }
+    ~Nesting() { nestedLines -= counted; }
+  } nesting(nested);
   const std::size_t space = line.find(' ');
   const std::string_view written = line.substr(0, space);
   // Command words are short: upper-cased in place, without building a text.
@@ -34,7 +55,10 @@ bool ExecuteLine(std::string_view line, bool nested) {
   const std::string_view args = space == std::string_view::npos ? std::string_view() : line.substr(space + 1);
   if (nested && (word == "REPETE" || word == "ENQUANTO" || word == "SENAO" || word == "SENÃO"_cp || word == "FIM"))
     return false;
-  const bool ok = Dispatcher::Dispatch(word, args);
+  Variables::TakeTextRefused();
+  // A text that did not fit fails the command, whatever its handler made of it.
+  bool ok = Dispatcher::Dispatch(word, args);
+  if (Variables::TakeTextRefused()) ok = false;
   St().errorFlag = !ok;
   return ok;
 }
@@ -48,7 +72,16 @@ RunResult RunProgram() {
   s.callDepth = 0;
   s.statusCode = 0;
   while (s.currentLine <= s.lineCount && !s.stopFlag && !s.errorFlag) {
-    ExecuteLine(s.lines[s.currentLine], false);
+    // A stop signal ends even a program that never waits, as closing its window would.
+    if (Termination::Requested()) Console::ConsoleDone(kExitClosed);
+    try {
+      ExecuteLine(s.lines[s.currentLine], false);
+    } catch (const std::bad_alloc&) {
+      // Out of memory in any command: what it built is gone with the unwinding, and the
+      // run ends at its line with the error report.
+      Speech::WriteLineAndSpeak("Memória insuficiente"_cp);
+      s.errorFlag = true;
+    }
     if (!s.stopFlag && !s.errorFlag) ++s.currentLine;
   }
   const RunResult result{s.errorFlag ? Outcome::Error : Outcome::Normal, s.currentLine};

@@ -1,13 +1,13 @@
 // SEJA with its built-in forms, and the text and arithmetic commands on variables.
 #include <sys/time.h>
 
-#include <charconv>
 #include <ctime>
 #include <string>
 
 #include "interpreter/commands.h"
 #include "interpreter/state.h"
 #include "interpreter/text.h"
+#include "interpreter/text_search.h"
 #include "interpreter/values.h"
 #include "interpreter/variables.h"
 #include "platform/cp1252.h"
@@ -77,18 +77,18 @@ uint32_t Draw(uint32_t range) {
   return static_cast<uint32_t>((static_cast<uint64_t>(seed) * range) >> 32);
 }
 
-std::string Palavra(int32_t n, std::string text) {
+std::string Palavra(int32_t n, std::string_view text) {
   for (int32_t i = 1; i < n; ++i) {
     const std::size_t space = text.find(' ');
-    if (space == std::string::npos) {
-      text.clear();
+    if (space == std::string_view::npos) {
+      text = {};
       break;
     }
-    text = std::string(Text::Trim(std::string_view(text).substr(space + 1)));
+    text = Text::Trim(text.substr(space + 1));
   }
   const std::size_t space = text.find(' ');
-  if (space != std::string::npos) text.resize(space);
-  return text;
+  if (space != std::string_view::npos) text = text.substr(0, space);
+  return std::string(text);
 }
 
 // A key text ("#65", "100#65") back to its character; empty for extended keys and bad texts.
@@ -126,7 +126,7 @@ int FunctionForm(std::string_view& args, std::string& value) {
     case 1: value = Text::Fold(b); break;
     case 2: value = std::string(Text::Trim(b)); break;
     case 3: {
-      const std::size_t p = a.empty() ? std::string::npos : b.find(a);
+      const std::size_t p = a.empty() ? std::string::npos : TextSearch::Find(b, a);
       value = p == std::string::npos ? "0" : std::to_string(p + 1);
       break;
     }
@@ -156,11 +156,6 @@ bool ReadNumberArgument(std::string_view& args, int32_t& number) {
   if (!n) return false;
   number = *n;
   return true;
-}
-
-bool TooLong() {
-  Speech::WriteLineAndSpeak("Texto longo demais para a memória");
-  return false;
 }
 
 enum class Arith { Subtract, Multiply, Divide };
@@ -233,20 +228,15 @@ bool Soma(std::string_view args) {
   while (start > 0 && Text::IsDigit(text[start - 1])) --start;
   if (start > 0 && text[start - 1] == '-') --start;
   const std::string_view suffix = std::string_view(text).substr(start);
-  int64_t value = 0;
-  if (!suffix.empty() && suffix != "-") {
-    const auto n = NumericValue(suffix);
-    value = n ? *n : 0;
-    if (!n) {  // a digit run beyond 32 bits keeps its low 32 bits, as a 32-bit read does
-      uint32_t wrapped = 0;
-      for (char c : suffix)
-        if (Text::IsDigit(c)) wrapped = wrapped * 10u + static_cast<uint32_t>(c - '0');
-      value = static_cast<int32_t>(suffix[0] == '-' ? 0u - wrapped : wrapped);
-    }
-  }
-  char digits[24];
-  const auto written = std::to_chars(digits, digits + sizeof digits, value + number);
-  text.replace(start, std::string::npos, digits, static_cast<std::size_t>(written.ptr - digits));
+  // The suffix is read as a 32-bit number (a longer digit run keeps its low 32 bits) and the
+  // sum wraps at 32 bits, as the other operations do.
+  uint32_t value = 0;
+  for (char c : suffix)
+    if (Text::IsDigit(c)) value = value * 10u + static_cast<uint32_t>(c - '0');
+  if (!suffix.empty() && suffix[0] == '-') value = 0u - value;
+  const std::string sum = std::to_string(static_cast<int32_t>(value + static_cast<uint32_t>(number)));
+  if (!Variables::TextFits(start + sum.size(), text.size())) return false;
+  text.replace(start, std::string::npos, sum);
   return true;
 }
 
@@ -259,7 +249,7 @@ bool Concatena(std::string_view args) {
   std::string value;
   if (!ReadVariableRef(args, code) || !ReadValue(args, value) || !args.empty()) return false;
   std::string& text = Variables::VariableSlot(code);
-  if (text.size() + value.size() > Variables::kMaxTextLength) return TooLong();
+  if (!Variables::TextFits(text.size() + value.size(), text.size())) return false;
   text += value;
   return true;
 }
@@ -294,15 +284,10 @@ bool Substitui(std::string_view args) {
   int code;
   std::string from, to;
   if (!ReadVariableRef(args, code) || !ReadValue(args, from) || !ReadValue(args, to)) return false;
-  std::string text = Variables::GetVariable(code);
-  const int64_t len = static_cast<int64_t>(from.size());
-  for (int64_t p = static_cast<int64_t>(text.size()) - len + 1; p >= 1; --p) {
-    if (text.compare(static_cast<std::size_t>(p - 1), from.size(), from) == 0) {
-      if (text.size() - from.size() + to.size() > Variables::kMaxTextLength) return TooLong();
-      text.replace(static_cast<std::size_t>(p - 1), from.size(), to);
-    }
-  }
-  Variables::SetVariable(code, std::move(text));
+  std::string result;
+  if (!TextSearch::ReplaceFromEnd(Variables::GetVariable(code), from, to, Variables::kMaxTextLength, result))
+    return Variables::TextFits(Variables::kMaxTextLength + 1);  // too long: TextFits says so
+  Variables::SetVariable(code, std::move(result));
   return true;
 }
 

@@ -68,10 +68,14 @@ bool ReadValue(std::string_view& args, std::string& value) {
   return true;
 }
 
-std::string ReadJoinedValues(std::string_view& args) {
-  std::string text, value;
-  while (ReadValue(args, value)) text += value;
-  return text;
+bool ReadJoinedValues(std::string_view& args, std::string& text) {
+  text.clear();
+  std::string value;
+  while (ReadValue(args, value)) {
+    if (!Variables::TextFits(text.size() + value.size())) return false;
+    text += value;
+  }
+  return true;
 }
 
 bool ReadVariableRef(std::string_view& args, int& code) {

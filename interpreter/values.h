@@ -11,8 +11,9 @@ namespace Values {
 
 // A value: number literal, quoted text, $name, letter variable or (expression).
 bool ReadValue(std::string_view& args, std::string& value);
-// Values read and joined until a read fails (ESCREVE, FALA).
-std::string ReadJoinedValues(std::string_view& args);
+// Values read and joined into `text` until a read fails (ESCREVE, FALA). False when the
+// joined text would not fit (Variables::TextFits): the command fails then.
+bool ReadJoinedValues(std::string_view& args, std::string& text);
 // A variable to be set: $name or a single letter not followed by a letter or digit.
 bool ReadVariableRef(std::string_view& args, int& code);
 // "#0".."#9"; `digit` is ' ' when the text does not begin with "#".

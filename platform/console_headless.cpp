@@ -4,6 +4,7 @@
 
 #include "platform/keys.h"
 #include "platform/messages.h"
+#include "platform/termination.h"
 
 namespace ConsoleDevice {
 namespace {
@@ -17,6 +18,8 @@ class Headless final : public Backend {
     src.dueInMs = [this] { return DueInMs(); };
     src.drain = [this] { Deliver(); };
     source_ = Messages::AddSource(std::move(src));
+    // Without a window to close, a stop signal closes the console.
+    Termination::Catch();
   }
   ~Headless() override { Messages::RemoveSource(source_); }
 
@@ -26,20 +29,29 @@ class Headless final : public Backend {
   void MoveCursor(const ScreenView&) override {}
   void SetTitle(std::string_view) override {}
   uint8_t Modifiers() const override { return mods_; }
-  bool InputExhausted() const override { return next_ >= items_.size(); }
+  // A wait at the end of the script is waited out before the window closes.
+  bool InputExhausted() const override { return next_ >= items_.size() && Messages::NowMs() >= notBefore_; }
 
  private:
   // Milliseconds until the next item may be delivered; -1 when it waits for the queue.
   int DueInMs() const {
-    if (next_ >= items_.size()) return -1;
+    if (Termination::Requested() && !closed_) return 0;
     const int64_t now = Messages::NowMs();
     if (now < notBefore_) return static_cast<int>(notBefore_ - now);
+    if (next_ >= items_.size()) return -1;
     if (items_[next_].type == KeyScript::Item::Type::Wait) return 0;
     return accepts_ && !accepts_() ? -1 : 0;
   }
 
   // One key per call, so that each key is handled before the next is typed.
   void Deliver() {
+    if (Termination::Requested() && !closed_) {
+      closed_ = true;
+      Messages::Message m;
+      m.kind = Messages::Kind::Close;
+      Messages::Post(m);
+      return;
+    }
     while (next_ < items_.size()) {
       const int64_t now = Messages::NowMs();
       if (now < notBefore_) return;
@@ -61,6 +73,7 @@ class Headless final : public Backend {
   std::size_t next_ = 0;
   int64_t notBefore_ = 0;
   uint8_t mods_ = 0;
+  bool closed_ = false;  // the stop signal's Close was posted
   AcceptsKeys accepts_;
   int source_ = 0;
 };

@@ -50,9 +50,8 @@ std::string ToUtf8(std::string_view text) {
   return out;
 }
 
-std::string FromFileText(std::string_view bytes) {
-  if (IsUtf8(bytes)) return FromUtf8(bytes);
-  return std::string(bytes);
-}
+// Files are often mixed (a UTF-8 file edited by a Windows-1252 program): each well-formed
+// UTF-8 sequence is decoded and every other byte is taken as Windows-1252.
+std::string FromFileText(std::string_view bytes) { return FromUtf8(bytes); }
 
 }  // namespace Cp1252

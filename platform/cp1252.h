@@ -60,7 +60,8 @@ std::string FromUtf8(std::string_view utf8, char missing = '?');
 // Windows-1252 to UTF-8.
 std::string ToUtf8(std::string_view text);
 
-// Text read from a Linux file: UTF-8 when it is well-formed UTF-8, else taken as Windows-1252.
+// Text read from a Linux file: well-formed UTF-8 sequences decoded (characters the code page
+// lacks become "?"), any other byte taken as Windows-1252.
 std::string FromFileText(std::string_view bytes);
 
 namespace detail {

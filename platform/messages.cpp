@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <map>
 #include <mutex>
@@ -40,6 +41,9 @@ struct MessageRing {
   void clear() { head = count = 0; }
 };
 
+// The writing end of the wake-up pipe, for signal handlers (which may not reach the state).
+std::atomic<int> wakeFd{-1};
+
 struct State {
   std::mutex lock;
   MessageRing queue;
@@ -48,6 +52,16 @@ struct State {
   Handler handler = nullptr;
   std::map<int, Source> sources;
   int nextSourceId = 1;
+
+  // The pipe is made with the loop, before any thread or device can post into it.
+  State() {
+    int fds[2];
+    if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) == 0) {
+      wakeRead = fds[0];
+      wakeWrite = fds[1];
+      wakeFd.store(wakeWrite);
+    }
+  }
 };
 
 // The loop outlives every module that registers with it (their state may be destroyed at
@@ -57,14 +71,10 @@ State& S() {
   return *state;
 }
 
-void EnsurePipe() {
-  State& s = S();
-  if (s.wakeRead >= 0) return;
-  int fds[2];
-  if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) == 0) {
-    s.wakeRead = fds[0];
-    s.wakeWrite = fds[1];
-  }
+void Wake(int fd) {
+  if (fd < 0) return;
+  const char c = 1;
+  [[maybe_unused]] ssize_t n = write(fd, &c, 1);
 }
 
 void DrainPipe() {
@@ -84,17 +94,15 @@ bool QueueEmpty() {
 void SetHandler(Handler handler) { S().handler = handler; }
 
 void Post(const Message& message) {
-  EnsurePipe();
   State& s = S();
   {
     std::lock_guard<std::mutex> guard(s.lock);
     s.queue.push_back(message);
   }
-  if (s.wakeWrite >= 0) {
-    const char c = 1;
-    [[maybe_unused]] ssize_t n = write(s.wakeWrite, &c, 1);
-  }
+  Wake(s.wakeWrite);
 }
+
+void WakeFromSignal() { Wake(wakeFd.load(std::memory_order_relaxed)); }
 
 int AddSource(Source source) {
   State& s = S();
@@ -139,7 +147,6 @@ int PumpMessages() {
 }
 
 void WaitMessage(int timeoutMs) {
-  EnsurePipe();
   State& s = S();
   if (!QueueEmpty()) return;
   std::vector<pollfd> fds;

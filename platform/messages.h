@@ -48,6 +48,8 @@ struct Source {
 void SetHandler(Handler handler);
 // Thread-safe: queues a message and wakes the loop.
 void Post(const Message& message);
+// Async-signal-safe: wakes the loop without a message, so that its sources look again.
+void WakeFromSignal();
 // Registers a source; returns its id for RemoveSource.
 int AddSource(Source source);
 void RemoveSource(int id);

@@ -82,8 +82,10 @@ enum class InstallMode {
 
 // Puts installed data (a Linux file or folder) at a Windows target: when the target is
 // missing it is made as the mode says; with LinkEntries and Copy an existing target folder
-// receives only the entries it lacks, so nothing a user changed is overwritten.
-// False when something could not be made.
+// receives only the entries it lacks, so nothing a user changed is overwritten. Only data
+// the user cannot change is ever linked: anything else (a build tree) is copied, and a link
+// an earlier install made to it is replaced by a copy. False when something could not be
+// made.
 bool InstallData(std::string_view hostSource, std::string_view windowsTarget, InstallMode mode);
 
 // Forgets the drive folders and the remembered current folder (tests change the

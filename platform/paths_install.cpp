@@ -28,9 +28,19 @@ bool Missing(const std::string& host) {
   return false;
 }
 
+// Data the running user could change (a build tree, or anything when the user is root) is
+// never linked: a program writing into drive C would write through the link into it.
+bool Changeable(const fs::path& source) { return access(source.c_str(), W_OK) == 0; }
+
+// A link an earlier install made to data that can be changed.
+bool LinkToChangeable(const std::string& host) {
+  std::error_code ec;
+  return fs::is_symlink(host, ec) && Changeable(fs::path(host));
+}
+
 bool PlaceFile(const fs::path& source, const std::string& target, InstallMode mode) {
   std::error_code ec;
-  if (mode != InstallMode::Copy) {
+  if (mode != InstallMode::Copy && !Changeable(source)) {
     fs::create_symlink(source, target, ec);
     return !ec;
   }
@@ -54,6 +64,8 @@ bool Merge(const fs::path& source, const std::string& target, InstallMode mode, 
     const bool isFolder = fs::is_directory(from, e2);
     std::string to = JoinHost(target, existing.empty() ? diskName : existing);
     if (!existing.empty() && Missing(to)) to = JoinHost(target, diskName);
+    // Made a real copy now, as it would be made today.
+    if (LinkToChangeable(to) && !isFolder) unlink(to.c_str());
     if (!Missing(to)) {
       if (isFolder && fs::is_directory(to, e2) && !fs::is_symlink(to, e2))
         ok = Merge(from, to, mode, depth + 1) && ok;
@@ -85,6 +97,8 @@ bool InstallData(std::string_view hostSource, std::string_view windowsTarget, In
   const std::string target = ToHost(windowsTarget);
   if (target.empty()) return false;
   const bool isFolder = fs::is_directory(source, ec);
+  if (mode == InstallMode::Link && Changeable(source)) mode = InstallMode::Copy;
+  if (LinkToChangeable(target)) unlink(target.c_str());  // an earlier install's link
   if (!Missing(target)) {
     if (mode == InstallMode::Link || !isFolder) return true;
     if (fs::is_symlink(target, ec)) return true;  // linked by an earlier install

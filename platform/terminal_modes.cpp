@@ -15,9 +15,13 @@
 namespace TerminalModes {
 namespace {
 
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGTSTP, SIGCONT};
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGSEGV, SIGABRT,
+                            SIGBUS, SIGFPE,  SIGILL,  SIGTSTP, SIGCONT};
 constexpr int kSignalCount = sizeof kSignals / sizeof kSignals[0];
 constexpr std::size_t kMaxSequence = 256;
+// The handlers run on a stack of their own, so that a stack overflow can still give the
+// terminal back.
+constexpr std::size_t kSignalStackSize = 64 * 1024;
 
 struct State {
   volatile sig_atomic_t active = 0;    // the terminal is ours now
@@ -36,6 +40,7 @@ struct State {
   bool atexitInstalled = false;
   struct sigaction previous[kSignalCount] = {};
   bool installed[kSignalCount] = {};
+  alignas(16) char signalStack[kSignalStackSize];
 };
 
 State state;
@@ -101,7 +106,7 @@ void OnSignal(int sig) {
     struct sigaction ours {};
     ours.sa_handler = OnSignal;
     sigemptyset(&ours.sa_mask);
-    ours.sa_flags = SA_RESTART;
+    ours.sa_flags = SA_RESTART | SA_ONSTACK;
     sigaction(SIGTSTP, &ours, nullptr);
   } else {
     GiveBack();
@@ -115,7 +120,18 @@ void OnSignal(int sig) {
 
 void AtExit() { GiveBack(); }
 
+// The main thread's alternate signal stack: one already set up (a sanitizer's) is kept.
+void EnsureSignalStack() {
+  stack_t current{};
+  if (sigaltstack(nullptr, &current) == 0 && !(current.ss_flags & SS_DISABLE)) return;
+  stack_t ours{};
+  ours.ss_sp = state.signalStack;
+  ours.ss_size = sizeof state.signalStack;
+  sigaltstack(&ours, nullptr);
+}
+
 void InstallHandlers() {
+  EnsureSignalStack();
   if (state.handlersInstalled) return;
   state.handlersInstalled = true;
   for (int i = 0; i < kSignalCount; ++i) {
@@ -126,7 +142,7 @@ void InstallHandlers() {
     struct sigaction ours {};
     ours.sa_handler = OnSignal;
     sigemptyset(&ours.sa_mask);
-    ours.sa_flags = SA_RESTART;
+    ours.sa_flags = SA_RESTART | SA_ONSTACK;
     if (sigaction(kSignals[i], &ours, &state.previous[i]) == 0) state.installed[i] = true;
   }
 }

@@ -9,6 +9,7 @@ namespace Transcript {
 namespace {
 struct State {
   std::FILE* file = nullptr;
+  bool failed = false;  // a line could not be written
 };
 State state;
 
@@ -22,10 +23,16 @@ std::string Escape(std::string_view utf8) {
   }
   return out;
 }
+
+void Write(const std::string& line) {
+  if (std::fwrite(line.data(), 1, line.size(), state.file) != line.size() || std::fflush(state.file) != 0)
+    state.failed = true;
+}
 }  // namespace
 
 bool Open(const std::string& path) {
   Close();
+  state.failed = false;
   if (path.empty()) return true;
   state.file = std::fopen(path.c_str(), "w");
   return state.file != nullptr;
@@ -35,21 +42,20 @@ bool IsOpen() { return state.file != nullptr; }
 
 void Event(std::string_view kind, std::string_view text) {
   if (!state.file) return;
-  const std::string line = std::string(kind) + ": " + Escape(Cp1252::ToUtf8(text)) + "\n";
-  std::fwrite(line.data(), 1, line.size(), state.file);
-  std::fflush(state.file);
+  Write(std::string(kind) + ": " + Escape(Cp1252::ToUtf8(text)) + "\n");
 }
 
 void Event(std::string_view kind) {
   if (!state.file) return;
-  const std::string line = std::string(kind) + "\n";
-  std::fwrite(line.data(), 1, line.size(), state.file);
-  std::fflush(state.file);
+  Write(std::string(kind) + "\n");
 }
 
-void Close() {
-  if (state.file) std::fclose(state.file);
+bool Close() {
+  if (state.file && std::fclose(state.file) != 0) state.failed = true;
   state.file = nullptr;
+  const bool written = !state.failed;
+  state.failed = false;
+  return written;
 }
 
 }  // namespace Transcript

@@ -15,6 +15,7 @@ bool IsOpen();
 void Event(std::string_view kind, std::string_view text);
 // "kind" alone (beep, click, stop).
 void Event(std::string_view kind);
-void Close();
+// False when some event could not be written (a full disk) since Open.
+bool Close();
 
 }  // namespace Transcript

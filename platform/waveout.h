@@ -63,6 +63,9 @@ class Device {
   virtual double LatencyMs() const = 0;
 };
 
+// Whether FONIX_AUDIO names a device (sdl, null, capture:FILE with FILE writable); false
+// with a message for the user otherwise. Checked at start, before anything plays.
+bool CheckChoice(std::string& error);
 // The device of FONIX_AUDIO (default sdl; sdl falls back to null when no device opens).
 // `purpose` "midi" makes a capture device write next to the capture file (see
 // CaptureMidiPath) instead of into it.

@@ -1,19 +1,26 @@
 // The SDL2 audio device (PipeWire, PulseAudio or ALSA underneath): SDL's audio thread pulls
-// the queued buffers and posts their completions; SDL converts our format to the card's.
+// the queued buffers from a lock-free ring; the main thread posts their completions from
+// the event loop, which looks every few milliseconds while buffers are queued. SDL converts
+// our format to the card's.
 #include <SDL2/SDL.h>
-#include <fcntl.h>
-#include <unistd.h>
+#include <dlfcn.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/cp1252.h"
-#include "platform/waveout_queue.h"
+#include "platform/messages.h"
+#include "platform/waveout.h"
+#include "platform/waveout_ring.h"
 
 namespace WaveOut {
 namespace {
 
 // Small, so that a reset is silent soon: the card's own buffer is what is left to hear.
 constexpr Uint16 kDeviceSamples = 128;
+// How often the event loop looks for finished buffers while some are queued: well within
+// one device period, so that the next buffer is queued before the card needs it.
+constexpr int kCollectEveryMs = 2;
 
 class SdlDevice final : public Device {
  public:
@@ -39,16 +46,31 @@ class SdlDevice final : public Device {
   }
   int Write(const uint8_t* data, std::size_t length, uintptr_t tag) override {
     if (device_ == 0) return kErrInvalidHandle;
-    return QueuePush(queue_, data, length, tag);
+    RingCollect(ring_);  // frees the slots of finished buffers
+    return RingWrite(ring_, data, length, tag) ? kOk : kErrStillPlaying;
   }
-  void Reset() override { QueueFlush(queue_); }
+  void Reset() override {
+    if (device_ != 0) {
+      // Held only while two counters are set: the callback waits for nothing longer.
+      SDL_LockAudioDevice(device_);
+      RingFlush(ring_);
+      SDL_UnlockAudioDevice(device_);
+    }
+    RingCollect(ring_);
+  }
   void Close() override {
     if (device_ != 0) SDL_CloseAudioDevice(device_);  // returns once the callback is done
     device_ = 0;
     render_ = nullptr;
-    QueueFlush(queue_);
+    RingFlush(ring_);
+    RingCollect(ring_);
+    if (source_ != 0) Messages::RemoveSource(source_);
+    source_ = 0;
   }
-  int Pending() const override { return QueueCount(queue_); }
+  int Pending() const override {
+    RingCollect(ring_);
+    return RingPending(ring_);
+  }
   double LatencyMs() const override {
     return obtained_.freq > 0 ? 1000.0 * obtained_.samples / obtained_.freq : 0;
   }
@@ -75,15 +97,25 @@ class SdlDevice final : public Device {
       render_ = nullptr;
       return kErrBadDevice;
     }
+    // While open, the event loop collects the finished buffers.
+    Messages::Source src;
+    src.fd = [] { return -1; };
+    src.dueInMs = [this] {
+      if (RingFinished(ring_)) return 0;
+      return RingPending(ring_) > 0 ? kCollectEveryMs : -1;
+    };
+    src.drain = [this] { RingCollect(ring_); };
+    source_ = Messages::AddSource(std::move(src));
     SDL_PauseAudioDevice(device_, 0);
     return kOk;
   }
 
+  // SDL's audio thread: no lock, no system call, nothing but copying.
   static void Callback(void* userdata, Uint8* stream, int len) {
     auto* self = static_cast<SdlDevice*>(userdata);
     const auto bytes = static_cast<std::size_t>(len);
     if (self->render_) return self->render_(self->renderContext_, stream, bytes);
-    const std::size_t got = QueuePull(self->queue_, stream, bytes);
+    const std::size_t got = RingPull(self->ring_, stream, bytes);
     if (got < bytes) std::memset(stream + got, self->silence_, bytes - got);
   }
 
@@ -92,40 +124,34 @@ class SdlDevice final : public Device {
   uint8_t silence_ = 0;
   RenderFn render_ = nullptr;
   void* renderContext_ = nullptr;
-  mutable BufferQueue queue_;
+  mutable BufferRing ring_;
+  int source_ = 0;
   std::vector<std::string> utf8Names_;
 };
 
+extern "C" void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// The sound libraries below SDL complain on standard error about every card they do not
+// find (the user's screen, in a terminal); their own logging is turned off instead, so that
+// standard error stays where it was for everything else.
+void SilenceSoundLibraries() {
+  // ALSA: its error handler, set in the copy of the library SDL will load.
+  if (void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL)) {
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    if (auto set = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"))) set(SilentAlsaError);
+  }
+}
+
 }  // namespace
 
-// While the audio drivers probe for cards, the sound libraries below SDL print their
-// complaints about missing ones on standard error, which is the user's screen in a
-// terminal; they are not the user's business, so standard error is closed meanwhile.
-class QuietStderr {
- public:
-  QuietStderr() : saved_(dup(STDERR_FILENO)) {
-    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (null >= 0) {
-      dup2(null, STDERR_FILENO);
-      close(null);
-    }
-  }
-  ~QuietStderr() {
-    if (saved_ >= 0) {
-      dup2(saved_, STDERR_FILENO);
-      close(saved_);
-    }
-  }
-  QuietStderr(const QuietStderr&) = delete;
-  QuietStderr& operator=(const QuietStderr&) = delete;
-
- private:
-  int saved_;
-};
-
 std::unique_ptr<Device> OpenSdl() {
-  const QuietStderr quiet;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return nullptr;
+  SilenceSoundLibraries();
+  // PipeWire takes its log level when SDL starts it; the user's own choice stays.
+  const bool quietPipeWire = std::getenv("PIPEWIRE_DEBUG") == nullptr;
+  if (quietPipeWire) setenv("PIPEWIRE_DEBUG", "0", 1);
+  const int init = SDL_InitSubSystem(SDL_INIT_AUDIO);
+  if (quietPipeWire) unsetenv("PIPEWIRE_DEBUG");  // not for the programs started later
+  if (init != 0) return nullptr;
   // A machine without any output: let the caller fall back to the null device.
   SDL_AudioSpec want;
   SDL_zero(want);

@@ -81,16 +81,12 @@ TEST(PathsInstall, FirstStartMakesTheDriveCTree) {
   EXPECT_TRUE(Paths::EnsureDriveC());  // again: nothing to do
 }
 
-TEST(PathsInstall, DataIsLinkedOrCopiedOnlyWhereMissing) {
+TEST(PathsInstall, DataIsCopiedOnlyWhereMissing) {
   TempDrive drive;
   const fs::path src = drive.base / "share";
   drive.Write(src / "som" / "a.wav", "A");
   drive.Write(src / "ferramentas" / "wget", "W");
   fs::permissions(src / "ferramentas" / "wget", fs::perms::owner_read | fs::perms::owner_exec);
-
-  ASSERT_TRUE(Paths::InstallData((src / "som").string(), "c:\\orbis\\som", Paths::InstallMode::Link));
-  EXPECT_TRUE(fs::is_symlink(drive.c / "orbis" / "som"));
-  EXPECT_EQ(Paths::ToHost("c:\\orbis\\SOM\\A.WAV"), (drive.c / "orbis/som/a.wav").string());
 
   // Copies are real, writable files; what the user changed is not overwritten.
   ASSERT_TRUE(Paths::InstallData(src.string(), "c:\\app", Paths::InstallMode::Copy));
@@ -107,16 +103,39 @@ TEST(PathsInstall, DataIsLinkedOrCopiedOnlyWhereMissing) {
   EXPECT_TRUE(fs::exists(drive.c / "app" / "Som" / "b.wav"));
   EXPECT_FALSE(fs::exists(drive.c / "app" / "som"));
 
-  // Linked entries: the folders are real, so programs can add files beside the links.
-  ASSERT_TRUE(Paths::InstallData(src.string(), "c:\\clipora-light", Paths::InstallMode::LinkEntries));
-  EXPECT_FALSE(fs::is_symlink(drive.c / "clipora-light" / "som"));
-  EXPECT_TRUE(fs::is_symlink(drive.c / "clipora-light" / "som" / "a.wav"));
-
-  // A link left pointing at data that moved away is made again.
-  fs::remove(drive.c / "orbis" / "som");
-  fs::create_directory_symlink(drive.base / "gone", drive.c / "orbis" / "som");
-  ASSERT_TRUE(Paths::InstallData((src / "som").string(), "c:\\orbis\\som", Paths::InstallMode::Link));
-  EXPECT_EQ(fs::read_symlink(drive.c / "orbis" / "som"), fs::canonical(src / "som"));
-
   EXPECT_FALSE(Paths::InstallData((drive.base / "absent").string(), "c:\\x", Paths::InstallMode::Copy));
+}
+
+// Read a file's whole text.
+static std::string Slurp(const fs::path& path) {
+  std::ifstream in(path);
+  return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+TEST(PathsInstall, DataTheUserCanChangeIsNeverLinked) {
+  // A build tree's data: linking it would let a program that writes into drive C change
+  // it, for every later run and test.
+  TempDrive drive;
+  const fs::path src = drive.base / "build" / "speechdata";
+  drive.Write(src / "som" / "a.wav", "A");
+  drive.Write(src / "letras" / "_0.wav", "0");
+  ASSERT_TRUE(Paths::InstallData((src / "som").string(), "c:\\orbis\\som", Paths::InstallMode::Link));
+  ASSERT_TRUE(Paths::InstallData((src / "letras").string(), "c:\\orbis\\letras", Paths::InstallMode::LinkEntries));
+  EXPECT_FALSE(fs::is_symlink(drive.c / "orbis" / "som"));
+  EXPECT_FALSE(fs::is_symlink(drive.c / "orbis" / "letras" / "_0.wav"));
+  std::ofstream(Paths::ToHost("c:\\orbis\\som\\A.WAV"), std::ios::trunc) << "escrito";
+  std::ofstream(Paths::ToHost("c:\\orbis\\letras\\_0.wav"), std::ios::trunc) << "escrito";
+  EXPECT_EQ(Slurp(src / "som" / "a.wav"), "A");
+  EXPECT_EQ(Slurp(src / "letras" / "_0.wav"), "0");
+
+  // Links an earlier install made into such data become copies.
+  fs::remove_all(drive.c / "orbis");
+  fs::create_directories(drive.c / "orbis" / "letras");
+  fs::create_directory_symlink(src / "som", drive.c / "orbis" / "som");
+  fs::create_symlink(src / "letras" / "_0.wav", drive.c / "orbis" / "letras" / "_0.wav");
+  ASSERT_TRUE(Paths::InstallData((src / "som").string(), "c:\\orbis\\som", Paths::InstallMode::Link));
+  ASSERT_TRUE(Paths::InstallData((src / "letras").string(), "c:\\orbis\\letras", Paths::InstallMode::LinkEntries));
+  EXPECT_FALSE(fs::is_symlink(drive.c / "orbis" / "som"));
+  EXPECT_FALSE(fs::is_symlink(drive.c / "orbis" / "letras" / "_0.wav"));
+  EXPECT_EQ(Slurp(drive.c / "orbis" / "letras" / "_0.wav"), "0");
 }

@@ -14,7 +14,8 @@ args=$(header args)
 want_exit=$(header exit)
 want_exit=${want_exit:-0}
 
-export FONIX_CONSOLE=headless FONIX_KEYS="$keys" FONIX_TRANSCRIPT="$work/transcript" FONIX_SCREEN="$work/screen"
+# The null device: a test never plays aloud on a machine with a sound card.
+export FONIX_CONSOLE=headless FONIX_AUDIO=null FONIX_KEYS="$keys" FONIX_TRANSCRIPT="$work/transcript" FONIX_SCREEN="$work/screen"
 export FONIX_DRIVE_C="$work/c" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" HOME="$work"
 cd "$work"
 # shellcheck disable=SC2086

@@ -158,8 +158,8 @@ TEST_F(SettingsKeys, SynthesizerKeysPerSpeed) {
   const auto three = Settings::ReadSintetizadorSettings(3);
   EXPECT_EQ(three.difones, "ABCDEFGH");
   EXPECT_EQ(three.corteFon, 12);
-  EXPECT_EQ(three.sobraFon, 0);
-  EXPECT_EQ(three.interPal, 0);
+  EXPECT_EQ(three.sobraFon, 0);     // no number: 0
+  EXPECT_EQ(three.interPal, 400);   // out of range: the default of the speed
   EXPECT_FALSE(three.cortaFala);
   EXPECT_TRUE(three.rapidinho);
   EXPECT_EQ(three.pausaPonto, 400);
@@ -167,6 +167,33 @@ TEST_F(SettingsKeys, SynthesizerKeysPerSpeed) {
   EXPECT_EQ(three.pausaDoisPontos, 50);
   EXPECT_EQ(Settings::ReadSintetizadorSettings(9).pausaPonto, 400);  // out of range reads speed 3
   EXPECT_EQ(Settings::ReadSintetizadorSettings(5).pausaPonto, 250);
+}
+
+TEST_F(SettingsKeys, NumbersOutsideTheirRangesTakeTheDefault) {
+  // Values that would make the voice allocate gigabytes of silence, or wait for days.
+  Ini("[SINTETIZADOR]\nINTERPAL3=2147483647\nCORTEFON3=70000\nSOBRAFON3=65535\nPAUSAPONTO3=86400000\n"
+      "PAUSAVIRG3=10000\nPAUSADOISPONTOS3=10001\nINTERPAL2=22050\n"
+      "[VIDEO]\nLARGURALETRA=100000\nALTURALETRA=200\nPESOLETRA=1001\n"
+      "[AURIS]\nTIMEOUT_REDE=2147483647\n"
+      "[SERVFALA]\nVOZ=100000\nVELOCIDADE=-11\nTOM=1000\nTIPOSAPI=100\n");
+  const auto three = Settings::ReadSintetizadorSettings(3);
+  EXPECT_EQ(three.interPal, 400);
+  EXPECT_EQ(three.corteFon, 200);
+  EXPECT_EQ(three.sobraFon, 65535);
+  EXPECT_EQ(three.pausaPonto, 250);
+  EXPECT_EQ(three.pausaVirg, 10000);
+  EXPECT_EQ(three.pausaDoisPontos, 200);
+  EXPECT_EQ(Settings::ReadSintetizadorSettings(2).interPal, 22050);
+  const auto v = Settings::ReadVideoSettings();
+  EXPECT_FALSE(v.larguraLetra);  // as if absent: the work area decides
+  EXPECT_EQ(v.alturaLetra, 200);
+  EXPECT_EQ(v.pesoLetra, 700);
+  EXPECT_EQ(Settings::ReadAurisSettings().timeoutRede, 20000);
+  const auto s = Settings::ReadServFalaSettings();
+  EXPECT_EQ(s.voz, 0);
+  EXPECT_EQ(s.velocidade, 0);
+  EXPECT_EQ(s.tom, 1000);
+  EXPECT_EQ(s.tipoSapi, 0);
 }
 
 TEST_F(SettingsKeys, MagnifierEngineAndInterpreterKeys) {

@@ -28,7 +28,9 @@ constexpr int kPatienceMs = 30000;
 
 class PtyRun {
  public:
-  explicit PtyRun(const std::string& script) {
+  // `linesToPipe`: the line-mode device, its output into a pipe (as `fonix p.fnx | head`)
+  // whose reading end the test holds; keys still come from the terminal.
+  explicit PtyRun(const std::string& script, bool linesToPipe = false) : linesToPipe_(linesToPipe) {
     dir_ = fs::path(::testing::TempDir()) / ("fonix_pty_" + std::to_string(getpid()) + "_" + std::to_string(++count_));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
@@ -38,8 +40,10 @@ class PtyRun {
     ws.ws_row = 25;
     if (openpty(&master_, &slave_, nullptr, nullptr, &ws) != 0) return;
     tcgetattr(slave_, &before_);
+    if (linesToPipe_ && pipe(pipe_) != 0) return;
     pid_ = fork();
     if (pid_ == 0) Child();
+    if (linesToPipe_) close(pipe_[1]);
   }
 
   ~PtyRun() {
@@ -49,7 +53,31 @@ class PtyRun {
     }
     if (master_ >= 0) close(master_);
     if (slave_ >= 0) close(slave_);
+    ClosePipe();
     fs::remove_all(dir_);
+  }
+
+  // Reads the piped output until `lines` lines have come (false when it ended before).
+  bool ReadPipedLines(int lines) {
+    std::string got;
+    char c;
+    while (lines > 0 && read(pipe_[0], &c, 1) == 1) {
+      got.push_back(c);
+      if (c == '\n') --lines;
+    }
+    return lines == 0;
+  }
+  void ClosePipe() {
+    if (pipe_[0] >= 0) close(pipe_[0]);
+    pipe_[0] = -1;
+  }
+
+  // The terminal's input modes now, against those it had before the program.
+  void ExpectInputModesRestored() {
+    termios after{};
+    ASSERT_EQ(tcgetattr(slave_, &after), 0);
+    EXPECT_EQ(after.c_lflag, before_.c_lflag) << "echo, line editing, signals";
+    EXPECT_EQ(after.c_iflag, before_.c_iflag);
   }
 
   bool Started() const { return pid_ > 0; }
@@ -123,12 +151,14 @@ class PtyRun {
     setsid();
     ioctl(slave_, TIOCSCTTY, 0);
     dup2(slave_, 0);
-    dup2(slave_, 1);
+    dup2(linesToPipe_ ? pipe_[1] : slave_, 1);
     const std::string err = (dir_ / "stderr").string();
     if (FILE* f = std::fopen(err.c_str(), "w")) dup2(fileno(f), 2);
     close(master_);
+    if (linesToPipe_) close(pipe_[0]);
+    signal(SIGPIPE, SIG_DFL);  // as a shell starts each command of a pipeline
     const std::string d = dir_.string();
-    setenv("FONIX_CONSOLE", "terminal", 1);
+    setenv("FONIX_CONSOLE", linesToPipe_ ? "lines" : "terminal", 1);
     setenv("TERM", "xterm-256color", 1);
     setenv("FONIX_AUDIO", "null", 1);
     setenv("FONIX_TRANSCRIPT", (d + "/transcript").c_str(), 1);
@@ -153,6 +183,8 @@ class PtyRun {
   }
 
   static inline int count_ = 0;
+  bool linesToPipe_ = false;
+  int pipe_[2] = {-1, -1};
   fs::path dir_;
   int master_ = -1;
   int slave_ = -1;
@@ -246,6 +278,18 @@ TEST(TerminalPty, SignalsRestoreTheTerminalAndStillEndTheProgram) {
     }
     run.ExpectModesRestored();
   }
+}
+
+TEST(TerminalPty, AClosedOutputPipeEndsTheRunAndRestoresTheTerminal) {
+  // As `fonix p.fnx | head -3` in a terminal: the reader goes away while the program writes.
+  PtyRun run("@volta\nescreve mudo \"linha\"\ndesvia @volta\n", true);
+  ASSERT_TRUE(run.Started());
+  ASSERT_TRUE(run.ReadPipedLines(3));
+  run.ClosePipe();
+  const int status = run.WaitExit();
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the broken pipe ends the program as it ends any writer";
+  EXPECT_EQ(WTERMSIG(status), SIGPIPE);
+  run.ExpectInputModesRestored();
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 // The screen model: the column-81 rule, ending rows and scrolling, clearing and colours.
+#include <climits>
+
 #include "interp_fixture.h"
 
 namespace {
@@ -31,6 +33,12 @@ TEST_F(ConsoleTest, ControlBytes) {
   Console::ConsoleGotoXY(200, 99);
   EXPECT_EQ(Console::ConsoleWhereX(), 80);
   EXPECT_EQ(Console::ConsoleWhereY(), 25);
+  // The extremes of int land on the edges they point to, not across the screen.
+  Console::ConsoleGotoXY(INT_MIN, INT_MIN);
+  EXPECT_EQ(Console::ConsoleWhereX() * 100 + Console::ConsoleWhereY(), 101);
+  Console::ConsoleGotoXY(INT_MAX, INT_MIN);
+  EXPECT_EQ(Console::ConsoleWhereX() * 100 + Console::ConsoleWhereY(), 8001);
+  Console::ConsoleGotoXY(200, 99);
   Console::ConsoleWrite("q");
   EXPECT_EQ(Console::RowText(25).back(), 'q');
   Console::ConsoleGotoXY(3, 1);

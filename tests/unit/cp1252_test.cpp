@@ -21,4 +21,7 @@ TEST(Cp1252, FileTextIsUtf8OrWindows1252) {
   EXPECT_EQ(Cp1252::FromFileText("ma\xC3\xA7\xC3\xA3"), "ma\xE7\xE3");
   EXPECT_EQ(Cp1252::FromFileText("ma\xE7\xE3"), "ma\xE7\xE3");
   EXPECT_EQ(Cp1252::FromUtf8("\xE4\xB8\xAD"), "?");
+  // A UTF-8 file with one Windows-1252 byte in it: the rest is still read as UTF-8.
+  EXPECT_EQ(Cp1252::FromFileText("a\xC3\xA7\xC3\xA3o \xE9 \xE2\x82\xAC"), "a\xE7\xE3o \xE9 \x80");
+  EXPECT_EQ(Cp1252::FromFileText("\xC3"), "\xC3");  // a sequence cut short is a byte of its own
 }

@@ -92,6 +92,12 @@ TEST_F(KeyboardTest, KeysRunningOutCloseTheWindow) {
   } catch (const ProgramExit& exit) {
     EXPECT_EQ(exit.status, 3);
   }
+  // A wait at the end of the script is part of it: the window closes only after it.
+  Start("x{WAIT 400}");
+  EXPECT_EQ(Keyboard::ConsoleReadKey(), 'x');
+  const int64_t start = Messages::NowMs();
+  EXPECT_THROW(Keyboard::ConsoleReadKey(), ProgramExit);
+  EXPECT_GE(Messages::NowMs() - start, 400);
 }
 
 }  // namespace

@@ -118,6 +118,8 @@ TEST_F(RunTest, ConsoleCommandArguments) {
   EXPECT_FALSE(Line("tela"));
   EXPECT_FALSE(Line("tela @1"));
   EXPECT_FALSE(Line("tela @a,1"));
+  EXPECT_TRUE(Line("tela @-2147483648,-2147483648"));
+  EXPECT_EQ(Console::ConsoleWhereX() * 100 + Console::ConsoleWhereY(), 101);
   EXPECT_FALSE(Line("tela limpar"));
   EXPECT_TRUE(Line("tela limpa"));
   ASSERT_TRUE(Line("seja t \"limpa\""));
@@ -139,6 +141,28 @@ TEST_F(RunTest, ConsoleCommandArguments) {
   EXPECT_TRUE(Contains(Events(), "word: _horas"));
   EXPECT_FALSE(Line("abre #1 \"x\""));
   EXPECT_TRUE(Contains(Events(), "line: Erro na abertura do arquivo x"));
+}
+
+TEST_F(RunTest, NestedLinesAreBoundedLikeExpressions) {
+  std::string deep;
+  for (int i = 0; i < 99; ++i) deep += "se 1 = 1 ";
+  auto r = Run({deep + "escreve \"fundo\""});
+  EXPECT_EQ(r.outcome, Outcome::Normal);
+  EXPECT_TRUE(Contains(Events(), "line: fundo"));
+
+  // A line that nests without end fails at that line instead of overflowing the stack.
+  Start("");
+  deep.clear();
+  for (int i = 0; i < 40000; ++i) deep += "SE 1 = 1 ";
+  r = Run({"escreve \"antes\"", deep + "escreve \"nunca\""});
+  EXPECT_EQ(r.outcome, Outcome::Error);
+  EXPECT_EQ(r.line, 2);
+  EXPECT_FALSE(Contains(Events(), "line: nunca"));
+  EXPECT_TRUE(Contains(Events(), "line: Comandos aninhados demais na linha (máximo 100)"));
+  // The limit is per line: the next run nests as deep as the first.
+  Start("");
+  r = Run({"se 1 = 1 se 2 = 2 escreve \"de novo\""});
+  EXPECT_EQ(r.outcome, Outcome::Normal);
 }
 
 TEST_F(RunTest, DebugSwitches) {
@@ -170,6 +194,15 @@ TEST(ProgramText, LinesAsWrittenInEitherEncoding) {
   EXPECT_EQ(lines, std::vector<std::string>{"fala \"n\xE3o\""});
   ASSERT_TRUE(Interp::SplitProgram("", lines, error));
   EXPECT_TRUE(lines.empty());
+  // Lines ended by CR alone, as old editors write them.
+  ASSERT_TRUE(Interp::SplitProgram("seja x 1\rescreve x\r\rtermina", lines, error));
+  EXPECT_EQ(lines, (std::vector<std::string>{"seja x 1", "escreve x", "", "termina"}));
+  // With any LF in the file, a CR stays inside its line unless it ends one.
+  ASSERT_TRUE(Interp::SplitProgram("fala \"a\rb\"\r\nfim\n", lines, error));
+  EXPECT_EQ(lines, (std::vector<std::string>{"fala \"a\rb\"", "fim"}));
+  // One Windows-1252 byte in a UTF-8 file spoils nothing else.
+  ASSERT_TRUE(Interp::SplitProgram("escreve \"a\xC3\xA7\xC3\xA3o\"\n* caf\xE9\n", lines, error));
+  EXPECT_EQ(lines, (std::vector<std::string>{"escreve \"a\xE7\xE3o\"", "* caf\xE9"}));
 }
 
 TEST(ProgramText, NoMoreLinesThanTheStoreHolds) {
