@@ -41,6 +41,15 @@ void Append(Stream& s, std::string_view bytes) {
   s.heldUtf8.clear();
   std::size_t i = 0;
   while (i < text.size()) {
+    // Runs of plain text without a line end are copied whole.
+    std::size_t plain = i;
+    while (plain < text.size() && static_cast<uint8_t>(text[plain]) < 0x80 && text[plain] != '\n') ++plain;
+    if (plain > i) {
+      s.kept.append(text, i, plain - i);
+      s.lastWasCr = text[plain - 1] == '\r';
+      i = plain;
+      continue;
+    }
     const auto b = static_cast<uint8_t>(text[i]);
     if (b < 0x80) {
       PutConverted(s, text[i++]);
