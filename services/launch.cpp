@@ -10,11 +10,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <string>
 
 #include "console/console.h"
-#include "console/settings.h"
+#include "console/settings_keys.h"
 #include "platform/cp1252.h"
 #include "platform/desktop.h"
 #include "platform/paths.h"
@@ -213,14 +212,7 @@ void WaitForReturn() {
   Console::ConsoleDelay(SettleDelayMs());
 }
 
-int SettleDelayMs() {
-  const std::string text = Settings::ReadSetting("AURIS", "TEMPOESPERAPROGVOLTAR");
-  const std::string_view v = TrimBlanks(text);
-  int value = 0;
-  const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), value);
-  if (v.empty() || ec != std::errc() || end != v.data() + v.size() || value < 0 || value > 1000) return 1000;
-  return value;
-}
+int SettleDelayMs() { return Settings::ReadAurisSettings().tempoEsperaProgVoltar; }
 
 void ResetLaunch() {
   TakeTerminalBack();
