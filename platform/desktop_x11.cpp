@@ -40,7 +40,19 @@ State& S() {
 
 int IgnoreErrors(Display*, XErrorEvent*) { return 0; }
 
-void OnIoError(Display*, void*) { S().ioError = true; }
+// The connection is lost (the server ended): this display is given up, the program goes
+// on. Other displays of the program keep the handler they had.
+XIOErrorHandler previousIoHandler = nullptr;
+
+int OnIoError(Display* d) {
+  if (d == S().display) {
+    S().ioError = true;
+    return 0;
+  }
+  return previousIoHandler ? previousIoHandler(d) : 0;
+}
+
+void OnIoErrorExit(Display*, void*) { S().ioError = true; }
 
 // Errors are ignored while one lives; the requests are synced before it ends.
 class ErrorTrap {
@@ -78,7 +90,12 @@ Display* Connect() {
     s.lastFailedOpenMs = now;
     return nullptr;
   }
-  XSetIOErrorExitHandler(s.display, OnIoError, nullptr);
+  static const bool handlerSet = [] {
+    previousIoHandler = XSetIOErrorHandler(OnIoError);
+    return true;
+  }();
+  (void)handlerSet;
+  XSetIOErrorExitHandler(s.display, OnIoErrorExit, nullptr);
   Atoms& a = s.atoms;
   auto atom = [&](const char* n) { return XInternAtom(s.display, n, False); };
   a.clientList = atom("_NET_CLIENT_LIST");
@@ -295,7 +312,14 @@ void SetMaximized(Display* d, ::Window w, bool maximized) {
 
 }  // namespace
 
-bool HasDisplay() { return Connect() != nullptr; }
+bool HasDisplay() {
+  Display* d = Connect();
+  if (!d) return false;
+  XSync(d, False);  // a server that went away shows here
+  if (!S().ioError) return true;
+  Disconnect();
+  return Connect() != nullptr;
+}
 
 std::vector<Window> TopLevelWindows(std::size_t titleLimit) {
   Display* d = Connect();
