@@ -123,7 +123,7 @@ TEST(TerminalHandOver, AProgramWaitedForGetsTheTerminal) {
       "escreve mudo \"antes\"\n"
       "executa \"sh c:\\filho.sh\"\n"
       "escreve mudo \"voltou\"\n"
-      "executa \"sh -c \"\"echo dormindo; sleep 30\"\"\"\n"
+      "executa \"python3 -c \"\"import time; print('dormindo', flush=True); time.sleep(30)\"\"\"\n"
       "escreve mudo \"de novo\"\n"
       "executa \"sh c:\\escondido.sh\" &&&\n"
       "espera 1\n"
