@@ -51,7 +51,10 @@ std::string CommandWord(const std::string& word) {
   ProgramNames::Program program;
   if (ProgramNames::Find(word, program) == ProgramNames::kFound) {
     std::string out;
-    for (const std::string& part : program.leading) out += (out.empty() ? "" : " ") + Quote(part);
+    for (const std::string& part : program.leading) {
+      if (!out.empty()) out += ' ';
+      out += Quote(part);
+    }
     return out;
   }
   return Quote(ProgramNames::HostArgument(word));

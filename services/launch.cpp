@@ -184,9 +184,19 @@ int LaunchProgram(std::string_view program, std::string_view folder, std::string
   return ShellOpen(program, params, folder, show);
 }
 
+// A program that has the terminal and was stopped (Ctrl+Z) would leave the user with
+// neither it nor the console: it goes on, as the console is waiting for it.
+void ContinueIfStopped(pid_t pid) {
+  siginfo_t info{};
+  if (waitid(P_PID, static_cast<id_t>(pid), &info, WSTOPPED | WNOHANG) == 0 && info.si_pid == pid &&
+      info.si_code == CLD_STOPPED)
+    kill(-pid, SIGCONT);
+}
+
 bool ConsoleInFront() {
   State& s = S();
   const bool waited = s.foreground > 0 && ChildRegistry::IsRunning(s.foreground);
+  if (waited && s.lent) ContinueIfStopped(s.foreground);
   if (!waited) {
     s.foreground = -1;
     TakeTerminalBack();

@@ -128,10 +128,12 @@ int FindAlongPath(std::string_view name, Program& out) {
   while (start <= dirs.size()) {
     std::size_t end = dirs.find(':', start);
     if (end == std::string::npos) end = dirs.size();
-    std::string dir = dirs.substr(start, end - start);
-    if (dir.empty()) dir = ".";
+    // An empty entry is the current folder.
+    const std::string dir = end > start ? dirs.substr(start, end - start) : std::string(".");
     for (const std::string& base : bases) {
-      const std::string host = dir + "/" + base;
+      std::string host = dir;
+      host += '/';
+      host += base;
       struct stat st {};
       if (stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(host.c_str(), X_OK) == 0) {
         out.host = host;

@@ -150,8 +150,11 @@ TEST(TerminalHandOver, AProgramWaitedForGetsTheTerminal) {
   // Taken back: the console's screen again, drawn anew.
   ASSERT_TRUE(run.WaitFor("voltou")) << run.Output();
   EXPECT_NE(run.Output().find("\x1b[?1049h", run.Output().find("lido: abc")), std::string::npos);
-  // Ctrl+C while a program has the terminal ends that program, not the console.
+  // Ctrl+C while a program has the terminal ends that program, not the console; Ctrl+Z
+  // does not leave the user with neither.
   ASSERT_TRUE(run.WaitFor("dormindo")) << run.Output();
+  run.Type("\x1a");  // Ctrl+Z: the program goes on, the console still waiting for it
+  usleep(300000);
   run.Type("\x03");
   ASSERT_TRUE(run.WaitFor("de novo")) << run.Output();
   ASSERT_TRUE(run.WaitFor("[sem-terminal")) << run.Output();
