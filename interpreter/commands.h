@@ -68,6 +68,16 @@ bool Removequoted(std::string_view args);
 bool Adquoted(std::string_view args);
 bool Utf8paraansi(std::string_view args);
 bool Ansiparautf8(std::string_view args);
+// Programs, windows and waits.
+bool Executa(std::string_view args);
+bool Existeprog(std::string_view args);
+bool Cmd(std::string_view args);
+bool Enviacmd(std::string_view args);
+bool Janela(std::string_view args);
+bool Espera(std::string_view args);
+bool Alarme(std::string_view args);
+// LE CONSOLE: the variable after "CONSOLE " gets what the child process printed.
+bool LeConsole(std::string_view args);
 // A command whose part of the runtime is not built yet.
 bool NotAvailable(std::string_view args);
 

@@ -135,7 +135,7 @@ bool Le(std::string_view args) {
     return true;
   }
   if (Text::StartsWithFolded(rest, "EDITA")) return NotYet("LE EDITA");
-  if (Text::StartsWithFolded(rest, "CONSOLE ")) return NotYet("LE CONSOLE");
+  if (Text::StartsWithFolded(rest, "CONSOLE ")) return LeConsole(rest.substr(8));
   if (Text::StartsWithFolded(rest, "MUDO")) {
     rest.remove_prefix(4);
     mode = Mode::Plain;

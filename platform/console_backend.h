@@ -63,6 +63,11 @@ class Backend {
   virtual bool InputExhausted() const = 0;
   // The program is ending: give the device back as it was found.
   virtual void Shutdown() {}
+  // A program started in the foreground gets the device's terminal until it ends:
+  // LendTerminal stops reading keys and gives the terminal back as the user had it (false
+  // when the device has no terminal to lend); ReclaimTerminal takes it again and redraws.
+  virtual bool LendTerminal() { return false; }
+  virtual void ReclaimTerminal() {}
 };
 
 // Decides whether the console may be handed another key now (the key queue is empty).

@@ -1,6 +1,7 @@
 // The line-mode console device (FONIX_CONSOLE=lines), for pipes and dumb terminals: what
 // the program writes goes to standard output as UTF-8, keys are read from standard input
 // through the terminal decoder. On a terminal, echo and line buffering are off for the run.
+#include <termios.h>
 #include <unistd.h>
 
 #include "platform/console_headless.h"
@@ -44,10 +45,27 @@ class LineMode final : public Backend {
   uint8_t Modifiers() const override { return keys_.mods; }
   bool InputExhausted() const override { return TerminalKeys::Exhausted(keys_); }
   void Shutdown() override { TerminalModes::Release(); }
+  bool LendTerminal() override {
+    if (lent_ || !TerminalModes::Taken() || !isatty(STDIN_FILENO)) return false;
+    Messages::RemoveSource(source_);
+    TerminalModes::Release();
+    tcgetattr(STDIN_FILENO, &userModes_);
+    lent_ = true;
+    return true;
+  }
+  void ReclaimTerminal() override {
+    if (!lent_) return;
+    lent_ = false;
+    tcsetattr(STDIN_FILENO, TCSANOW, &userModes_);
+    TerminalModes::Take(STDIN_FILENO, STDOUT_FILENO, TerminalModes::Input::NoEcho, "", "");
+    source_ = TerminalKeys::AddSource(keys_);
+  }
 
  private:
   TerminalKeys::Feed keys_;
   int source_ = 0;
+  bool lent_ = false;
+  termios userModes_{};
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -103,6 +104,27 @@ class Terminal final : public Backend {
     Write(out);
   }
 
+  bool LendTerminal() override {
+    if (closed_ || lent_ || !TerminalModes::Taken() || !isatty(STDIN_FILENO)) return false;
+    Messages::RemoveSource(keysSource_);
+    TerminalModes::Release();
+    tcgetattr(STDIN_FILENO, &userModes_);
+    lent_ = true;
+    return true;
+  }
+
+  void ReclaimTerminal() override {
+    if (!lent_) return;
+    lent_ = false;
+    // The modes the user had, whatever the program left behind, are the ones to give back
+    // at the end.
+    tcsetattr(STDIN_FILENO, TCSANOW, &userModes_);
+    TerminalModes::Take(STDIN_FILENO, STDOUT_FILENO, TerminalModes::Input::Raw, TerminalDraw::EnterSequence(),
+                        TerminalDraw::LeaveSequence());
+    keysSource_ = TerminalKeys::AddSource(keys_);
+    OnRedrawNotice();
+  }
+
   void Beep() override { Write("\a"); }
   uint8_t Modifiers() const override { return keys_.mods; }
   bool InputExhausted() const override { return TerminalKeys::Exhausted(keys_); }
@@ -152,6 +174,8 @@ class Terminal final : public Backend {
   int keysSource_ = 0;
   int resizeSource_ = 0;
   bool closed_ = false;
+  bool lent_ = false;
+  termios userModes_{};
 };
 
 }  // namespace
