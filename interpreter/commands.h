@@ -43,6 +43,10 @@ bool Cor(std::string_view args);
 bool Fundo(std::string_view args);
 bool Tela(std::string_view args);
 bool Lista(std::string_view args);
+// Channels, files, folders, the byte buffer and text encodings.
+bool Abre(std::string_view args);
+bool Fecha(std::string_view args);
+bool Checa(std::string_view args);
 // A command whose part of the runtime is not built yet.
 bool NotAvailable(std::string_view args);
 

@@ -4,6 +4,7 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
+#include "interpreter/channels.h"
 #include "interpreter/commands.h"
 #include "interpreter/state.h"
 #include "interpreter/text.h"
@@ -64,9 +65,17 @@ bool Escreve(std::string_view args) {
   const bool noLineEnd = Values::TakeTrailingAmpersand(args);
   bool silent = false;
   if (!args.empty() && args[0] == '#') {
-    // No channel can be open before the file and network commands exist.
-    FileError();
-    return false;
+    if (args.size() < 2 || !Text::IsDigit(args[1])) {
+      FileError();
+      return false;
+    }
+    const char digit = args[1];
+    args = Text::Trim(args.substr(2));
+    if (args.empty()) return Channels::WriteLine(digit, "", true);
+    const std::string text = Values::ReadJoinedValues(args);
+    if (!Channels::WriteLine(digit, text, !noLineEnd) || !args.empty()) return false;
+    Speech::WaitForSilence();
+    return true;
   }
   if (Text::StartsWithFolded(args, "MUDO")) {
     args.remove_prefix(4);
@@ -113,8 +122,16 @@ bool Le(std::string_view args) {
   if (!rest.empty() && rest[0] == '#') {
     char channel;
     if (!Values::ReadChannelRef(rest, channel)) return false;
-    FileError();  // nothing follows, or the channel was never opened
-    return false;
+    if (rest.empty()) {
+      FileError();
+      return false;
+    }
+    int code;
+    if (!Values::ReadVariableRef(rest, code)) return false;
+    std::string line;
+    if (!Channels::ReadLine(channel, line)) return false;
+    Variables::SetVariable(code, std::move(line));
+    return true;
   }
   if (Text::StartsWithFolded(rest, "EDITA")) return NotYet("LE EDITA");
   if (Text::StartsWithFolded(rest, "CONSOLE ")) return NotYet("LE CONSOLE");

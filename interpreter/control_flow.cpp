@@ -1,9 +1,11 @@
-// Labels, jumps, calls, the end command, and the SE / ENQUANTO / REPETE blocks, all found
-// by scanning the stored lines at the moment they are needed.
+// Labels, jumps, calls, the end command, and the SE / ENQUANTO / REPETE blocks, found
+// through the index of the stored lines where a scan of them would find them.
 #include <string>
+#include <vector>
 
 #include "interpreter/commands.h"
 #include "interpreter/conditions.h"
+#include "interpreter/line_index.h"
 #include "interpreter/run.h"
 #include "interpreter/state.h"
 #include "interpreter/text.h"
@@ -16,50 +18,18 @@ namespace {
 
 using Interp::St;
 
-// The stored line trimmed, folded, with every run of spaces reduced to one.
-std::string Normalised(std::string_view line) {
-  line = Text::Trim(line);
-  std::string out;
-  out.reserve(line.size());
-  for (char c : line) {
-    if (c == ' ' && !out.empty() && out.back() == ' ') continue;
-    out.push_back(Text::FoldChar(c));
-  }
-  return out;
-}
-
-// The trimmed, folded line up to its first space; empty when it has no space.
-std::string FirstWord(std::string_view line) {
-  line = Text::Trim(line);
-  const std::size_t space = line.find(' ');
-  if (space == std::string_view::npos) return {};
-  return Text::Fold(line.substr(0, space));
-}
-
 bool FindLabel(std::string_view name) {
-  const std::string folded = Text::Fold(name);
-  Interp::State& s = St();
-  for (int n = 1; n <= s.lineCount; ++n) {
-    const std::string& line = s.lines[n];
-    if (!line.empty() && line[0] == '@' && Text::EqualsFolded(std::string_view(line).substr(1), folded)) {
-      s.currentLine = n;
-      return true;
-    }
-  }
-  return false;
+  const int line = LineIndex::FindLabel(Text::Fold(name));
+  if (line == 0) return false;
+  St().currentLine = line;
+  return true;
 }
 
 // Moves to the next line that reads "FIM " + word; past the last line when there is none.
-void SkipToEnd(std::string_view word) {
+void SkipToEnd(LineIndex::EndWord word) {
   Interp::State& s = St();
-  const std::string target = "FIM " + std::string(word);
-  for (int n = s.currentLine + 1; n <= s.lineCount; ++n) {
-    if (Normalised(s.lines[n]) == target) {
-      s.currentLine = n;
-      return;
-    }
-  }
-  s.currentLine = s.lineCount + 1;
+  const int line = LineIndex::NextEnd(word, s.currentLine);
+  s.currentLine = line != 0 ? line : s.lineCount + 1;
 }
 
 // The label of DESVIA and CHAMA: "@name" without blanks, or a value holding the name.
@@ -72,23 +42,25 @@ bool ReadLabelName(std::string_view args, std::string& name) {
   return args.empty();
 }
 
-// Skips a false block SE: to its SENAO (at the same depth) or past its FIM SE.
+// Skips a false block SE: to its SENAO (at the same depth) or past its FIM SE. Only the
+// lines that can stop or deepen the skip are visited, in order, as a scan would meet them.
 void SkipFalseBlock() {
   Interp::State& s = St();
   int depth = 1;
-  for (int n = s.currentLine + 1; n <= s.lineCount; ++n) {
-    const std::string line = Normalised(s.lines[n]);
-    if (line.starts_with("SE ")) {
-      std::string_view rest = std::string_view(line).substr(3);
+  const std::vector<LineIndex::BlockLine>& lines = LineIndex::BlockLines();
+  for (std::size_t i = LineIndex::FirstBlockLineAfter(s.currentLine); i < lines.size(); ++i) {
+    const LineIndex::BlockLine& b = lines[i];
+    if (b.kind == LineIndex::BlockLine::Kind::If) {
+      std::string_view rest = b.condition;
       bool truth;
       if (Conditions::EvaluateCondition(rest, truth) && rest.empty()) ++depth;
-    } else if (line == "FIM SE") {
+    } else if (b.kind == LineIndex::BlockLine::Kind::EndIf) {
       if (--depth == 0) {
-        s.currentLine = n;
+        s.currentLine = b.line;
         return;
       }
-    } else if ((line == "SENAO" || line == "SENÃO"_cp) && depth == 1) {
-      s.currentLine = n;
+    } else if (depth == 1) {
+      s.currentLine = b.line;
       return;
     }
   }
@@ -107,7 +79,7 @@ bool RepeatStep(std::string_view args) {
   if (!limit) return false;
   const int64_t next = static_cast<int64_t>(*old) + 1;
   Variables::SetVariable(code, std::to_string(next));
-  if (*limit < next) SkipToEnd("REPETE");
+  if (*limit < next) SkipToEnd(LineIndex::EndWord::Repete);
   return true;
 }
 
@@ -160,14 +132,14 @@ bool Se(std::string_view args) {
 
 bool Senao(std::string_view args) {
   if (!args.empty()) return false;
-  SkipToEnd("SE");
+  SkipToEnd(LineIndex::EndWord::Se);
   return true;
 }
 
 bool Enquanto(std::string_view args) {
   bool truth;
   if (!Conditions::EvaluateCondition(args, truth)) return false;
-  if (!truth) SkipToEnd("ENQUANTO");
+  if (!truth) SkipToEnd(LineIndex::EndWord::Enquanto);
   return true;
 }
 
@@ -179,7 +151,7 @@ bool Repete(std::string_view args) {
   const auto limit = Values::NumericValue(limitText);
   if (!limit) return false;
   Variables::SetVariable(code, "1");
-  if (*limit < 1) SkipToEnd("REPETE");
+  if (*limit < 1) SkipToEnd(LineIndex::EndWord::Repete);
   return true;
 }
 
@@ -188,14 +160,15 @@ bool Fim(std::string_view args) {
   if (word.empty()) return false;
   if (word != "ENQUANTO" && word != "REPETE") return true;
   Interp::State& s = St();
-  for (int n = s.currentLine - 1; n >= 1; --n) {
-    if (FirstWord(s.lines[n]) != word) continue;
+  const int n = LineIndex::PreviousHead(word == "ENQUANTO" ? LineIndex::EndWord::Enquanto : LineIndex::EndWord::Repete,
+                                        s.currentLine);
+  if (n != 0) {
     if (word == "ENQUANTO") {
       s.currentLine = n - 1;
       return true;
     }
     s.currentLine = n;
-    std::string_view head = Text::Trim(s.lines[n]);
+    std::string_view head = Text::Trim(s.lines[static_cast<std::size_t>(n)]);
     head = Text::Trim(head.substr(head.find(' ') + 1));
     const std::string copy(head);  // the step may not keep a view into the store
     return RepeatStep(copy);

@@ -24,7 +24,7 @@ constexpr Handler kLater = Commands::NotAvailable;
 const Entry kTable[] = {
     {"MIDI", kLater},           {"DEBUG", Commands::Debug},     {"SEJA", Commands::Seja},
     {"TELA", Commands::Tela},   {"COR", Commands::Cor},         {"FUNDO", Commands::Fundo},
-    {"ABRE", kLater},           {"FECHA", kLater},              {"INTERNET", kLater},
+    {"ABRE", Commands::Abre},           {"FECHA", Commands::Fecha},              {"INTERNET", kLater},
     {"CONECTA", kLater},        {"ATIVASSL", kLater},           {"SERVE", kLater},
     {"OBSERVA", kLater},        {"ESCREVE", Commands::Escreve}, {"BIPA", Commands::Bipa},
     {"SOMA", Commands::Soma},   {"SUBTRAI", Commands::Subtrai}, {"MULTIPLICA", Commands::Multiplica},
@@ -33,7 +33,7 @@ const Entry kTable[] = {
     {"TITULO", Commands::Titulo}, {"TÍTULO"_cp, Commands::Titulo}, {"DELETA", Commands::Deleta},
     {"SUBSTITUI", Commands::Substitui}, {"TOCA", kLater},     {"FALA", Commands::Fala},
     {"MCI", kLater},            {"LÊ"_cp, Commands::Le},        {"LE", Commands::Le},
-    {"CHECA", kLater},          {"REMOVE", kLater},             {"RENOMEIA", kLater},
+    {"CHECA", Commands::Checa},          {"REMOVE", kLater},             {"RENOMEIA", kLater},
     {"REPLICA", kLater},        {"CMD", kLater},                {"ESPERA", kLater},
     {"ENVIACMD", kLater},       {"DIGITA", kLater},             {"ACIONA", kLater},
     {"CLICA", kLater},          {"CAPTURA", kLater},            {"TRANSFERE", kLater},

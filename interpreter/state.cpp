@@ -4,6 +4,8 @@
 #include <ctime>
 
 #include "console/console.h"
+#include "interpreter/channels.h"
+#include "interpreter/line_index.h"
 #include "interpreter/lists.h"
 #include "interpreter/variables.h"
 
@@ -19,6 +21,7 @@ bool StoreLine(std::string text, int number) {
   State& s = St();
   s.lines[number] = std::move(text);
   s.lineCount = number;
+  LineIndex::Invalidate();
   return true;
 }
 
@@ -33,6 +36,8 @@ void ResetInterpreter() {
   s.callDepth = 0;
   s.statusCode = 0;
   s.randomSeed = 0;
+  Channels::ResetChannels();
+  LineIndex::Invalidate();
   Variables::ClearVariables();
   Lists::ClearLists();
   Console::ConsoleDelay(1);

@@ -138,7 +138,7 @@ TEST_F(RunTest, ConsoleCommandArguments) {
   EXPECT_TRUE(Line("falahora \"10:30\""));
   EXPECT_TRUE(Contains(Events(), "word: _horas"));
   EXPECT_FALSE(Line("abre #1 \"x\""));
-  EXPECT_TRUE(Contains(Events(), "line: Comando não disponível: ABRE"));
+  EXPECT_TRUE(Contains(Events(), "line: Erro na abertura do arquivo x"));
 }
 
 TEST_F(RunTest, DebugSwitches) {

@@ -1,0 +1,123 @@
+// The channel table and the routing of ESCREVE #n and LE #n to the file or connection side.
+#include "interpreter/channels.h"
+
+#include <unistd.h>
+
+#include "interpreter/file_names.h"
+#include "interpreter/state.h"
+#include "interpreter/variables.h"
+#include "platform/cp1252.h"
+#include "speech/speech.h"
+
+namespace Channels {
+
+ChannelsState& State() {
+  static ChannelsState state;
+  return state;
+}
+
+Channel* Lookup(char digit) {
+  if (digit < '0' || digit > '9') return nullptr;
+  return &State().channels[static_cast<std::size_t>(digit - '0')];
+}
+
+namespace {
+
+void ProcessingError() { Speech::WriteLineAndSpeak("Erro no processamento de arquivo"); }
+
+// ---- Connection side: the network commands fill these two in. ----
+
+// Sends the text (with CR LF when lineEnd) on the channel's socket; the status code becomes
+// 1 when at least one byte went out, else 0.
+bool ConnectionWrite(Channel& channel, std::string_view text, bool lineEnd) {
+  (void)channel, (void)text, (void)lineEnd;
+  Interp::St().statusCode = 0;  // nothing was sent
+  return true;
+}
+
+// Reads one line through the channel's line reader; the status code becomes 0 when a line
+// came, else 1 (the variable then holds what had arrived).
+bool ConnectionReadLine(Channel& channel, std::string& line) {
+  (void)channel;
+  line.clear();
+  Interp::St().statusCode = 1;  // no line came
+  return true;
+}
+
+// ---- File side ----
+
+bool FileWrite(Channel& channel, std::string_view text, bool lineEnd) {
+  Interp::St().statusCode = TextFiles::Write(channel.file, text, lineEnd);
+  return true;
+}
+
+bool FileReadLine(Channel& channel, std::string& line) {
+  const int result = TextFiles::ReadLine(channel.file, line, Variables::kMaxTextLength);
+  if (result == TextFiles::kLineTooLong) {
+    Speech::WriteLineAndSpeak(std::string("Linha grande demais no arquivo "_cp) + channel.file.name);
+    return false;
+  }
+  Interp::St().statusCode = result;
+  return true;
+}
+
+}  // namespace
+
+bool WriteLine(char digit, std::string_view text, bool lineEnd) {
+  Channel* channel = Lookup(digit);
+  if (!channel || !channel->open) {
+    ProcessingError();
+    return false;
+  }
+  return channel->connection ? ConnectionWrite(*channel, text, lineEnd) : FileWrite(*channel, text, lineEnd);
+}
+
+bool ReadLine(char digit, std::string& line) {
+  Channel* channel = Lookup(digit);
+  if (!channel || !channel->open) {
+    line.clear();
+    ProcessingError();
+    return false;
+  }
+  return channel->connection ? ConnectionReadLine(*channel, line) : FileReadLine(*channel, line);
+}
+
+int OpenFile(Channel& channel, std::string_view name, bool append) {
+  std::string host;
+  if (const int error = FileNames::HostPath(name, host)) return error;
+  TextFiles::TextFile file;
+  const int error = append ? TextFiles::OpenAppend(file, host) : TextFiles::OpenRead(file, host);
+  if (error != 0) return error;
+  // The channel is rebound: what it held before is closed first, so that nothing written
+  // on it is lost and no descriptor is left behind.
+  CloseChannel(channel);
+  file.name.assign(name);
+  channel.file = std::move(file);
+  channel.open = true;
+  channel.connection = false;
+  return 0;
+}
+
+int CloseChannel(Channel& channel) {
+  int result = 0;
+  if (channel.open && channel.connection) {
+    // The network commands also end the TLS link and clear the TLS mode here.
+    channel.lineReader.reset();
+    if (channel.socket >= 0 && ::close(channel.socket) != 0) result = FileNames::WindowsError(errno);
+    channel.socket = -1;
+  } else if (channel.open) {
+    result = TextFiles::Close(channel.file);
+  }
+  channel.open = false;
+  channel.connection = false;
+  return result;
+}
+
+void ResetChannels() {
+  for (Channel& channel : State().channels) {
+    CloseChannel(channel);
+    TextFiles::Close(channel.file);
+  }
+}
+
+}  // namespace Channels
