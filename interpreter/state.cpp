@@ -7,6 +7,7 @@
 #include "interpreter/channels.h"
 #include "interpreter/line_index.h"
 #include "interpreter/lists.h"
+#include "interpreter/network_channels.h"
 #include "interpreter/variables.h"
 
 namespace Interp {
@@ -37,6 +38,7 @@ void ResetInterpreter() {
   s.statusCode = 0;
   s.randomSeed = 0;
   Channels::ResetChannels();
+  NetworkChannels::ResetNetworkChannels();
   LineIndex::Invalidate();
   Variables::ClearVariables();
   Lists::ClearLists();

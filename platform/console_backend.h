@@ -63,6 +63,8 @@ class Backend {
   virtual bool InputExhausted() const = 0;
   // The program is ending: give the device back as it was found.
   virtual void Shutdown() {}
+  // The native window the console is drawn in (an X11 window id); 0 without a window.
+  virtual uint64_t WindowHandle() const { return 0; }
 };
 
 // Decides whether the console may be handed another key now (the key queue is empty).

@@ -213,6 +213,34 @@ std::optional<int64_t> ParseContentLength(std::string_view value) {
   return n;
 }
 
+bool ParseContentRange(std::string_view value, int64_t& first, int64_t& total) {
+  value = TrimBlanks(value);
+  if (value.size() < 6 || !EqualsLower(value.substr(0, 6), "bytes ")) return false;
+  value = TrimBlanks(value.substr(6));
+  const std::size_t slash = value.find('/');
+  if (slash == std::string_view::npos) return false;
+  const std::string_view range = TrimBlanks(value.substr(0, slash));
+  const std::string_view whole = TrimBlanks(value.substr(slash + 1));
+  if (whole == "*") {
+    total = -1;
+  } else if (const auto t = ParseContentLength(whole)) {
+    total = *t;
+  } else {
+    return false;
+  }
+  if (range == "*") {
+    first = -1;
+    return total >= 0;
+  }
+  const std::size_t dash = range.find('-');
+  if (dash == std::string_view::npos) return false;
+  const auto a = ParseContentLength(range.substr(0, dash));
+  const auto b = ParseContentLength(range.substr(dash + 1));
+  if (!a || !b || *b < *a) return false;
+  first = *a;
+  return true;
+}
+
 bool IsChunked(std::string_view value) {
   const std::size_t comma = value.rfind(',');
   const std::string_view last = TrimBlanks(comma == std::string_view::npos ? value : value.substr(comma + 1));

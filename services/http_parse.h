@@ -43,6 +43,9 @@ bool SplitHeader(std::string_view line, std::string& name, std::string& value);
 bool SameName(std::string_view a, std::string_view lowerB);
 // A Content-Length value: decimal digits, surrounding blanks allowed, below 2^62.
 std::optional<int64_t> ParseContentLength(std::string_view value);
+// A Content-Range value "bytes FIRST-LAST/TOTAL" or "bytes */TOTAL": `first` is -1 for
+// "*", `total` -1 for "*". False when the value is neither.
+bool ParseContentRange(std::string_view value, int64_t& first, int64_t& total);
 // A Transfer-Encoding value whose last coding is "chunked".
 bool IsChunked(std::string_view value);
 
