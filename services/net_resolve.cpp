@@ -131,7 +131,7 @@ std::vector<Override> ParseOverrides(std::string_view text, std::vector<std::str
   return out;
 }
 
-bool ResolveHost(std::string_view host, uint16_t port, Address& out) {
+bool ResolveHost(std::string_view host, uint16_t port, Address& out, int limitMs) {
   if (host.empty() || host.find('\0') != std::string_view::npos) return false;
   if (const char* env = std::getenv("FONIX_RESOLVE")) {
     for (const Override& o : ParseOverrides(env)) {
@@ -148,7 +148,7 @@ bool ResolveHost(std::string_view host, uint16_t port, Address& out) {
   auto lookup = std::make_shared<Lookup>();
   lookup->host.assign(host);
   std::thread(RunLookup, lookup).detach();
-  const int64_t deadline = Messages::NowMs() + kLookupLimitMs;
+  const int64_t deadline = Messages::NowMs() + limitMs;
   while (!lookup->done.load(std::memory_order_acquire)) {
     Messages::PumpMessages();
     if (lookup->done.load(std::memory_order_acquire)) break;

@@ -39,9 +39,9 @@ std::vector<Override> ParseOverrides(std::string_view text, std::vector<std::str
 bool ParseNumeric(std::string_view text, uint16_t port, Address& out);
 
 // The address to connect to for host and port: an override of FONIX_RESOLVE first, then a
-// numeric address, then a lookup by name (waiting at most kLookupLimitMs while messages
-// are pumped). False when the host cannot be resolved.
-bool ResolveHost(std::string_view host, uint16_t port, Address& out);
+// numeric address, then a lookup by name (waiting at most `limitMs` while messages are
+// pumped). False when the host cannot be resolved.
+bool ResolveHost(std::string_view host, uint16_t port, Address& out, int limitMs = kLookupLimitMs);
 
 // The address as text: dotted decimal for IPv4 (and for IPv4 reached through an IPv6
 // socket), the usual colon form for IPv6.

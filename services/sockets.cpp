@@ -55,9 +55,9 @@ void NetCleanup() {
 }
 
 int TcpConnect(std::string_view host, uint16_t port) {
-  const int64_t deadline = Messages::NowMs() + kConnectLimitMs;
   NetResolve::Address address;
-  if (!NetResolve::ResolveHost(host, port, address)) return -1;
+  if (!NetResolve::ResolveHost(host, port, address, St().connectLimitMs)) return -1;
+  const int64_t deadline = Messages::NowMs() + St().connectLimitMs;
   const int fd = socket(address.family(), SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
   if (fd < 0) return -1;
   if (!MakeNonBlocking(fd)) {

@@ -20,6 +20,9 @@ struct State {
   // TIMEOUT_REDE of section AURIS (20000 when absent or no number).
   int networkTimeoutUs = 0;
   int startups = 0;  // NetStartup calls not yet matched by NetCleanup
+  // The limits of a connect (lookup and connection each) and of a TLS handshake; tests
+  // shorten them.
+  int connectLimitMs = kConnectLimitMs;
 };
 State& St();
 void ResetSockets();

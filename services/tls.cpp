@@ -122,7 +122,7 @@ bool TlsConnect(int socket, std::string_view serverName) {
   } else if (ok) {
     SSL_set_verify(ssl, SSL_VERIFY_NONE, nullptr);
   }
-  const int64_t deadline = Messages::NowMs() + kHandshakeLimitMs;
+  const int64_t deadline = Messages::NowMs() + Sockets::St().connectLimitMs;
   while (ok) {
     ERR_clear_error();
     int result;

@@ -15,9 +15,6 @@ struct ssl_ctx_st;
 
 namespace Tls {
 
-// Longest wait for a handshake (messages are pumped meanwhile).
-inline constexpr int kHandshakeLimitMs = 30000;
-
 struct State {
   ssl_ctx_st* context = nullptr;   // made on the first handshake, freed with the last link
   std::map<int, ssl_st*> links;    // socket -> its TLS link
@@ -32,7 +29,7 @@ void ResetTls();
 // Runs the client handshake on the connected socket: the server name is sent (SNI, for
 // names), and unless VERIFICASSL of section AURIS says no, the certificate must chain to a
 // trusted authority (the system's store, or SSL_CERT_FILE / SSL_CERT_DIR) and match the
-// name. False when the handshake fails or takes longer than kHandshakeLimitMs.
+// name. False when the handshake fails or takes longer than Sockets::St().connectLimitMs.
 bool TlsConnect(int socket, std::string_view serverName);
 // Shuts the socket's link down and frees it (nothing when it has none).
 void TlsClose(int socket);
