@@ -81,9 +81,11 @@ void FreeContextWhenUnused() {
 
 }  // namespace
 
+// Links still open when the program ends are left to the system, as its sockets are: the
+// state is never destroyed, so nothing calls into the library after its own clean-up.
 State& St() {
-  static State state;
-  return state;
+  static State* const state = new State;
+  return *state;
 }
 
 void ResetTls() {

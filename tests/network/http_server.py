@@ -206,16 +206,29 @@ def main():
     base = http.server.ThreadingHTTPServer if args.mode == "http" else socketserver.ThreadingTCPServer
     handler = Handler if args.mode == "http" else LineHandler
 
+    context = None
+    if args.cert:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(args.cert, args.key)
+
     class Server(base):
         daemon_threads = True
         allow_reuse_address = True
         address_family = socket.AF_INET6 if args.ipv6 else socket.AF_INET
 
+        def finish_request(self, request, client_address):
+            # The handshake runs in the connection's own thread, so that a client that
+            # never starts one holds up nobody else.
+            if context:
+                try:
+                    request.settimeout(30)
+                    request = context.wrap_socket(request, server_side=True)
+                    request.settimeout(None)
+                except (OSError, ssl.SSLError):
+                    return
+            super().finish_request(request, client_address)
+
     server = Server(("::1" if args.ipv6 else "127.0.0.1", 0), handler)
-    if args.cert:
-        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        context.load_cert_chain(args.cert, args.key)
-        server.socket = context.wrap_socket(server.socket, server_side=True)
     threading.Timer(args.lifetime, lambda: os._exit(0)).start()
     print("PORT", server.server_address[1], flush=True)
     server.serve_forever()
