@@ -70,6 +70,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_body(200, pattern(0, n), "application/octet-stream")
         elif route == "wrongrange":
             self.send_body(206, pattern(0, n), "application/octet-stream", [("Content-Range", f"bytes 0-{n - 1}/{n}")])
+        elif route == "short":
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.send_header("Content-Length", str(n))
+            self.send_header("Connection", "close")
+            self.end_headers()
+            self.wfile.write(pattern(0, n - 1))
+            self.close_connection = True
         elif route == "redirect":
             target = f"/redirect/{n - 1}" if n > 0 else "/data/1000"
             self.send_body(302, b"", extra=[("Location", self.origin() + target)])
@@ -142,10 +150,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 while time.time() < deadline:
                     time.sleep(0.1)
             elif route == "slow":
-                for i in range(0, n, 512):
-                    self.wfile.write(pattern(i, min(512, n - i)))
+                for i in range(0, n, 4096):
+                    self.wfile.write(pattern(i, min(4096, n - i)))
                     self.wfile.flush()
-                    time.sleep(0.05)
+                    time.sleep(0.02)
             else:
                 i = 0
                 while time.time() < deadline:
