@@ -14,6 +14,7 @@
 #include "console/keyboard.h"
 #include "interpreter/download_progress.h"
 #include "platform/cp1252.h"
+#include "platform/messages.h"
 #include "platform/paths.h"
 #include "services/http_parse.h"
 #include "services/line_reader.h"
@@ -177,78 +178,104 @@ struct Body {
   bool chunked = false;
 };
 
-// The block loop: the body into the file, block by block, with clicks and keys. True when
-// the whole body (or a stream, however it ended) is on disk.
-bool ReceiveBody(Connection& c, OutputFile& out, const Body& body, const Request& request) {
-  int64_t remaining = body.length;
-  bool click = request.click;
-  bool ended = false;
-  std::vector<uint8_t> block(kBlockSize);
-  std::vector<uint8_t> raw(kBlockSize);
-  std::string decoded;  // de-chunked bytes not yet in a block
-  std::size_t decodedTaken = 0;
-  Http::ChunkDecoder chunks;
-  const auto keyWaiting = [] { return Keyboard::QueueCount() > 0; };
-  for (;;) {
-    const std::size_t n = static_cast<std::size_t>(std::min<int64_t>(remaining, kBlockSize));
-    std::size_t filled = 0;
-    bool gaveUp = false;
-    while (filled < n && !ended && !gaveUp) {
-      if (body.chunked) {
-        if (decodedTaken < decoded.size()) {
-          const std::size_t k = std::min(n - filled, decoded.size() - decodedTaken);
-          std::copy_n(decoded.data() + decodedTaken, k, block.data() + filled);
-          decodedTaken += k;
-          filled += k;
-          continue;
-        }
-        decoded.clear();
-        decodedTaken = 0;
-        if (Http::ChunksDone(chunks) || Http::ChunksFailed(chunks)) {
-          ended = true;
-          break;
-        }
-        std::size_t got = 0;
-        const auto take = LineReader::LineReaderTake(*c.reader, raw.data(), raw.size(), got, keyWaiting);
-        if (take == LineReader::Take::Closed) ended = true;
-        else if (take == LineReader::Take::GaveUp) gaveUp = true;
-        else Http::DecodeChunks(chunks, raw.data(), got, decoded);
+// Bytes taken from the connection at once when no click marks the blocks.
+constexpr std::size_t kSlice = 65536;
+// How often the keys are looked at while bytes keep coming.
+constexpr int64_t kKeyCheckMs = 10;
+
+// The block loop: the body into the file with a click after every block of kBlockSize
+// bytes while clicks are on, and the keys answered as they come. True when the whole body
+// (or a stream, however it ended) is on disk.
+class BodyReceiver {
+ public:
+  BodyReceiver(Connection& c, OutputFile& out, const Body& body, const Request& request)
+      : c_(c), out_(out), body_(body), request_(request), remaining_(body.length), click_(request.click) {}
+
+  bool Run() {
+    const auto keyWaiting = [] { return Keyboard::QueueCount() > 0; };
+    int64_t lastKeyCheck = Messages::NowMs();
+    for (;;) {
+      if (!body_.stream && remaining_ == 0) break;
+      const std::size_t want = body_.stream ? kSlice : static_cast<std::size_t>(std::min<int64_t>(remaining_, kSlice));
+      const uint8_t* data = nullptr;
+      std::size_t got = 0;
+      LineReader::Take take = LineReader::Take::Bytes;
+      if (body_.chunked && decodedTaken_ < decoded_.size()) {
+        got = std::min(want, decoded_.size() - decodedTaken_);
+        data = reinterpret_cast<const uint8_t*>(decoded_.data()) + decodedTaken_;
+        decodedTaken_ += got;
+      } else if (body_.chunked) {
+        if (Http::ChunksDone(chunks_) || Http::ChunksFailed(chunks_)) break;
+        const uint8_t* raw = nullptr;
+        std::size_t rawSize = 0;
+        take = LineReader::LineReaderBorrow(*c_.reader, kSlice, raw, rawSize, keyWaiting);
+        decoded_.clear();
+        decodedTaken_ = 0;
+        Http::DecodeChunks(chunks_, raw, rawSize, decoded_);
       } else {
-        std::size_t got = 0;
-        const auto take = LineReader::LineReaderTake(*c.reader, block.data() + filled, n - filled, got, keyWaiting);
-        if (take == LineReader::Take::Closed) ended = true;
-        else if (take == LineReader::Take::GaveUp) gaveUp = true;
-        filled += got;
+        take = LineReader::LineReaderBorrow(*c_.reader, want, data, got, keyWaiting);
+      }
+      if (take == LineReader::Take::Closed) break;
+      if (got > 0 && !Deliver(data, got)) return false;
+      const int64_t now = Messages::NowMs();
+      if (take == LineReader::Take::GaveUp || now - lastKeyCheck >= kKeyCheckMs) {
+        lastKeyCheck = now;
+        if (Keyboard::ConsoleKeyPressed() && AnswerKey()) break;
       }
     }
-    if (filled > 0 && !out.Write(block.data(), filled)) {
-      Say("Erro na escrita de arquivo " + request.file);
+    if (!out_.Close()) {
+      Say("Erro na escrita de arquivo " + request_.file);
       return false;
     }
-    if (filled == 0 && !gaveUp) break;  // nothing more to write
-    if (!body.stream) remaining -= static_cast<int64_t>(filled);
-    if (ended) break;
-    if (click && filled > 0) Speech::PlayClick();
-    if (Keyboard::ConsoleKeyPressed()) {
-      const uint8_t key = Keyboard::ConsoleReadKey();
-      if (key == 0) {
-        Keyboard::ConsoleReadKey();  // the rest of an extended key; dropped
-      } else if (key == 13) {
-        DownloadProgress::SpeakProgress(out.Size(), body.length, body.resume, body.stream, request.file);
-      } else if (key == ' ') {
-        click = !click;
-      } else if (key == 27 && AskToStop()) {
-        break;
-      }
-    }
+    c_.Close();
+    return body_.stream || remaining_ == 0;
   }
-  if (!out.Close()) {
-    Say("Erro na escrita de arquivo " + request.file);
+
+ private:
+  // Writes the bytes, clicking at the end of every block while clicks are on (and after
+  // the last, shorter block of a body with a length).
+  bool Deliver(const uint8_t* data, std::size_t size) {
+    while (size > 0) {
+      const std::size_t n = click_ ? std::min(size, kBlockSize - inBlock_) : size;
+      if (!out_.Write(data, n)) {
+        Say("Erro na escrita de arquivo " + request_.file);
+        return false;
+      }
+      data += n;
+      size -= n;
+      if (!body_.stream) remaining_ -= static_cast<int64_t>(n);
+      inBlock_ = (inBlock_ + n) % kBlockSize;
+      if (click_ && (inBlock_ == 0 || (!body_.stream && remaining_ == 0))) Speech::PlayClick();
+    }
+    return true;
+  }
+
+  // One key taken from the queue; true when the user chose to stop.
+  bool AnswerKey() {
+    const uint8_t key = Keyboard::ConsoleReadKey();
+    if (key == 0) {
+      Keyboard::ConsoleReadKey();  // the rest of an extended key; dropped
+    } else if (key == 13) {
+      DownloadProgress::SpeakProgress(out_.Size(), body_.length, body_.resume, body_.stream, request_.file);
+    } else if (key == ' ') {
+      click_ = !click_;
+    } else if (key == 27) {
+      return AskToStop();
+    }
     return false;
   }
-  c.Close();
-  return body.stream || remaining == 0;
-}
+
+  Connection& c_;
+  OutputFile& out_;
+  const Body& body_;
+  const Request& request_;
+  int64_t remaining_;
+  bool click_;
+  std::size_t inBlock_ = 0;  // bytes of the current block already written
+  Http::ChunkDecoder chunks_;
+  std::string decoded_;       // de-chunked bytes not yet written
+  std::size_t decodedTaken_ = 0;
+};
 
 // The whole-page fetch: a simpler request whose answer body is stored as text lines.
 bool FetchWholePage(const std::string& pageUrl, const Request& request) {
@@ -268,7 +295,7 @@ bool FetchWholePage(const std::string& pageUrl, const Request& request) {
   if (!Send(c, lines)) return false;
   // Status line and headers are passed over whatever they say, but the body's length and
   // coding are kept so that the page is stored as it was meant.
-  std::optional<int64_t> length;
+  int64_t length = -1;  // -1: until the peer closes
   bool chunked = false;
   for (bool first = true;; first = false) {
     std::string line;
@@ -279,10 +306,10 @@ bool FetchWholePage(const std::string& pageUrl, const Request& request) {
     if (line.empty()) break;
     std::string name, value;
     if (first || !Http::SplitHeader(line, name, value)) continue;
-    if (Http::SameName(name, "content-length")) length = Http::ParseContentLength(value);
+    if (Http::SameName(name, "content-length")) length = Http::ParseContentLength(value).value_or(-1);
     else if (Http::SameName(name, "transfer-encoding")) chunked = Http::IsChunked(value);
   }
-  if (chunked) length.reset();
+  if (chunked) length = -1;
   OutputFile out;
   if (!out.Open(Paths::ToHost(request.file), "wb")) {
     Say("Erro na abertura do arquivo " + request.file);
@@ -292,7 +319,7 @@ bool FetchWholePage(const std::string& pageUrl, const Request& request) {
   Http::ChunkDecoder chunks;
   std::vector<uint8_t> raw(LineReader::kBufferSize);
   std::string decoded, text;
-  int64_t left = length.value_or(-1);
+  int64_t left = length;
   bool ok = true;
   while (left != 0 && !Http::ChunksDone(chunks) && !Http::ChunksFailed(chunks)) {
     std::size_t want = raw.size();
@@ -412,7 +439,7 @@ bool Download(const Request& request) {
       Say("Erro na escrita de arquivo " + request.file);
       return false;
     }
-    return ReceiveBody(c, out, body, request);
+    return BodyReceiver(c, out, body, request).Run();
   }
 }
 

@@ -9,7 +9,7 @@ namespace WebDownload {
 
 // Longest redirect chain followed; the next hop fails the download.
 inline constexpr int kMaxRedirects = 20;
-// Bytes gathered before each write to the file, each click and each look at the keys.
+// The blocks of the clicks: while clicks are on, one sounds after every block written.
 inline constexpr std::size_t kBlockSize = 4096;
 
 struct Request {

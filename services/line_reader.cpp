@@ -48,9 +48,10 @@ bool LineReaderReadByte(Reader& reader, uint8_t& byte) {
   return true;
 }
 
-Take LineReaderTake(Reader& reader, uint8_t* out, std::size_t size, std::size_t& taken,
-                    const std::function<bool()>& giveUp) {
+Take LineReaderBorrow(Reader& reader, std::size_t size, const uint8_t*& data, std::size_t& taken,
+                      const std::function<bool()>& giveUp) {
   taken = 0;
+  data = nullptr;
   if (size == 0) return Take::Bytes;
   if (!Buffered(reader)) {
     const long n = Fill(reader, giveUp);
@@ -62,9 +63,17 @@ Take LineReaderTake(Reader& reader, uint8_t* out, std::size_t size, std::size_t&
   }
   const std::size_t have = static_cast<std::size_t>(reader.fillCount) - reader.readPosition;
   taken = have < size ? have : size;
-  std::memcpy(out, reader.buffer.data() + reader.readPosition, taken);
+  data = reader.buffer.data() + reader.readPosition;
   reader.readPosition += taken;
   return Take::Bytes;
+}
+
+Take LineReaderTake(Reader& reader, uint8_t* out, std::size_t size, std::size_t& taken,
+                    const std::function<bool()>& giveUp) {
+  const uint8_t* data = nullptr;
+  const Take result = LineReaderBorrow(reader, size, data, taken, giveUp);
+  if (taken > 0) std::memcpy(out, data, taken);
+  return result;
 }
 
 bool LineReaderReadLine(Reader& reader, int timeoutSeconds, std::string& line) {

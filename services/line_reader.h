@@ -34,6 +34,10 @@ bool LineReaderAvailable(Reader* reader);
 bool LineReaderReadByte(Reader& reader, uint8_t& byte);
 
 enum class Take { Bytes, Closed, GaveUp };
+// Up to `size` bytes (at least one unless the connection ended) straight from the reader's
+// buffer: `data` stays valid until the next call on the reader. Waits as LineReaderTake.
+Take LineReaderBorrow(Reader& reader, std::size_t size, const uint8_t*& data, std::size_t& taken,
+                      const std::function<bool()>& giveUp = {});
 // Up to `size` bytes into `out` (at least one unless the connection ended), waiting while
 // messages are pumped; `giveUp` may end the wait early. `taken` is the count.
 Take LineReaderTake(Reader& reader, uint8_t* out, std::size_t size, std::size_t& taken,

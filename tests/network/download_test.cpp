@@ -279,6 +279,17 @@ TEST_F(DownloadTest, KeysDuringAFileWithLength) {
   EXPECT_EQ(std::count(report, events.end(), "click"), 0);
 }
 
+TEST_F(DownloadTest, ClicksMarkTheBlocks) {
+  // 20000 bytes: four whole blocks of 4096 and the shorter last one.
+  Get(Url("/data/20000"), "clique.bin", "", "1");
+  EXPECT_EQ(Var("$CHK"), "0");
+  EXPECT_EQ(Count(Events(), "click"), 5);
+  // A stream has no last block to mark.
+  Start("");
+  Get(Url("/audio/10000"), "clique.mp3", "", "1");
+  EXPECT_EQ(Count(Events(), "click"), 2);
+}
+
 TEST_F(DownloadTest, AStalledServerCanBeLeft) {
   Start("{WAIT 800}{ESC}S");
   Get(Url("/stall/100000"), "parado.bin");
