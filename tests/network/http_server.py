@@ -193,6 +193,13 @@ class LineHandler(socketserver.StreamRequestHandler):
                     return
                 elif word == b"MUDO":
                     pass
+                elif word == b"LIXO" and isinstance(self.request, ssl.SSLSocket):
+                    # Bytes that are no TLS record, written under the link.
+                    raw = socket.socket(fileno=os.dup(self.request.fileno()))
+                    raw.sendall(b"\x17\x03\x03\x00\x20" + b"\x00" * 32)
+                    raw.close()
+                    time.sleep(1)
+                    return
                 else:
                     self.wfile.write(b"? " + line + b"\r\n")
                 self.wfile.flush()

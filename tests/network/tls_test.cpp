@@ -141,6 +141,21 @@ TEST_F(TlsTest, LinksOnSeveralSocketsAndPlainOnesBesideThem) {
   Sockets::TcpClose(c);
 }
 
+TEST_F(TlsTest, ABrokenRecordEndsTheDataWithItsNumber) {
+  Trust();
+  NetTest::LocalServer server({"--mode", "lines", "--cert", certs_.cert, "--key", certs_.key});
+  ASSERT_GT(server.port(), 0);
+  const int fd = Sockets::TcpConnectTls("localhost", server.port());
+  ASSERT_GE(fd, 0);
+  auto reader = LineReader::LineReaderCreate(fd);
+  EXPECT_EQ(Line(*reader), "OLA");
+  Sockets::SocketSendLine(fd, "LIXO");
+  std::string line;
+  EXPECT_FALSE(LineReader::LineReaderReadLine(*reader, 10, line));
+  EXPECT_EQ(Console::RowText(1), "Erro SSL: 1");  // written, not spoken
+  Sockets::TcpClose(fd);
+}
+
 TEST_F(TlsTest, AHandshakeThatNeverEndsGivesUp) {
   // A plain line server answers the handshake with "OLA", which is no TLS: refused at once.
   NetTest::LocalServer plain({"--mode", "lines"});
