@@ -115,6 +115,9 @@ AurisSettings ReadAurisSettings() {
   a.progHtm = ReadSetting("AURIS", "PROG.HTM");
   a.tempoEsperaProgVoltar = InRange(ReadSetting("AURIS", "TEMPOESPERAPROGVOLTAR"), 0, 1000, 1000);
   a.timeoutRede = InRange(ReadSetting("AURIS", "TIMEOUT_REDE"), 0, kMaxTimeoutRede, 20000);
+  // On unless the key says no ("N", "Não").
+  const std::string verifica = ReadSetting("AURIS", "VERIFICASSL");
+  a.verificaSsl = verifica.empty() || IsNotNo(verifica);
   return a;
 }
 

@@ -63,7 +63,8 @@ struct AurisSettings {
   std::string pgmAuris;              // program-group folder for "@\" (as written, expanded)
   std::string progHtm;               // program that opens web addresses
   int tempoEsperaProgVoltar = 1000;  // ms to wait once the console is in front again, 0..1000
-  int timeoutRede = 20000;           // network time-out, ms
+  int timeoutRede = 20000;           // network time-out: one readiness wait, microseconds
+  bool verificaSsl = true;           // TLS peers must show a trusted certificate for their name
 };
 AurisSettings ReadAurisSettings();
 // The program for documents of an extension (key "PROG." + extension); empty for EXE and

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "interpreter/file_names.h"
+#include "interpreter/network_channels.h"
 #include "interpreter/state.h"
 #include "interpreter/variables.h"
 #include "platform/cp1252.h"
@@ -25,24 +26,13 @@ namespace {
 
 void ProcessingError() { Speech::WriteLineAndSpeak("Erro no processamento de arquivo"); }
 
-// ---- Connection side: the network commands fill these two in. ----
+// ---- Connection side: the network commands (interpreter/network_channels.h). ----
 
-// Sends the text (with CR LF when lineEnd) on the channel's socket; the status code becomes
-// 1 when at least one byte went out, else 0.
 bool ConnectionWrite(Channel& channel, std::string_view text, bool lineEnd) {
-  (void)channel, (void)text, (void)lineEnd;
-  Interp::St().statusCode = 0;  // nothing was sent
-  return true;
+  return NetworkChannels::Write(channel, text, lineEnd);
 }
 
-// Reads one line through the channel's line reader; the status code becomes 0 when a line
-// came, else 1 (the variable then holds what had arrived).
-bool ConnectionReadLine(Channel& channel, std::string& line) {
-  (void)channel;
-  line.clear();
-  Interp::St().statusCode = 1;  // no line came
-  return true;
-}
+bool ConnectionReadLine(Channel& channel, std::string& line) { return NetworkChannels::ReadLine(channel, line); }
 
 // ---- File side ----
 
@@ -101,10 +91,7 @@ int OpenFile(Channel& channel, std::string_view name, bool append) {
 int CloseChannel(Channel& channel) {
   int result = 0;
   if (channel.open && channel.connection) {
-    // The network commands also end the TLS link and clear the TLS mode here.
-    channel.lineReader.reset();
-    if (channel.socket >= 0 && ::close(channel.socket) != 0) result = FileNames::WindowsError(errno);
-    channel.socket = -1;
+    result = NetworkChannels::Close(channel);
   } else if (channel.open) {
     result = TextFiles::Close(channel.file);
   }

@@ -78,6 +78,16 @@ bool Espera(std::string_view args);
 bool Alarme(std::string_view args);
 // LE CONSOLE: the variable after "CONSOLE " gets what the child process printed.
 bool LeConsole(std::string_view args);
+// Network: connections, addresses, web downloads.
+bool Internet(std::string_view args);
+bool Conecta(std::string_view args);
+bool Ativassl(std::string_view args);
+bool Serve(std::string_view args);
+bool Observa(std::string_view args);
+bool Ip(std::string_view args);
+bool Http(std::string_view args);
+bool Handle(std::string_view args);
+bool Trazdarede(std::string_view args);
 // A command whose part of the runtime is not built yet.
 bool NotAvailable(std::string_view args);
 

@@ -9,6 +9,7 @@
 #include "interpreter/file_search.h"
 #include "interpreter/line_index.h"
 #include "interpreter/lists.h"
+#include "interpreter/network_channels.h"
 #include "interpreter/variables.h"
 
 namespace Interp {
@@ -36,6 +37,7 @@ void ResetInterpreter() {
   Channels::ResetChannels();
   FileSearch::ResetSearch();
   ByteBuffer::ResetBytes();
+  NetworkChannels::ResetNetworkChannels();
   LineIndex::Invalidate();
   Variables::ClearVariables();
   Lists::ClearLists();

@@ -68,6 +68,8 @@ class Backend {
   // when the device has no terminal to lend); ReclaimTerminal takes it again and redraws.
   virtual bool LendTerminal() { return false; }
   virtual void ReclaimTerminal() {}
+  // The native window the console is drawn in (an X11 window id); 0 without a window.
+  virtual uint64_t WindowHandle() const { return 0; }
 };
 
 // Decides whether the console may be handed another key now (the key queue is empty).

@@ -125,7 +125,7 @@ int PumpMessages() {
     bool ready = src.dueInMs && src.dueInMs() == 0;
     const int fd = src.fd ? src.fd() : -1;
     if (!ready && fd >= 0) {
-      pollfd p{fd, POLLIN, 0};
+      pollfd p{fd, src.events, 0};
       ready = poll(&p, 1, 0) > 0;
     }
     if (ready && src.drain) src.drain();
@@ -154,7 +154,7 @@ void WaitMessage(int timeoutMs) {
   int wait = timeoutMs;
   for (auto& [id, src] : s.sources) {
     const int fd = src.fd ? src.fd() : -1;
-    if (fd >= 0) fds.push_back({fd, POLLIN, 0});
+    if (fd >= 0) fds.push_back({fd, src.events, 0});
     const int due = src.dueInMs ? src.dueInMs() : -1;
     if (due >= 0 && (wait < 0 || due < wait)) wait = due;
   }

@@ -3,6 +3,8 @@
 // thread. Other threads only Post(); waits block in poll(), never spin.
 #pragma once
 
+#include <poll.h>
+
 #include <cstdint>
 #include <functional>
 
@@ -43,6 +45,7 @@ struct Source {
   std::function<int()> fd;
   std::function<int()> dueInMs;
   std::function<void()> drain;
+  short events = POLLIN;  // what the loop waits for on fd (POLLOUT: a socket's connect)
 };
 
 void SetHandler(Handler handler);

@@ -8,6 +8,7 @@ packages=(
   libespeak-ng-dev espeak-ng-data
   libsdl2-dev libfluidsynth-dev fluid-soundfont-gm
   libx11-dev xdg-utils procps xvfb openbox x11-utils xfonts-base
+  libssl-dev ca-certificates openssl curl
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,253 @@
+#!/usr/bin/env python3
+"""Local servers for the network tests: an HTTP/1.1 server (plain, or TLS with --cert and
+--key) whose paths play the answers a download meets, and a line server for the
+connection commands. Listens on 127.0.0.1 (or ::1 with --ipv6) at a free port, prints
+"PORT n", and ends by itself after --lifetime seconds."""
+import argparse
+import http.server
+import os
+import socket
+import socketserver
+import ssl
+import sys
+import threading
+import time
+
+
+def pattern(start, count):
+    """The bytes of the test files: byte i is (i * 7 + i // 256) % 256."""
+    return bytes(((i * 7) + (i >> 8)) & 255 for i in range(start, start + count))
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    log_file = None
+
+    def log_message(self, *args):
+        pass
+
+    def record(self):
+        if Handler.log_file:
+            with open(Handler.log_file, "a", encoding="latin-1") as f:
+                f.write(self.requestline + "\n")
+                for name, value in self.headers.items():
+                    f.write(f"{name}: {value}\n")
+                f.write("\n")
+
+    def send_body(self, code, body, ctype="text/plain", extra=()):
+        self.send_response(code)
+        self.send_header("Content-Type", ctype)
+        self.send_header("Content-Length", str(len(body)))
+        for name, value in extra:
+            self.send_header(name, value)
+        self.end_headers()
+        self.wfile.write(body)
+
+    def origin(self):
+        return ("https://" if isinstance(self.connection, ssl.SSLSocket) else "http://") + self.headers.get("Host", "")
+
+    def range_start(self):
+        value = self.headers.get("Range", "")
+        if value.startswith("bytes=") and value.endswith("-"):
+            return int(value[6:-1])
+        return None
+
+    def do_GET(self):
+        self.record()
+        parts = self.path.split("?")[0].strip("/").split("/")
+        route, arg = parts[0], (parts[1] if len(parts) > 1 else "")
+        n = int(arg) if arg.isdigit() else 0
+        if route == "data":
+            start = self.range_start()
+            if start is None:
+                self.send_body(200, pattern(0, n), "application/octet-stream")
+            elif start >= n:
+                self.send_body(416, b"", extra=[("Content-Range", f"bytes */{n}")])
+            else:
+                self.send_body(206, pattern(start, n - start), "application/octet-stream",
+                               [("Content-Range", f"bytes {start}-{n - 1}/{n}")])
+        elif route == "full":
+            self.send_body(200, pattern(0, n), "application/octet-stream")
+        elif route == "wrongrange":
+            self.send_body(206, pattern(0, n), "application/octet-stream", [("Content-Range", f"bytes 0-{n - 1}/{n}")])
+        elif route == "short":
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.send_header("Content-Length", str(n))
+            self.send_header("Connection", "close")
+            self.end_headers()
+            self.wfile.write(pattern(0, n - 1))
+            self.close_connection = True
+        elif route == "redirect":
+            target = f"/redirect/{n - 1}" if n > 0 else "/data/1000"
+            self.send_body(302, b"", extra=[("Location", self.origin() + target)])
+        elif route == "dir":
+            self.send_body(301, b"", extra=[("Location", "../../data/300")])
+        elif route == "abs":
+            self.send_body(307, b"", extra=[("Location", "/data/200")])
+        elif route == "loop":
+            self.send_body(302, b"", extra=[("Location", "/loop")])
+        elif route == "noloc":
+            self.send_body(302, b"")
+        elif route == "status":
+            self.send_body(n, b"corpo de erro\n")
+        elif route == "empty":
+            self.send_body(200, b"")
+        elif route == "echo":
+            self.send_body(200, (self.requestline + "\n" + str(self.headers)).encode("latin-1"))
+        elif route == "page":
+            self.send_response(200)
+            self.send_header("Content-Type", "text/html")
+            self.send_header("Connection", "close")
+            self.end_headers()
+            self.wfile.write(b"linha 1\nlinha 2\r\nlinha\r3\nfim sem quebra")
+            self.close_connection = True
+        elif route == "chunked-page":
+            self.send_response(200)
+            self.send_header("Content-Type", "text/html")
+            self.send_header("Transfer-Encoding", "chunked")
+            self.end_headers()
+            for piece in (b"<p>um\n", b"dois</p>\n", b"x" * 300 + b"\n"):
+                self.wfile.write(b"%x;ext=1\r\n%s\r\n" % (len(piece), piece))
+            self.wfile.write(b"0\r\nTrailer: 1\r\n\r\n")
+        elif route == "audio":
+            self.send_response(200)
+            self.send_header("Content-Type", "audio/mpeg")
+            self.send_header("Connection", "close")
+            self.end_headers()
+            self.wfile.write(pattern(0, n))
+            self.close_connection = True
+        elif route == "audio-chunked":
+            self.send_response(200)
+            self.send_header("Content-Type", "Audio/MPEG")
+            self.send_header("Transfer-Encoding", "chunked")
+            self.end_headers()
+            data = pattern(0, n)
+            for i in range(0, n, 1000):
+                piece = data[i:i + 1000]
+                self.wfile.write(b"%X\r\n%s\r\n" % (len(piece), piece))
+            self.wfile.write(b"0\r\n\r\n")
+        elif route in ("audio-endless", "stall", "slow"):
+            self.trickle(route, n)
+        else:
+            self.send_body(404, b"nada\n")
+
+    def trickle(self, route, n):
+        """Bodies that take their time: an endless audio stream, a body that stops half
+        way (stall) and one that comes in small pieces (slow). Each ends within 30 s."""
+        self.send_response(200)
+        self.send_header("Content-Type", "audio/mpeg" if route == "audio-endless" else "application/octet-stream")
+        if route != "audio-endless":
+            self.send_header("Content-Length", str(n))
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.close_connection = True
+        deadline = time.time() + 30
+        try:
+            if route == "stall":
+                self.wfile.write(pattern(0, n // 2))
+                self.wfile.flush()
+                while time.time() < deadline:
+                    time.sleep(0.1)
+            elif route == "slow":
+                for i in range(0, n, 4096):
+                    self.wfile.write(pattern(i, min(4096, n - i)))
+                    self.wfile.flush()
+                    time.sleep(0.02)
+            else:
+                i = 0
+                while time.time() < deadline:
+                    self.wfile.write(pattern(i, 4096))
+                    self.wfile.flush()
+                    i += 4096
+                    time.sleep(0.02)
+        except OSError:
+            pass
+
+
+class LineHandler(socketserver.StreamRequestHandler):
+    """A line protocol: "OLA" on arrival, then one answer per line received."""
+
+    def handle(self):
+        try:
+            self.wfile.write(b"OLA\r\n")
+            for raw in self.rfile:
+                line = raw.rstrip(b"\r\n")
+                word, _, rest = line.partition(b" ")
+                if word == b"ECO":
+                    self.wfile.write(rest + b"\r\n")
+                elif word == b"LF":
+                    self.wfile.write(rest + b"\n")
+                elif word == b"CR":
+                    self.wfile.write(b"a\rb\r\n")
+                elif word == b"LONGA":
+                    self.wfile.write(b"a" * int(rest) + b"\n")
+                elif word == b"DEMORA":
+                    time.sleep(float(rest))
+                    self.wfile.write(b"pronto\r\n")
+                elif word == b"SEMFIM":
+                    self.wfile.write(b"abc")
+                    return
+                elif word == b"TCHAU":
+                    self.wfile.write(b"ate logo\r\n")
+                    return
+                elif word == b"MUDO":
+                    pass
+                elif word == b"LIXO" and isinstance(self.request, ssl.SSLSocket):
+                    # Bytes that are no TLS record, written under the link.
+                    raw = socket.socket(fileno=os.dup(self.request.fileno()))
+                    raw.sendall(b"\x17\x03\x03\x00\x20" + b"\x00" * 32)
+                    raw.close()
+                    time.sleep(1)
+                    return
+                else:
+                    self.wfile.write(b"? " + line + b"\r\n")
+                self.wfile.flush()
+        except OSError:
+            pass
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--mode", choices=["http", "lines"], default="http")
+    parser.add_argument("--cert")
+    parser.add_argument("--key")
+    parser.add_argument("--log")
+    parser.add_argument("--ipv6", action="store_true")
+    parser.add_argument("--lifetime", type=float, default=120)
+    args = parser.parse_args()
+    Handler.log_file = args.log
+
+    base = http.server.ThreadingHTTPServer if args.mode == "http" else socketserver.ThreadingTCPServer
+    handler = Handler if args.mode == "http" else LineHandler
+
+    context = None
+    if args.cert:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(args.cert, args.key)
+
+    class Server(base):
+        daemon_threads = True
+        allow_reuse_address = True
+        address_family = socket.AF_INET6 if args.ipv6 else socket.AF_INET
+
+        def finish_request(self, request, client_address):
+            # The handshake runs in the connection's own thread, so that a client that
+            # never starts one holds up nobody else.
+            if context:
+                try:
+                    request.settimeout(30)
+                    request = context.wrap_socket(request, server_side=True)
+                    request.settimeout(None)
+                except (OSError, ssl.SSLError):
+                    return
+            super().finish_request(request, client_address)
+
+    server = Server(("::1" if args.ipv6 else "127.0.0.1", 0), handler)
+    threading.Timer(args.lifetime, lambda: os._exit(0)).start()
+    print("PORT", server.server_address[1], flush=True)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
