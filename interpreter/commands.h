@@ -43,6 +43,11 @@ bool Cor(std::string_view args);
 bool Fundo(std::string_view args);
 bool Tela(std::string_view args);
 bool Lista(std::string_view args);
+// Sound besides speech.
+bool Toca(std::string_view args);
+bool Mensagem(std::string_view args);
+bool Mci(std::string_view args);
+bool Midi(std::string_view args);
 // A command whose part of the runtime is not built yet.
 bool NotAvailable(std::string_view args);
 

@@ -22,7 +22,7 @@ struct Entry {
 constexpr Handler kLater = Commands::NotAvailable;
 
 const Entry kTable[] = {
-    {"MIDI", kLater},           {"DEBUG", Commands::Debug},     {"SEJA", Commands::Seja},
+    {"MIDI", Commands::Midi},   {"DEBUG", Commands::Debug},     {"SEJA", Commands::Seja},
     {"TELA", Commands::Tela},   {"COR", Commands::Cor},         {"FUNDO", Commands::Fundo},
     {"ABRE", kLater},           {"FECHA", kLater},              {"INTERNET", kLater},
     {"CONECTA", kLater},        {"ATIVASSL", kLater},           {"SERVE", kLater},
@@ -31,8 +31,8 @@ const Entry kTable[] = {
     {"DIVIDE", Commands::Divide}, {"CONCATENA", Commands::Concatena}, {"COPIA", Commands::Copia},
     {"SOLETRA", Commands::Soletra}, {"LISTA", Commands::Lista}, {"FALAHORA", Commands::Falahora},
     {"TITULO", Commands::Titulo}, {"TÍTULO"_cp, Commands::Titulo}, {"DELETA", Commands::Deleta},
-    {"SUBSTITUI", Commands::Substitui}, {"TOCA", kLater},     {"FALA", Commands::Fala},
-    {"MCI", kLater},            {"LÊ"_cp, Commands::Le},        {"LE", Commands::Le},
+    {"SUBSTITUI", Commands::Substitui}, {"TOCA", Commands::Toca},     {"FALA", Commands::Fala},
+    {"MCI", Commands::Mci},     {"LÊ"_cp, Commands::Le},        {"LE", Commands::Le},
     {"CHECA", kLater},          {"REMOVE", kLater},             {"RENOMEIA", kLater},
     {"REPLICA", kLater},        {"CMD", kLater},                {"ESPERA", kLater},
     {"ENVIACMD", kLater},       {"DIGITA", kLater},             {"ACIONA", kLater},
@@ -48,7 +48,7 @@ const Entry kTable[] = {
     {"RANDOMIZA", Commands::Randomiza}, {"IP", kLater},         {"MSAA", kLater},
     {"MENU", kLater},           {"IMAGEM", kLater},             {"SENSOR", kLater},
     {"ANSIPARAUTF8", kLater},   {"UTF8PARAANSI", kLater},       {"HTTP", kLater},
-    {"TRAZDAREDE", kLater},     {"HANDLE", kLater},             {"MENSAGEM", kLater},
+    {"TRAZDAREDE", kLater},     {"HANDLE", kLater},             {"MENSAGEM", Commands::Mensagem},
     {"CODBASE64", kLater},      {"REMOVEQUOTED", kLater},       {"ADQUOTED", kLater},
     {"CODARQBASE64", kLater},   {"DECODARQBASE64", kLater},     {"DECODBASE64", kLater},
 };
