@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <cstring>
 
+#include "platform/mci_agent.h"
 #include "platform/mci_command.h"
 #include "platform/mci_video.h"
 #include "platform/messages.h"
@@ -19,7 +20,11 @@ namespace MciMedia {
 namespace {
 
 constexpr guint kFlagVideo = 0x1, kFlagAudio = 0x2, kFlagSoftVolume = 0x10, kFlagDeinterlace = 0x200;
+// An address may be slow to answer; a local file that is not ready in a few seconds never
+// will be (a demuxer's error can be lost in decodebin while it still tries elements, and
+// then nothing more is reported).
 constexpr int64_t kOpenLimitMs = 14000;
+constexpr int64_t kFileOpenLimitMs = 4000;
 constexpr int64_t kPauseLimitMs = 1000;
 constexpr int64_t kFileSeekLimitMs = 3000;
 constexpr int64_t kAddressSeekLimitMs = 10000;
@@ -126,6 +131,7 @@ bool Build(Media& m) {
   m.error = 0;
   m.notLinked = false;
   m.bufferPercent = 100;
+  m.bufferFilled = false;
   m.buffering = false;
   return true;
 }
@@ -158,10 +164,7 @@ void SetState(Media& m, GstState state) {
 }
 
 // The state the pipeline runs in while the user wants it playing.
-void Run(Media& m) {
-  m.buffering = m.address && m.bufferPercent < 100;
-  SetState(m, m.buffering ? GST_STATE_PAUSED : GST_STATE_PLAYING);
-}
+void Run(Media& m) { SetState(m, m.buffering ? GST_STATE_PAUSED : GST_STATE_PLAYING); }
 
 void OnEnd(Media& m) {
   m.endSeen = true;
@@ -178,8 +181,12 @@ void OnEnd(Media& m) {
 }
 
 void OnError(Media& m, int code) {
+  if (!m.prerolled) {
+    // The open reports the first error: the others follow from it.
+    if (!m.error) m.error = code;
+    return;
+  }
   m.error = code;
-  if (!m.prerolled) return;  // the open reports it
   // A stream lost while playing (an address that stopped): stopped where it was.
   if (const auto pos = QueryMs(m.playbin, false)) m.positionMs = *pos;
   m.broken = true;
@@ -189,16 +196,21 @@ void OnError(Media& m, int code) {
   MciAudio::Flush(*m.stream);
 }
 
+// An address starts playing as soon as it can (the buffer keeps filling meanwhile); once
+// its buffer has been full, running dry pauses it until the buffer is full again.
 void OnBuffering(Media& m, int percent) {
   m.bufferPercent = percent;
-  if (m.mode != Mode::Playing || m.endSeen) return;
-  if (percent < 100 && !m.buffering) {
-    m.buffering = true;
-    SetState(m, GST_STATE_PAUSED);
-  } else if (percent >= 100 && m.buffering) {
-    m.buffering = false;
-    SetState(m, GST_STATE_PLAYING);
+  if (percent >= 100) {
+    m.bufferFilled = true;
+    if (m.buffering) {
+      m.buffering = false;
+      if (m.mode == Mode::Playing) SetState(m, GST_STATE_PLAYING);
+    }
+    return;
   }
+  if (!m.bufferFilled || m.buffering || m.mode != Mode::Playing || m.endSeen) return;
+  m.buffering = true;
+  SetState(m, GST_STATE_PAUSED);
 }
 
 // A seek is done once the pipeline has no state change pending.
@@ -237,14 +249,14 @@ void Settle(Media& m) {
 int WaitPreroll(Media& m, IdleFn idle) {
   const GstStateChangeReturn rc = gst_element_set_state(m.playbin, GST_STATE_PAUSED);
   if (rc == GST_STATE_CHANGE_SUCCESS || rc == GST_STATE_CHANGE_NO_PREROLL) m.prerolled = true;
-  const int64_t until = Messages::NowMs() + kOpenLimitMs;
+  const int64_t until = Messages::NowMs() + (m.address ? kOpenLimitMs : kFileOpenLimitMs);
   for (;;) {
     HandleBus(m);
     if (m.error) return m.error;
     if (m.prerolled) return Mci::kOk;
     if (rc == GST_STATE_CHANGE_FAILURE) return Mci::kErrHardware;
     const int64_t left = until - Messages::NowMs();
-    if (left <= 0) return Mci::kErrDeviceNotReady;
+    if (left <= 0) return m.address ? Mci::kErrDeviceNotReady : Mci::kErrInvalidFile;
     Messages::PumpMessages();
     if (idle) idle();
     Messages::WaitMessage(static_cast<int>(std::min<int64_t>(left, 50)));
@@ -346,6 +358,7 @@ void HandleBus(Media& m) {
 int Open(Media& m, const std::string& uri, bool address, IdleFn idle) {
   m.uri = uri;
   m.address = address;
+  if (address) m.userAgent = MciAgent::UserAgent();
   m.stream = std::make_shared<MciAudio::Stream>();
   WakeFd();
   // First with sound alone; a medium whose only stream is video is opened again with it.

@@ -43,7 +43,8 @@ struct Media {
   bool ended = false;               // played to its end by itself: a play starts over
   bool broken = false;              // the stream failed after opening (a lost address)
   bool seeking = false;             // a seek not yet done
-  bool buffering = false;           // held by us while an address fills its buffer
+  bool buffering = false;           // held by us while an address fills its buffer again
+  bool bufferFilled = false;        // its buffer has been full since the pipeline was built
   int bufferPercent = 100;
   int64_t lengthMs = -1;            // unknown until asked
   int64_t positionMs = 0;           // last known position

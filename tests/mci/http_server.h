@@ -1,5 +1,6 @@
-// Test support: a small HTTP/1.1 file server on 127.0.0.1 that honours Range requests, as
-// media servers do, and can misbehave on demand: never answer, or stop sending part-way
+// Test support: a small HTTP/1.1 server on 127.0.0.1 of one file (at /NAME, the file's own
+// name; anything else is 404) that honours Range requests, as media servers do, and can
+// misbehave on demand: never answer, or stop sending part-way
 // and refuse to go on. It records every request's Range and User-Agent.
 #pragma once
 
@@ -21,8 +22,12 @@ class HttpFileServer {
  public:
   enum class Behaviour { Normal, NeverAnswer, StopPartWay };
 
-  HttpFileServer(const std::string& file, Behaviour behaviour = Behaviour::Normal, double stopFraction = 0.5)
-      : behaviour_(behaviour) {
+  // StopPartWay sends `bytesPerSecond` (0: as fast as it can) and cuts the stream after
+  // `stopFraction` of the file.
+  HttpFileServer(const std::string& file, Behaviour behaviour = Behaviour::Normal, double stopFraction = 0.5,
+                 std::size_t bytesPerSecond = 0)
+      : behaviour_(behaviour), bytesPerSecond_(bytesPerSecond) {
+    name_ = "/" + file.substr(file.find_last_of('/') + 1);
     std::ifstream in(file, std::ios::binary);
     body_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     stopAt_ = static_cast<std::size_t>(double(body_.size()) * stopFraction);
@@ -111,6 +116,16 @@ class HttpFileServer {
     return size == 0;
   }
 
+  bool SendPaced(int fd, const char* data, std::size_t size) {
+    if (bytesPerSecond_ == 0) return SendAll(fd, data, size);
+    const std::size_t piece = bytesPerSecond_ / 50;
+    for (std::size_t at = 0; at < size && !stop_; at += piece) {
+      if (!SendAll(fd, data + at, std::min(piece, size - at))) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return !stop_;
+  }
+
   void Handle(int fd) {
     for (;;) {
       const std::string head = ReadHead(fd);
@@ -127,6 +142,12 @@ class HttpFileServer {
       }
       // Once the stream was cut, the server is gone for good.
       if (behaviour_ == Behaviour::StopPartWay && cut_) return;
+      const std::size_t pathStart = head.find(' ') + 1;
+      if (head.substr(pathStart, head.find(' ', pathStart) - pathStart) != name_) {
+        const std::string h = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n";
+        if (!SendAll(fd, h.data(), h.size())) return;
+        continue;
+      }
       std::size_t from = 0, to = body_.size() - 1;
       const bool partial = range.rfind("bytes=", 0) == 0;
       if (partial) {
@@ -154,12 +175,14 @@ class HttpFileServer {
         end = std::max(from, stopAt_);
         cut_ = true;
       }
-      if (!SendAll(fd, body_.data() + from, end - from)) return;
+      if (!SendPaced(fd, body_.data() + from, end - from)) return;
       if (cut_) return;
     }
   }
 
   Behaviour behaviour_;
+  std::size_t bytesPerSecond_ = 0;
+  std::string name_;
   std::vector<char> body_;
   std::size_t stopAt_ = 0;
   std::atomic<bool> cut_{false};
