@@ -310,7 +310,10 @@ int Status(const Command& c, std::string& answer) {
   if (const int rc = Targets(c.device, false, targets)) return rc;
   Media& m = *targets[0]->media;
   std::string what;
-  for (const std::string& word : item) what += (what.empty() ? "" : " ") + word;
+  for (const std::string& word : item) {
+    if (!what.empty()) what.push_back(' ');
+    what.append(word);
+  }
   if (what == "length") answer = std::to_string(MciMedia::Length(m));
   else if (what == "position") answer = std::to_string(MciMedia::Position(m));
   else if (what == "mode") answer = ModeText(MciMedia::CurrentMode(m));
@@ -331,21 +334,23 @@ int SetAudio(const Command& c) {
   const bool right = w.Flag("right");
   w.Flag("all");
   const bool volume = w.Flag("volume");
-  const auto level = volume ? w.Number("to", error) : std::nullopt;
+  int64_t level = -1;
+  if (volume)
+    if (const auto n = w.Number("to", error)) level = *n;
   const bool on = w.Flag("on");
   const bool off = w.Flag("off");
   w.Flag("wait");
   w.Flag("notify");
   if (error) return error;
   if (const int rc = w.Leftover()) return rc;
-  if (volume && !level) return kErrMissingParameter;
+  if (volume && level < 0) return kErrMissingParameter;
   if (!volume && on == off) return kErrMissingParameter;
-  if (level && *level > 1000) return kErrOutOfRange;
+  if (level > 1000) return kErrOutOfRange;
   std::vector<Device*> targets;
   if (const int rc = Targets(c.device, false, targets)) return rc;
   Media& m = *targets[0]->media;
-  if (level) {
-    const int v = static_cast<int>(*level);
+  if (volume) {
+    const int v = static_cast<int>(level);
     MciMedia::SetVolume(m, left || !right ? v : m.left, right || !left ? v : m.right);
   } else {
     MciMedia::SetAudioOn(m, on);
