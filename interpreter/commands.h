@@ -88,6 +88,11 @@ bool Ip(std::string_view args);
 bool Http(std::string_view args);
 bool Handle(std::string_view args);
 bool Trazdarede(std::string_view args);
+// Sound besides speech.
+bool Toca(std::string_view args);
+bool Mensagem(std::string_view args);
+bool Mci(std::string_view args);
+bool Midi(std::string_view args);
 // A command whose part of the runtime is not built yet.
 bool NotAvailable(std::string_view args);
 

@@ -24,7 +24,7 @@ struct Entry {
 constexpr Handler kLater = Commands::NotAvailable;
 
 const Entry kTable[] = {
-    {"MIDI", kLater}, {"DEBUG", Commands::Debug}, {"SEJA", Commands::Seja},
+    {"MIDI", Commands::Midi}, {"DEBUG", Commands::Debug}, {"SEJA", Commands::Seja},
     {"TELA", Commands::Tela}, {"COR", Commands::Cor}, {"FUNDO", Commands::Fundo},
     {"ABRE", Commands::Abre}, {"FECHA", Commands::Fecha}, {"INTERNET", Commands::Internet},
     {"CONECTA", Commands::Conecta}, {"ATIVASSL", Commands::Ativassl}, {"SERVE", Commands::Serve},
@@ -33,8 +33,8 @@ const Entry kTable[] = {
     {"DIVIDE", Commands::Divide}, {"CONCATENA", Commands::Concatena}, {"COPIA", Commands::Copia},
     {"SOLETRA", Commands::Soletra}, {"LISTA", Commands::Lista}, {"FALAHORA", Commands::Falahora},
     {"TITULO", Commands::Titulo}, {"TÍTULO"_cp, Commands::Titulo}, {"DELETA", Commands::Deleta},
-    {"SUBSTITUI", Commands::Substitui}, {"TOCA", kLater}, {"FALA", Commands::Fala},
-    {"MCI", kLater}, {"LÊ"_cp, Commands::Le}, {"LE", Commands::Le},
+    {"SUBSTITUI", Commands::Substitui}, {"TOCA", Commands::Toca}, {"FALA", Commands::Fala},
+    {"MCI", Commands::Mci}, {"LÊ"_cp, Commands::Le}, {"LE", Commands::Le},
     {"CHECA", Commands::Checa}, {"REMOVE", Commands::Remove}, {"RENOMEIA", Commands::Renomeia},
     {"REPLICA", Commands::Replica}, {"CMD", Commands::Cmd}, {"ESPERA", Commands::Espera},
     {"ENVIACMD", Commands::Enviacmd}, {"DIGITA", kLater}, {"ACIONA", kLater},
@@ -50,7 +50,7 @@ const Entry kTable[] = {
     {"RANDOMIZA", Commands::Randomiza}, {"IP", Commands::Ip}, {"MSAA", kLater},
     {"MENU", kLater}, {"IMAGEM", kLater}, {"SENSOR", kLater},
     {"ANSIPARAUTF8", Commands::Ansiparautf8}, {"UTF8PARAANSI", Commands::Utf8paraansi}, {"HTTP", Commands::Http},
-    {"TRAZDAREDE", Commands::Trazdarede}, {"HANDLE", Commands::Handle}, {"MENSAGEM", kLater},
+    {"TRAZDAREDE", Commands::Trazdarede}, {"HANDLE", Commands::Handle}, {"MENSAGEM", Commands::Mensagem},
     {"CODBASE64", Commands::Codbase64}, {"REMOVEQUOTED", Commands::Removequoted}, {"ADQUOTED", Commands::Adquoted},
     {"CODARQBASE64", Commands::Codarqbase64}, {"DECODARQBASE64", Commands::Decodarqbase64}, {"DECODBASE64", Commands::Decodbase64},
 };
