@@ -43,6 +43,9 @@ bool Cor(std::string_view args);
 bool Fundo(std::string_view args);
 bool Tela(std::string_view args);
 bool Lista(std::string_view args);
+// Menus and the clipboard.
+bool Menu(std::string_view args);
+bool Transfere(std::string_view args);
 // A command whose part of the runtime is not built yet.
 bool NotAvailable(std::string_view args);
 

@@ -5,6 +5,7 @@
 
 #include "console/console.h"
 #include "interpreter/lists.h"
+#include "interpreter/menu.h"
 #include "interpreter/variables.h"
 
 namespace Interp {
@@ -35,6 +36,7 @@ void ResetInterpreter() {
   s.randomSeed = 0;
   Variables::ClearVariables();
   Lists::ClearLists();
+  Menu::ResetMenu();
   Console::ConsoleDelay(1);
   timespec ts{};
   clock_gettime(CLOCK_REALTIME, &ts);

@@ -48,6 +48,7 @@ struct State {
   Handler handler = nullptr;
   std::map<int, Source> sources;
   int nextSourceId = 1;
+  uint64_t waits = 0;
 };
 
 // The loop outlives every module that registers with it (their state may be destroyed at
@@ -141,6 +142,7 @@ int PumpMessages() {
 void WaitMessage(int timeoutMs) {
   EnsurePipe();
   State& s = S();
+  ++s.waits;
   if (!QueueEmpty()) return;
   std::vector<pollfd> fds;
   fds.push_back({s.wakeRead, POLLIN, 0});
@@ -154,6 +156,8 @@ void WaitMessage(int timeoutMs) {
   if (wait == 0) return;
   poll(fds.data(), fds.size(), wait);
 }
+
+uint64_t WaitCount() { return S().waits; }
 
 int64_t NowMs() {
   using namespace std::chrono;

@@ -57,6 +57,9 @@ int PumpMessages();
 // Blocks until a message is queued, a source has input or is due, or the time-out passes
 // (-1: no time-out). Does not handle the messages: call PumpMessages after it.
 void WaitMessage(int timeoutMs);
+// How many times WaitMessage has been called: the program has paused (for a key, a sound,
+// a delay) that often. The headless key script types when the program pauses.
+uint64_t WaitCount();
 // Milliseconds on a monotonic clock.
 int64_t NowMs();
 // Drops every queued message and source (tests start clean).

@@ -89,7 +89,7 @@ void PlaySoundImage(std::string_view image) {
 
 void PlayBeep() {
   WaitForServer();
-  while (Keyboard::ConsoleKeyPressed()) Keyboard::ConsoleReadKey();
+  Keyboard::DiscardWaitingKeys();
   Transcript::Event("beep");
   static constexpr uint8_t kPattern[8] = {128, 112, 96, 80, 64, 80, 96, 112};
   uint8_t beep[512];
