@@ -269,14 +269,11 @@ void ConsolePutText(int column, int row, std::string_view text, uint8_t attribut
   ConsoleInit();
   if (row < 1 || row > kRows || column > kColumns) return;
   State& s = S();
-  int from = column - 1;
-  if (from < 0) {
-    if (static_cast<std::size_t>(-from) >= text.size()) return;
-    text.remove_prefix(static_cast<std::size_t>(-from));
-    from = 0;
-  }
-  const int count = std::min<int>(static_cast<int>(std::min<std::size_t>(text.size(), kColumns)), kColumns - from);
-  if (count <= 0) return;
+  const long long skip = std::max(0LL, 1LL - column);  // cells left of the screen
+  if (static_cast<unsigned long long>(skip) >= text.size()) return;
+  text.remove_prefix(static_cast<std::size_t>(skip));
+  const int from = static_cast<int>(std::max<long long>(column - 1LL, 0));
+  const int count = static_cast<int>(std::min<std::size_t>(text.size(), static_cast<std::size_t>(kColumns - from)));
   const int at = (row - 1) * kColumns + from;
   for (int i = 0; i < count; ++i) {
     const auto b = static_cast<uint8_t>(text[static_cast<std::size_t>(i)]);

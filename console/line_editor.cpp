@@ -95,8 +95,9 @@ uint8_t Edit(std::string& field, int column, int row, int visibleWidth, int maxL
   Session s{field};
   s.maxLength = std::clamp(maxLength, 0, kMaxLength);
   s.width = std::clamp(visibleWidth, 0, s.maxLength);
-  s.column = column;
-  s.row = row;
+  // Far outside the screen is as good as just outside it (and keeps the sums in range).
+  s.column = std::clamp(column, -kMaxLength, kMaxLength);
+  s.row = std::clamp(row, -1, Console::kRows + 1);
   s.entry = field;
   field.resize(static_cast<std::size_t>(s.maxLength), ' ');
   St().lastCode = ' ';

@@ -149,7 +149,7 @@ void MenuDraw(bool speak) {
   // Only the rows of the rectangle that are on the screen are drawn.
   const int firstRow = std::max(s.top, 1), lastRow = std::min(s.bottom, Console::kRows);
   for (int row = firstRow; row <= lastRow && width > 0; ++row) {
-    const long long i = static_cast<long long>(s.firstVisible) + (row - s.top);
+    const long long i = static_cast<long long>(s.firstVisible) + row - s.top;
     const int index = i > Count() ? Count() : static_cast<int>(i);
     Console::ConsoleSetForeground(index == s.current ? kCurrentColour : Marked(index) ? kMarkedColour : savedForeground);
     std::string text = Valid(index) ? s.items[static_cast<std::size_t>(index)].substr(0, static_cast<std::size_t>(width)) : "";
@@ -163,7 +163,7 @@ void MenuDraw(bool speak) {
     if (Valid(s.current)) Speech::Speak(current);
   }
   const long long row = static_cast<long long>(s.top) + s.current - s.firstVisible;
-  Console::ConsoleGotoXY(s.left, static_cast<int>(std::clamp<long long>(row, 1, Console::kRows)));
+  Console::ConsoleGotoXY(std::clamp(s.left, 1, Console::kColumns), static_cast<int>(std::clamp<long long>(row, 1, Console::kRows)));
 }
 
 RunResult MenuRun(int startPosition, bool speak) {
@@ -202,7 +202,7 @@ void MenuClose() {
   const long long width = std::min<long long>(static_cast<long long>(s.right) - s.left + 1, 81);
   for (int row = std::max(s.top, 1); row <= std::min(s.bottom, Console::kRows) && width > 0; ++row)
     Console::ConsolePutText(s.left, row, std::string(static_cast<std::size_t>(width), ' '), Console::TextAttribute());
-  Console::ConsoleGotoXY(s.left, s.top);
+  Console::ConsoleGotoXY(std::clamp(s.left, 1, Console::kColumns), std::clamp(s.top, 1, Console::kRows));
   s.items.clear();
   s.marks.clear();
   s.exists = false;

@@ -51,13 +51,23 @@ class Headless final : public Backend {
   bool InputExhausted() const override { return next_ >= items_.size(); }
 
  private:
+  // True when the console takes a key now. While it does not (the last key is still queued),
+  // the pauses and the time so far do not count: the next key waits for a pause after the
+  // last one has been taken.
+  bool Accepts() const {
+    if (!accepts_ || accepts_()) return true;
+    waitsAtKey_ = Messages::WaitCount();
+    keyAt_ = Messages::NowMs();
+    return false;
+  }
+
   // Milliseconds until the next item may be delivered; -1 when it waits for the queue.
   int DueInMs() const {
     if (next_ >= items_.size()) return -1;
     const int64_t now = Messages::NowMs();
     if (now < notBefore_) return static_cast<int>(notBefore_ - now);
     if (items_[next_].type == KeyScript::Item::Type::Wait) return 0;
-    if (accepts_ && !accepts_()) return -1;
+    if (!Accepts()) return -1;
     if (Messages::WaitCount() > waitsAtKey_) return 0;
     return static_cast<int>(std::max<int64_t>(0, keyAt_ + kPatienceMs - now));
   }
@@ -73,7 +83,7 @@ class Headless final : public Backend {
         ++next_;
         continue;
       }
-      if (accepts_ && !accepts_()) return;
+      if (!Accepts()) return;
       if (Messages::WaitCount() <= waitsAtKey_ && now < keyAt_ + kPatienceMs) return;
       waitsAtKey_ = Messages::WaitCount();
       keyAt_ = now;
@@ -89,8 +99,8 @@ class Headless final : public Backend {
   int64_t notBefore_ = 0;
   // A program that polls for keys without ever pausing still gets them after this long.
   static constexpr int64_t kPatienceMs = 1000;
-  uint64_t waitsAtKey_ = 0;
-  int64_t keyAt_ = 0;
+  mutable uint64_t waitsAtKey_ = 0;
+  mutable int64_t keyAt_ = 0;
   uint8_t mods_ = 0;
   bool bandShown_ = false;
   std::string lastBand_;
