@@ -49,6 +49,7 @@ struct State {
   std::map<int, Source> sources;
   int nextSourceId = 1;
   uint64_t waits = 0;
+  int quiet = 0;
 };
 
 // The loop outlives every module that registers with it (their state may be destroyed at
@@ -142,7 +143,7 @@ int PumpMessages() {
 void WaitMessage(int timeoutMs) {
   EnsurePipe();
   State& s = S();
-  ++s.waits;
+  if (s.quiet == 0) ++s.waits;
   if (!QueueEmpty()) return;
   std::vector<pollfd> fds;
   fds.push_back({s.wakeRead, POLLIN, 0});
@@ -158,6 +159,9 @@ void WaitMessage(int timeoutMs) {
 }
 
 uint64_t WaitCount() { return S().waits; }
+
+QuietPause::QuietPause() { ++S().quiet; }
+QuietPause::~QuietPause() { --S().quiet; }
 
 int64_t NowMs() {
   using namespace std::chrono;

@@ -88,6 +88,7 @@ void PlaySoundImage(std::string_view image) {
 }
 
 void PlayBeep() {
+  const Messages::QuietPause quiet;
   WaitForServer();
   Keyboard::DiscardWaitingKeys();
   Transcript::Event("beep");
@@ -100,6 +101,7 @@ void PlayBeep() {
 }
 
 void PlayClick() {
+  const Messages::QuietPause quiet;
   WaitForServer();
   Transcript::Event("click");
   const auto& click = St().click;
