@@ -267,6 +267,48 @@ std::string ConsolePasteText(std::size_t capacity) {
   return text;
 }
 
+void ConsolePutText(int column, int row, std::string_view text, uint8_t attribute) {
+  ConsoleInit();
+  if (row < 1 || row > kRows || column > kColumns) return;
+  State& s = S();
+  const long long skip = std::max(0LL, 1LL - column);  // cells left of the screen
+  if (static_cast<unsigned long long>(skip) >= text.size()) return;
+  text.remove_prefix(static_cast<std::size_t>(skip));
+  const int from = static_cast<int>(std::max<long long>(column - 1LL, 0));
+  const int count = static_cast<int>(std::min<std::size_t>(text.size(), static_cast<std::size_t>(kColumns - from)));
+  const int at = (row - 1) * kColumns + from;
+  for (int i = 0; i < count; ++i) {
+    const auto b = static_cast<uint8_t>(text[static_cast<std::size_t>(i)]);
+    s.chars[at + i] = b < 32 ? ' ' : b;  // a cell never holds a control byte
+  }
+  std::memset(s.attrs + at, attribute, static_cast<std::size_t>(count));
+  DrawSpan(row - 1, from, from + count);
+}
+
+void ConsoleStreamText(std::string_view text) {
+  ConsoleInit();
+  Device().WriteStream(text);
+  for (char c : text)
+    if (static_cast<uint8_t>(c) >= 32) S().pendingLine.push_back(c);
+}
+
+void ShowBand(const ConsoleDevice::Band& band) {
+  ConsoleInit();
+  Device().ShowBand(View(), band);
+}
+
+void HideBand() {
+  ConsoleInit();
+  Device().HideBand(View());
+}
+
+bool SuspendDevice() {
+  ConsoleInit();
+  return Device().Suspend();
+}
+
+void ResumeDevice() { Device().Resume(View()); }
+
 void ConsoleDone(int status) {
   Keyboard::ClearQueue();
   throw ProgramExit{status};

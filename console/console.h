@@ -68,6 +68,22 @@ void ConsoleDrawImage(int x, int y);
 void ConsoleRemoveImage();
 const Image* ConsoleOverlay();
 
+// Cells written in place from (column, row) in `attribute`, clipped to that row: the screen
+// and the device change, the cursor stays, and the text is not part of the written stream
+// (nor of the transcript's lines). Fields and menus that are drawn over and over use it.
+void ConsolePutText(int column, int row, std::string_view text, uint8_t attribute);
+// Text already on the screen (a field drawn in place) joins the written stream and the
+// transcript's line, as if it had been written; the screen does not change.
+void ConsoleStreamText(std::string_view text);
+// The magnifier's band over the top rows, drawn by the device; HideBand shows the rows again.
+void ShowBand(const ConsoleDevice::Band& band);
+void HideBand();
+
+// A program started for the user gets the terminal the console is shown on until it ends:
+// SuspendDevice is true when the device gave a terminal away, ResumeDevice takes it back.
+bool SuspendDevice();
+void ResumeDevice();
+
 // Closes the console and ends the program with the given exit status (never returns).
 [[noreturn]] void ConsoleDone(int status);
 // The normal end: title "Programa terminado", the device released.

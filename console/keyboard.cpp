@@ -131,8 +131,9 @@ void HandleMessage(const Messages::Message& m) {
       }
       break;
     case Messages::Kind::SysKeyDown:
-      // Alt+Left and Alt+Right are read as Left and Right; readers ask for Alt themselves.
-      if (m.vk == Keys::VK_LEFT || m.vk == Keys::VK_RIGHT) {
+      // Alt+Left, Alt+Right and Alt+F1 are read as Left, Right and F1; readers ask for Alt
+      // themselves (the line editor ends with code 104 on Alt+F1).
+      if (m.vk == Keys::VK_LEFT || m.vk == Keys::VK_RIGHT || m.vk == Keys::VK_F1) {
         Messages::Message plain = m;
         plain.mods = static_cast<uint8_t>(m.mods & ~Keys::kAlt);
         OnKeyDown(plain);
@@ -198,6 +199,12 @@ std::string ShiftStateDigits() {
   digits += (mods & Keys::kCtrl) ? '1' : '0';
   digits += (mods & Keys::kAlt) ? '1' : '0';
   return digits;
+}
+
+void DiscardWaitingKeys() {
+  Console::ConsoleInit();
+  Console::Device().DiscardTypedKeys();
+  ClearQueue();
 }
 
 int QueueCount() { return S().count; }

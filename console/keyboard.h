@@ -22,6 +22,8 @@ uint8_t ConsoleReadKey();
 std::string ConsoleReadLine(std::size_t capacity);
 // Shift, Ctrl, Alt held now, as the three digits "1"/"0" of the key texts.
 std::string ShiftStateDigits();
+// Drops every waiting key, and the keys the device holds typed ahead.
+void DiscardWaitingKeys();
 int QueueCount();
 void ClearQueue();
 // Puts bytes in the queue as the window does (false when they do not fit).

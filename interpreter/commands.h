@@ -93,6 +93,9 @@ bool Toca(std::string_view args);
 bool Mensagem(std::string_view args);
 bool Mci(std::string_view args);
 bool Midi(std::string_view args);
+// Menus and the clipboard.
+bool Menu(std::string_view args);
+bool Transfere(std::string_view args);
 // A command whose part of the runtime is not built yet.
 bool NotAvailable(std::string_view args);
 

@@ -4,6 +4,7 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
+#include "console/line_editor.h"
 #include "interpreter/channels.h"
 #include "interpreter/commands.h"
 #include "interpreter/state.h"
@@ -119,7 +120,7 @@ bool Le(std::string_view args) {
     if (Keyboard::ConsoleReadKey() == 0) Keyboard::ConsoleReadKey();  // the whole extended key
     return true;
   }
-  enum class Mode { Spoken, Plain, Hidden } mode = Mode::Spoken;
+  enum class Mode { Spoken, Plain, Hidden, Edit } mode = Mode::Spoken;
   if (!rest.empty() && rest[0] == '#') {
     char channel;
     if (!Values::ReadChannelRef(rest, channel)) return false;
@@ -134,9 +135,11 @@ bool Le(std::string_view args) {
     Variables::SetVariable(code, std::move(line));
     return true;
   }
-  if (Text::StartsWithFolded(rest, "EDITA")) return NotYet("LE EDITA");
   if (Text::StartsWithFolded(rest, "CONSOLE ")) return LeConsole(rest.substr(8));
-  if (Text::StartsWithFolded(rest, "MUDO")) {
+  if (Text::StartsWithFolded(rest, "EDITA")) {
+    rest.remove_prefix(5);
+    mode = Mode::Edit;
+  } else if (Text::StartsWithFolded(rest, "MUDO")) {
     rest.remove_prefix(4);
     mode = Mode::Plain;
   } else if (Text::StartsWithFolded(rest, "SENHA")) {
@@ -147,15 +150,20 @@ bool Le(std::string_view args) {
   if (!Values::ReadVariableRef(rest, code)) return false;
   std::string value;
   if (oneKey) {
-    value = ReadKeyText(mode == Mode::Spoken, withShiftState);
+    value = ReadKeyText(mode == Mode::Spoken || mode == Mode::Edit, withShiftState);
   } else if (mode == Mode::Hidden) {
     const uint8_t attribute = Console::TextAttribute();
     Console::SetTextAttribute(0);
     value = ReadPlainLine();
     Console::SetTextAttribute(attribute);
-  } else {
-    // The spoken line editor reads a plain line until it exists.
+  } else if (mode == Mode::Plain) {
     value = ReadPlainLine();
+  } else if (mode == Mode::Edit) {
+    value = Variables::GetVariable(code);
+    if (LineEditor::EditLineAtCursor(value, Console::ConsoleWhereX(), Console::ConsoleWhereY(), 1024) == LineEditor::kEsc)
+      value.clear();
+  } else {
+    value = LineEditor::ReadEditedLine();
   }
   Variables::SetVariable(code, std::move(value));
   return true;

@@ -10,6 +10,7 @@
 #include "interpreter/line_index.h"
 #include "interpreter/lists.h"
 #include "interpreter/network_channels.h"
+#include "interpreter/menu.h"
 #include "interpreter/variables.h"
 
 namespace Interp {
@@ -41,6 +42,7 @@ void ResetInterpreter() {
   LineIndex::Invalidate();
   Variables::ClearVariables();
   Lists::ClearLists();
+  Menu::ResetMenu();
   Console::ConsoleDelay(1);
   timespec ts{};
   clock_gettime(CLOCK_REALTIME, &ts);

@@ -40,6 +40,17 @@ struct ScreenView {
 
 enum class Visibility { Hidden, Normal, Restored };
 
+// The low-vision magnifier's band: a piece of text shown enlarged over the top rows, in
+// colours of its own, with the character at the cursor in a third colour. The screen model
+// under it is untouched; hiding the band shows those rows again.
+struct Band {
+  std::string text;     // what the band shows, Windows-1252, at most 80 / zoom characters
+  int cursorIndex = 0;  // 1-based index in `text` of the character in the cursor colour, 0: none
+  int row = 1;          // console row (1-based) the band is drawn on
+  int zoom = 1;         // magnification 1..10
+  int textColour = 14, backgroundColour = 6, cursorColour = 3;  // colour numbers 0..15
+};
+
 class Backend {
  public:
   virtual ~Backend() = default;
@@ -57,6 +68,17 @@ class Backend {
   // The picture over the text was drawn, moved or removed (devices that show pictures ask
   // the console for it).
   virtual void ImageChanged() {}
+  // A program started for the user takes the device's terminal until it ends: Suspend
+  // gives the terminal back as it was (true when there is one to give), Resume takes it
+  // again and draws everything.
+  virtual bool Suspend() { return false; }
+  virtual void Resume(const ScreenView&) {}
+  // The magnifier's band is drawn (again, with new text) or removed.
+  virtual void ShowBand(const ScreenView&, const Band&) {}
+  virtual void HideBand(const ScreenView&) {}
+  // Keys the user has typed ahead and the device still holds are dropped (the error tone
+  // discards what waits). A key script holds none: it types when the program takes keys.
+  virtual void DiscardTypedKeys() {}
   // Shift, Ctrl and Alt held now (Keys::kShift ...).
   virtual uint8_t Modifiers() const = 0;
   // No key will ever come again (key script done, input closed).

@@ -1,10 +1,17 @@
 // The headless console device: no screen at all; keys come from the FONIX_KEYS script,
-// each handed over when the console's key queue is empty and its wait has passed.
+// each handed over when the console's key queue is empty and its wait has passed, and once
+// the program has paused since the last key (or a moment has gone by), as a quick user
+// presses the next key when the program has taken the last one and answered it: a key is
+// never typed inside the program's own steps, such as between a key and its error tone.
 #include "platform/console_headless.h"
+
+#include <algorithm>
+#include <string>
 
 #include "platform/keys.h"
 #include "platform/messages.h"
 #include "platform/termination.h"
+#include "platform/transcript.h"
 
 namespace ConsoleDevice {
 namespace {
@@ -28,11 +35,36 @@ class Headless final : public Backend {
   void Redraw(const ScreenView&) override {}
   void MoveCursor(const ScreenView&) override {}
   void SetTitle(std::string_view) override {}
+  // The band is told in the transcript: the cursor character's index and the band's text.
+  void ShowBand(const ScreenView&, const Band& band) override {
+    std::string text = band.text;
+    text.erase(text.find_last_not_of(' ') + 1);
+    std::string event = std::to_string(band.cursorIndex) + " " + text;
+    if (bandShown_ && event == lastBand_) return;
+    Transcript::Event("band", event);
+    lastBand_ = std::move(event);
+    bandShown_ = true;
+  }
+  void HideBand(const ScreenView&) override {
+    if (!bandShown_) return;
+    bandShown_ = false;
+    Transcript::Event("band", "hide");
+  }
   uint8_t Modifiers() const override { return mods_; }
   // A wait at the end of the script is waited out before the window closes.
   bool InputExhausted() const override { return next_ >= items_.size() && Messages::NowMs() >= notBefore_; }
 
  private:
+  // True when the console takes a key now. While it does not (the last key is still queued),
+  // the pauses and the time so far do not count: the next key waits for a pause after the
+  // last one has been taken.
+  bool Accepts() const {
+    if (!accepts_ || accepts_()) return true;
+    waitsAtKey_ = Messages::WaitCount();
+    keyAt_ = Messages::NowMs();
+    return false;
+  }
+
   // Milliseconds until the next item may be delivered; -1 when it waits for the queue.
   int DueInMs() const {
     if (Termination::Requested() && !closed_) return 0;
@@ -40,7 +72,9 @@ class Headless final : public Backend {
     if (now < notBefore_) return static_cast<int>(notBefore_ - now);
     if (next_ >= items_.size()) return -1;
     if (items_[next_].type == KeyScript::Item::Type::Wait) return 0;
-    return accepts_ && !accepts_() ? -1 : 0;
+    if (!Accepts()) return -1;
+    if (Messages::WaitCount() > waitsAtKey_) return 0;
+    return static_cast<int>(std::max<int64_t>(0, keyAt_ + kPatienceMs - now));
   }
 
   // One key per call, so that each key is handled before the next is typed.
@@ -61,7 +95,10 @@ class Headless final : public Backend {
         ++next_;
         continue;
       }
-      if (accepts_ && !accepts_()) return;
+      if (!Accepts()) return;
+      if (Messages::WaitCount() <= waitsAtKey_ && now < keyAt_ + kPatienceMs) return;
+      waitsAtKey_ = Messages::WaitCount();
+      keyAt_ = now;
       mods_ = item.mods;
       for (const Messages::Message& m : KeyScript::ToMessages(item)) Messages::Post(m);
       ++next_;
@@ -72,8 +109,14 @@ class Headless final : public Backend {
   std::vector<KeyScript::Item> items_;
   std::size_t next_ = 0;
   int64_t notBefore_ = 0;
+  // A program that polls for keys without ever pausing still gets them after this long.
+  static constexpr int64_t kPatienceMs = 1000;
+  mutable uint64_t waitsAtKey_ = 0;
+  mutable int64_t keyAt_ = 0;
   uint8_t mods_ = 0;
   bool closed_ = false;  // the stop signal's Close was posted
+  bool bandShown_ = false;
+  std::string lastBand_;
   AcceptsKeys accepts_;
   int source_ = 0;
 };

@@ -42,6 +42,7 @@ class LineMode final : public Backend {
     const std::string utf8 = Cp1252::ToUtf8(out);
     [[maybe_unused]] ssize_t n = write(STDOUT_FILENO, utf8.data(), utf8.size());
   }
+  void DiscardTypedKeys() override { TerminalKeys::DiscardKeys(keys_); }
   uint8_t Modifiers() const override { return keys_.mods; }
   bool InputExhausted() const override { return TerminalKeys::Exhausted(keys_); }
   void Shutdown() override { TerminalModes::Release(); }

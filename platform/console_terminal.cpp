@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <string>
@@ -38,6 +39,14 @@ TerminalDraw::Size QuerySize() {
   return {ws.ws_col, ws.ws_row};
 }
 
+// The terminal's erase character as the user had it: what its Backspace key sends.
+int ReadEraseByte() {
+  termios t{};
+  return tcgetattr(STDIN_FILENO, &t) == 0 ? t.c_cc[VERASE] : -1;
+}
+
+uint8_t EraseByte(int erase) { return erase == 8 || erase == 127 ? static_cast<uint8_t>(erase) : 0; }
+
 class Terminal final : public Backend {
  public:
   explicit Terminal(AcceptsKeys accepts) {
@@ -53,12 +62,14 @@ class Terminal final : public Backend {
     sa.sa_flags = SA_RESTART;
     sigaction(SIGWINCH, &sa, &previousWinch_);
     TerminalModes::SetResumeNotice(redrawWrite_);
+    savedErase_ = ReadEraseByte();
     TerminalModes::Take(STDIN_FILENO, STDOUT_FILENO, TerminalModes::Input::Raw, TerminalDraw::EnterSequence(),
                         TerminalDraw::LeaveSequence());
     size_ = QuerySize();
 
     keys_.fd = STDIN_FILENO;
     keys_.accepts = accepts;
+    keys_.decoder.eraseByte = EraseByte(savedErase_);
     keysSource_ = TerminalKeys::AddSource(keys_);
     Messages::Source resize;
     resize.fd = [this] { return redrawRead_; };
@@ -78,7 +89,8 @@ class Terminal final : public Backend {
   void DrawSpan(const ScreenView& view, int row, int colBegin, int colEnd) override {
     last_ = view;
     std::string out;
-    TerminalDraw::AppendSpan(out, view, row, colBegin, colEnd, size_);
+    // The rows under the band keep showing the band until it is hidden.
+    if (!UnderBand(row)) TerminalDraw::AppendSpan(out, view, row, colBegin, colEnd, size_);
     TerminalDraw::AppendCursor(out, view, size_);
     Write(out);
   }
@@ -87,6 +99,33 @@ class Terminal final : public Backend {
     last_ = view;
     std::string out;
     TerminalDraw::AppendScreen(out, view, size_);
+    AppendBandAgain(out);
+    TerminalDraw::AppendCursor(out, view, size_);
+    Write(out);
+  }
+
+  void ShowBand(const ScreenView& view, const Band& band) override {
+    last_ = view;
+    std::string out;
+    const int rows = TerminalDraw::BandRows(band, enlarged_);
+    const int first = std::clamp(band.row, 1, kRows) - 1;
+    if (bandShown_ && (first != bandFirst_ || rows != bandCount_))
+      TerminalDraw::AppendUnband(out, view, bandFirst_, bandCount_, size_);
+    band_ = band;
+    bandShown_ = true;
+    bandFirst_ = first;
+    bandCount_ = rows;
+    TerminalDraw::AppendBand(out, view, band_, enlarged_, size_);
+    TerminalDraw::AppendCursor(out, view, size_);
+    Write(out);
+  }
+
+  void HideBand(const ScreenView& view) override {
+    last_ = view;
+    if (!bandShown_) return;
+    bandShown_ = false;
+    std::string out;
+    TerminalDraw::AppendUnband(out, view, bandFirst_, bandCount_, size_);
     TerminalDraw::AppendCursor(out, view, size_);
     Write(out);
   }
@@ -122,10 +161,22 @@ class Terminal final : public Backend {
     TerminalModes::Take(STDIN_FILENO, STDOUT_FILENO, TerminalModes::Input::Raw, TerminalDraw::EnterSequence(),
                         TerminalDraw::LeaveSequence());
     keysSource_ = TerminalKeys::AddSource(keys_);
+  bool Suspend() override {
+    if (closed_ || !TerminalModes::Taken()) return false;
+    TerminalModes::Release();
+    return true;
+  }
+
+  void Resume(const ScreenView& view) override {
+    if (closed_ || TerminalModes::Taken()) return;
+    TerminalModes::Take(STDIN_FILENO, STDOUT_FILENO, TerminalModes::Input::Raw, TerminalDraw::EnterSequence(),
+                        TerminalDraw::LeaveSequence());
+    last_ = view;
     OnRedrawNotice();
   }
 
   void Beep() override { Write("\a"); }
+  void DiscardTypedKeys() override { TerminalKeys::DiscardKeys(keys_); }
   uint8_t Modifiers() const override { return keys_.mods; }
   bool InputExhausted() const override { return TerminalKeys::Exhausted(keys_); }
 
@@ -161,14 +212,26 @@ class Terminal final : public Backend {
     size_ = QuerySize();
     std::string out = "\x1b[0m\x1b[2J";
     TerminalDraw::AppendScreen(out, last_, size_);
+    AppendBandAgain(out);
     TerminalDraw::AppendCursor(out, last_, size_);
     Write(out);
   }
 
+  bool UnderBand(int row) const { return bandShown_ && row >= bandFirst_ && row < bandFirst_ + bandCount_; }
+  void AppendBandAgain(std::string& out) {
+    if (bandShown_) TerminalDraw::AppendBand(out, last_, band_, enlarged_, size_);
+  }
+
   TerminalKeys::Feed keys_;
   TerminalDraw::Size size_;
+  const bool enlarged_ = TerminalDraw::EnlargesText();
+  Band band_;
+  bool bandShown_ = false;
+  int bandFirst_ = 0;
+  int bandCount_ = 0;
   ScreenView last_;
   struct sigaction previousWinch_ {};
+  int savedErase_ = -1;
   int redrawRead_ = -1;
   int redrawWrite_ = -1;
   int keysSource_ = 0;

@@ -169,6 +169,7 @@ std::vector<Messages::Message> ToMessages(const Item& item) {
   else if (ctrl && ch != 0) {
     if (ch >= 'a' && ch <= 'z') ch = static_cast<uint8_t>(ch - 96);
     else if (ch >= 'A' && ch <= 'Z') ch = static_cast<uint8_t>(ch - 64);
+    else if (ch == '[' || ch == '\\' || ch == ']') ch = static_cast<uint8_t>(ch - 64);  // 27, 28, 29
     else if (ch != 13 && ch != 8 && ch != 27 && ch != 32) ch = 0;
   }
   Message m;

@@ -62,6 +62,8 @@ struct State {
       wakeFd.store(wakeWrite);
     }
   }
+  uint64_t waits = 0;
+  int quiet = 0;
 };
 
 // The loop outlives every module that registers with it (their state may be destroyed at
@@ -148,6 +150,7 @@ int PumpMessages() {
 
 void WaitMessage(int timeoutMs) {
   State& s = S();
+  if (s.quiet == 0) ++s.waits;
   if (!QueueEmpty()) return;
   std::vector<pollfd> fds;
   fds.push_back({s.wakeRead, POLLIN, 0});
@@ -161,6 +164,11 @@ void WaitMessage(int timeoutMs) {
   if (wait == 0) return;
   poll(fds.data(), fds.size(), wait);
 }
+
+uint64_t WaitCount() { return S().waits; }
+
+QuietPause::QuietPause() { ++S().quiet; }
+QuietPause::~QuietPause() { --S().quiet; }
 
 int64_t NowMs() {
   using namespace std::chrono;

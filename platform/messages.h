@@ -62,6 +62,17 @@ int PumpMessages();
 // Blocks until a message is queued, a source has input or is due, or the time-out passes
 // (-1: no time-out). Does not handle the messages: call PumpMessages after it.
 void WaitMessage(int timeoutMs);
+// How many times WaitMessage has been called: the program has paused (for a key, a sound,
+// a delay) that often. The headless key script types when the program pauses.
+uint64_t WaitCount();
+// While one lives, waits are not counted: a tick or an error tone is heard out before the
+// user types on.
+struct QuietPause {
+  QuietPause();
+  ~QuietPause();
+  QuietPause(const QuietPause&) = delete;
+  QuietPause& operator=(const QuietPause&) = delete;
+};
 // Milliseconds on a monotonic clock.
 int64_t NowMs();
 // Drops every queued message and source (tests start clean).

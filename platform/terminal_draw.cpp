@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdlib>
 
 #include "platform/cp1252.h"
 
@@ -108,6 +109,56 @@ void AppendTitle(std::string& out, std::string_view title) {
     if (CellText(b) != " " || b == ' ') out += CellText(b);
   }
   out += '\x07';
+}
+
+bool EnlargesText() {
+  const char* tmux = std::getenv("TMUX");
+  if (tmux && *tmux) return false;
+  const char* term = std::getenv("TERM");
+  const std::string_view t = term ? term : "";
+  if (t.starts_with("screen") || t.starts_with("tmux") || t == "xterm-kitty") return false;
+  const char* vte = std::getenv("VTE_VERSION");
+  const char* konsole = std::getenv("KONSOLE_VERSION");
+  return (vte && *vte) || (konsole && *konsole) || t.starts_with("xterm") || t == "konsole" ||
+         t.starts_with("konsole-");
+}
+
+int BandRows(const ConsoleDevice::Band& band, bool enlarged) {
+  const int row = std::clamp(band.row, 1, kRows) - 1;
+  return enlarged && band.zoom >= 2 && row + 1 < kRows ? 2 : 1;
+}
+
+void AppendBand(std::string& out, const ConsoleDevice::ScreenView& view, const ConsoleDevice::Band& band,
+                bool enlarged, Size size) {
+  const int first = std::clamp(band.row, 1, kRows) - 1;
+  const int rows = BandRows(band, enlarged);
+  const bool twice = rows == 2;
+  const int width = std::min(twice ? kColumns / 2 : kColumns, twice ? size.columns / 2 : size.columns);
+  const uint8_t plain = static_cast<uint8_t>((band.backgroundColour & 15) << 4 | (band.textColour & 15));
+  const uint8_t cursor = static_cast<uint8_t>((band.backgroundColour & 15) << 4 | (band.cursorColour & 15));
+  for (int r = first; r < first + rows && r < size.rows; ++r) {
+    AppendMove(out, r, 0);
+    // Top and bottom halves of double-height, double-width characters.
+    if (twice) out += r == first ? "\x1b#3" : "\x1b#4";
+    int current = -1;
+    for (int col = 0; col < width; ++col) {
+      const uint8_t ch = col < static_cast<int>(band.text.size()) ? static_cast<uint8_t>(band.text[static_cast<std::size_t>(col)]) : ' ';
+      const uint8_t attribute = col + 1 == band.cursorIndex ? cursor : plain;
+      if (attribute != current) {
+        current = attribute;
+        AppendAttribute(out, view.remap, attribute);
+      }
+      out += CellText(ch);
+    }
+  }
+}
+
+void AppendUnband(std::string& out, const ConsoleDevice::ScreenView& view, int firstRow, int count, Size size) {
+  for (int r = std::max(firstRow, 0); r < firstRow + count && r < std::min(kRows, size.rows); ++r) {
+    AppendMove(out, r, 0);
+    out += "\x1b#5";  // single width, single height again
+    AppendSpan(out, view, r, 0, kColumns, size);
+  }
 }
 
 std::string_view EnterSequence() {

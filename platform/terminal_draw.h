@@ -29,6 +29,18 @@ void AppendCursor(std::string& out, const ConsoleDevice::ScreenView& view, Size 
 // The title sequence; control bytes in the title are left out.
 void AppendTitle(std::string& out, std::string_view title);
 
+// Whether the terminal shows double-width, double-height lines (xterm, VTE terminals,
+// konsole), judged from the environment; never inside tmux or screen.
+bool EnlargesText();
+// How many rows the magnifier's band covers: two enlarged rows when `enlarged` and the zoom
+// is 2 or more, else one plain row (never past the last row).
+int BandRows(const ConsoleDevice::Band& band, bool enlarged);
+// The band over its rows in its colours, the cursor character in the cursor colour.
+void AppendBand(std::string& out, const ConsoleDevice::ScreenView& view, const ConsoleDevice::Band& band,
+                bool enlarged, Size size);
+// Rows [firstRow, firstRow + count) (0-based) back to single size, drawn again from the screen.
+void AppendUnband(std::string& out, const ConsoleDevice::ScreenView& view, int firstRow, int count, Size size);
+
 // What the device writes when it takes the terminal and when it gives it back.
 std::string_view EnterSequence();
 std::string_view LeaveSequence();

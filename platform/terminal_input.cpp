@@ -43,11 +43,11 @@ Event CharEvent(uint8_t ch, uint8_t mods) {
 }
 
 // Control bytes: what a PC keyboard key sends through a terminal.
-Event ControlEvent(uint8_t c, bool lineFeedIsEnter) {
+Event ControlEvent(uint8_t c, bool lineFeedIsEnter, uint8_t eraseByte = 0) {
   switch (c) {
     case 0: return KeyEvent(Keys::VK_SPACE, ' ', kCtrl);
     case 8:
-    case 127: return KeyEvent(Keys::VK_BACK, 8, 0);
+    case 127: return KeyEvent(Keys::VK_BACK, 8, eraseByte != 0 && c != eraseByte ? kCtrl : 0);
     case 9: return KeyEvent(Keys::VK_TAB, 9, 0);
     case 10: return lineFeedIsEnter ? KeyEvent(Keys::VK_RETURN, 13, 0) : KeyEvent(Keys::VK_RETURN, 13, kCtrl);
     case 13: return KeyEvent(Keys::VK_RETURN, 13, 0);
@@ -58,7 +58,8 @@ Event ControlEvent(uint8_t c, bool lineFeedIsEnter) {
   }
   if (c >= 1 && c <= 26) return KeyEvent(static_cast<uint16_t>('A' + c - 1), static_cast<uint8_t>('a' + c - 1), kCtrl);
   Event e = KeyEvent(0, 0, kCtrl);  // 29..31: Ctrl+], Ctrl+^, Ctrl+_
-  e.rawChar = c;
+  // Ctrl+\ is taken for Ctrl+Break, so Ctrl+] stands in for it and types 28.
+  e.rawChar = c == 29 ? 28 : c;
   return e;
 }
 
@@ -211,7 +212,12 @@ void DispatchCsi(std::string_view body, char final, std::vector<Event>& out) {
   if (const uint16_t vk = LetterKey(final)) out.push_back(KeyEvent(vk, 0, mods));
 }
 
-Unit DecodeOne(std::string_view s, bool settle, bool lineFeedIsEnter, std::vector<Event>& out);
+struct Options {
+  bool lineFeedIsEnter = false;
+  uint8_t eraseByte = 0;
+};
+
+Unit DecodeOne(std::string_view s, bool settle, const Options& options, std::vector<Event>& out);
 
 // "ESC [" at s[0]: a control sequence, a mouse report or the Linux console's F1..F5.
 Unit DecodeCsi(std::string_view s, bool settle, std::vector<Event>& out) {
@@ -275,7 +281,7 @@ void AppendWithAlt(std::vector<Event>& inner, std::vector<Event>& out) {
   }
 }
 
-Unit DecodeEscape(std::string_view s, bool settle, bool lineFeedIsEnter, std::vector<Event>& out) {
+Unit DecodeEscape(std::string_view s, bool settle, const Options& options, std::vector<Event>& out) {
   if (s.size() == 1) {
     if (!settle) return {0};
     out.push_back(ControlEvent(27, false));
@@ -289,7 +295,7 @@ Unit DecodeEscape(std::string_view s, bool settle, bool lineFeedIsEnter, std::ve
     if (s.size() == 2 && !settle) return {0};
     if (s.size() >= 3 && (s[2] == '[' || s[2] == 'O')) {
       std::vector<Event> inner;
-      const Unit u = DecodeEscape(s.substr(1), settle, lineFeedIsEnter, inner);
+      const Unit u = DecodeEscape(s.substr(1), settle, options, inner);
       if (u.used == 0) return {0};
       AppendWithAlt(inner, out);
       return {u.used + 1};
@@ -298,17 +304,17 @@ Unit DecodeEscape(std::string_view s, bool settle, bool lineFeedIsEnter, std::ve
     return {1};
   }
   std::vector<Event> inner;
-  const Unit u = DecodeOne(s.substr(1), settle, lineFeedIsEnter, inner);
+  const Unit u = DecodeOne(s.substr(1), settle, options, inner);
   if (u.used == 0) return {0};
   AppendWithAlt(inner, out);
   return {u.used + 1};
 }
 
-Unit DecodeOne(std::string_view s, bool settle, bool lineFeedIsEnter, std::vector<Event>& out) {
+Unit DecodeOne(std::string_view s, bool settle, const Options& options, std::vector<Event>& out) {
   const auto b = static_cast<uint8_t>(s[0]);
-  if (b == 27) return DecodeEscape(s, settle, lineFeedIsEnter, out);
+  if (b == 27) return DecodeEscape(s, settle, options, out);
   if (b < 32 || b == 127) {
-    out.push_back(ControlEvent(b, lineFeedIsEnter));
+    out.push_back(ControlEvent(b, options.lineFeedIsEnter, options.eraseByte));
     return {1};
   }
   if (b < 128) {
@@ -321,14 +327,29 @@ Unit DecodeOne(std::string_view s, bool settle, bool lineFeedIsEnter, std::vecto
   return u;
 }
 
+// Keys a terminal cannot send, typed with a stand-in: Alt with F9, Page Up or Page Down is
+// read as Ctrl+Alt with that key (Ctrl+Alt+F-keys switch the system's consoles, and
+// terminals keep Ctrl+Page Up/Down for their tabs).
+void StandIns(Event& e) {
+  const uint16_t vk = e.key.vk;
+  if (e.type == Event::Type::Key && (e.mods & kAlt) && !(e.mods & kCtrl) &&
+      (vk == Keys::VK_F1 + 8 || vk == Keys::VK_PRIOR || vk == Keys::VK_NEXT)) {
+    e.mods |= kCtrl;
+    e.key.mods |= kCtrl;
+  }
+}
+
 void Run(Decoder& decoder, bool settle, std::vector<Event>& out) {
   std::string_view s = decoder.held;
+  const Options options{decoder.lineFeedIsEnter, decoder.eraseByte};
+  const std::size_t before = out.size();
   std::size_t i = 0;
   while (i < s.size()) {
-    const Unit u = DecodeOne(s.substr(i), settle, decoder.lineFeedIsEnter, out);
+    const Unit u = DecodeOne(s.substr(i), settle, options, out);
     if (u.used == 0) break;
     i += u.used;
   }
+  for (std::size_t k = before; k < out.size(); ++k) StandIns(out[k]);
   decoder.held.erase(0, i);
 }
 

@@ -27,6 +27,9 @@ struct Event {
 struct Decoder {
   std::string held;               // the start of a sequence whose end has not arrived yet
   bool lineFeedIsEnter = false;   // a pipe or a cooked terminal ends lines with 10
+  // The byte the terminal sends for Backspace (its erase character, 8 or 127): the other of
+  // the two is Ctrl+Backspace, as xterm and VTE terminals send it. 0: both are Backspace.
+  uint8_t eraseByte = 0;
 };
 
 // Decodes the bytes (appended to what was held back); complete events go to `out`.

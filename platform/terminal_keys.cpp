@@ -81,6 +81,10 @@ int AddSource(Feed& feed) {
   return Messages::AddSource(std::move(src));
 }
 
+void DiscardKeys(Feed& feed) {
+  std::erase_if(feed.pending, [](const TerminalInput::Event& e) { return TerminalInput::MakesKey(e); });
+}
+
 bool Exhausted(const Feed& feed) {
   return feed.ended && feed.pending.empty() && !TerminalInput::Waiting(feed.decoder);
 }

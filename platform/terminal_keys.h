@@ -24,6 +24,8 @@ struct Feed {
 // Registers the feed as a source of the event loop; returns the source id. The feed must
 // outlive the source.
 int AddSource(Feed& feed);
+// Drops the keys decoded and not handed over yet (mouse keys too; focus reports stay).
+void DiscardKeys(Feed& feed);
 // True when no key can come any more.
 bool Exhausted(const Feed& feed);
 

@@ -6,6 +6,7 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
+#include "console/magnifier.h"
 #include "console/settings.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
@@ -81,6 +82,12 @@ bool KeyWaiting() { return Keyboard::ConsoleKeyPressed(); }
 
 void InitSpeech(int speed, std::string_view wordsFolder) {
   State& s = St();
+  const Settings::BaixaVisaoSettings lowVision = Settings::ReadBaixaVisaoSettings();
+  Magnifier::MagnifierSetColours(lowVision.corLetra, lowVision.corFundo, lowVision.corCursor);
+  if (lowVision.ampliacao != 0) {
+    Console::ConsoleInit();
+    Magnifier::MagnifierStart(1, lowVision.ampliacao);
+  }
   const Settings::AurisSettings auris = Settings::ReadAurisSettings();
   Settings::SetLegacySwitch(auris.legado);
   if (speed <= 0) speed = Settings::ReadTradutorSettings().velocidade;

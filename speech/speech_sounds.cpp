@@ -88,8 +88,9 @@ void PlaySoundImage(std::string_view image) {
 }
 
 void PlayBeep() {
+  const Messages::QuietPause quiet;
   WaitForServer();
-  while (Keyboard::ConsoleKeyPressed()) Keyboard::ConsoleReadKey();
+  Keyboard::DiscardWaitingKeys();
   Transcript::Event("beep");
   static constexpr uint8_t kPattern[8] = {128, 112, 96, 80, 64, 80, 96, 112};
   uint8_t beep[512];
@@ -100,6 +101,7 @@ void PlayBeep() {
 }
 
 void PlayClick() {
+  const Messages::QuietPause quiet;
   WaitForServer();
   Transcript::Event("click");
   const auto& click = St().click;

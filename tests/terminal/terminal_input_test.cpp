@@ -86,10 +86,35 @@ TEST(TerminalInput, CharactersAndControlBytes) {
   EXPECT_EQ(Decode("\r\n\t"), "ENTER C-ENTER TAB");  // Ctrl+J is Ctrl+Enter
   EXPECT_EQ(Decode("\x7f\x08"), "BACK BACK");
   EXPECT_EQ(Decode("\x03\x1a\x01"), "C-c C-z C-a");  // Ctrl+C and Ctrl+Z are keys, not signals
-  EXPECT_EQ(Decode(std::string("\x1c\x1d\x1f\x00", 4)), "C-BREAK C-^29 C-^31 C- ");
+  // Ctrl+\ is Ctrl+Break; Ctrl+] stands in for it and types 28.
+  EXPECT_EQ(Decode(std::string("\x1c\x1d\x1f\x00", 4)), "C-BREAK C-^28 C-^31 C- ");
   TerminalInput::Decoder lines;
   lines.lineFeedIsEnter = true;
   EXPECT_EQ(DecodeNoWait(lines, "ok\n"), "o k ENTER");
+}
+
+TEST(TerminalInput, BackspaceAndCtrlBackspaceByTheTerminalsEraseCharacter) {
+  TerminalInput::Decoder del;  // the terminal's Backspace sends DEL, Ctrl+Backspace ^H
+  del.eraseByte = 127;
+  EXPECT_EQ(DecodeNoWait(del, "\x7f\x08"), "BACK C-BACK");
+  TerminalInput::Decoder bs;  // and the other way round
+  bs.eraseByte = 8;
+  EXPECT_EQ(DecodeNoWait(bs, "\x7f\x08"), "C-BACK BACK");
+  // Ctrl+Backspace types 127 as a keyboard's does.
+  std::vector<Event> out;
+  TerminalInput::Feed(del, "\x08", out);
+  const auto messages = TerminalInput::ToMessages(out.at(0));
+  ASSERT_EQ(messages.size(), 3u);
+  EXPECT_EQ(messages[1].kind, Messages::Kind::Char);
+  EXPECT_EQ(messages[1].ch, 8);
+  EXPECT_EQ(messages[1].mods, Keys::kCtrl);
+}
+
+TEST(TerminalInput, AltStandsInForCtrlAltWithF9AndThePageKeys) {
+  EXPECT_EQ(Decode("\x1b[20;3~\x1b[5;3~\x1b[6;3~"), "C-A-F9 C-A-PGUP C-A-PGDN");
+  EXPECT_EQ(Decode("\x1b\x1b[20~"), "C-A-F9");             // Esc, then F9
+  EXPECT_EQ(Decode("\x1b[20;7~\x1b[5;5~"), "C-A-F9 C-PGUP");  // the keys themselves still work
+  EXPECT_EQ(Decode("\x1b[19;3~\x1b[1;3A"), "A-F8 A-UP");      // other keys keep plain Alt
 }
 
 TEST(TerminalInput, CursorAndEditingKeysInEveryForm) {
@@ -223,14 +248,14 @@ TEST(TerminalInput, MessagesOfTerminalOnlyKeys) {
   };
   // Alt+F4 closes the console as it closes a window.
   EXPECT_EQ(kinds("\x1b[1;3S"), (std::vector<Kind>{Kind::SysKeyDown, Kind::SysKeyUp, Kind::Close}));
-  // Ctrl+] types character 29, as on a PC keyboard.
+  // Ctrl+] types character 28, the Ctrl+\ a terminal keeps for Ctrl+Break.
   TerminalInput::Decoder d;
   std::vector<Event> out;
   TerminalInput::Feed(d, "\x1d", out);
   const auto messages = TerminalInput::ToMessages(out.at(0));
   ASSERT_EQ(messages.size(), 3u);
   EXPECT_EQ(messages[1].kind, Kind::Char);
-  EXPECT_EQ(messages[1].ch, 29);
+  EXPECT_EQ(messages[1].ch, 28);
   // Ctrl+Break is the key-down the console ends the program on.
   out.clear();
   TerminalInput::Feed(d, "\x1c", out);

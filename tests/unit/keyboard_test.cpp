@@ -33,6 +33,9 @@ TEST_F(KeyboardTest, ExtendedKeys) {
             (std::vector<int>{0, 59, 0, 70, 0, 94, 0, 72, 0, 132, 0, 83, 0, 83}));
   EXPECT_EQ(Bytes("{INS}{SHIFT+INS}{CTRL+INS}"), (std::vector<int>{0, 82, 0, 254, 0, 255}));
   EXPECT_EQ(Bytes("{ALT+LEFT}{ALT+RIGHT}"), (std::vector<int>{0, 75, 0, 77}));
+  // Alt+F1 reaches the reader too, which asks for Alt itself (the line editor's code 104).
+  EXPECT_EQ(Bytes("{ALT+F1}"), (std::vector<int>{0, 59}));
+  EXPECT_EQ(Bytes("{CTRL+[}{CTRL+\\}{CTRL+]}"), (std::vector<int>{27, 28, 29}));
 }
 
 TEST_F(KeyboardTest, AltKeys) {
