@@ -98,6 +98,7 @@ int StartService(const std::string& serviceExe, const std::string& driveC) {
   }
   while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
   }
+  if (State().leaseFd >= 0) close(State().leaseFd);
   State().leaseFd = lease;
   return port;
 }
@@ -115,21 +116,20 @@ void Reset() {
 }
 
 int JoinExisting(int port, const std::string& driveC) {
-  if (port <= 0 || port > 65535) return 0;
+  if (port <= 0 || port > 65535) return -1;
   const int fd = ConnectLoopback(port);
-  if (fd < 0) return 0;
+  if (fd < 0) return -1;
   if (!SendLeaseRequest(fd)) {
     close(fd);
-    return 0;
+    return -1;
   }
   // The answer's body names the service and its drive; a program that does not answer so
   // in time is not ours.
   const std::string expected = std::string(LocalService::kIdentity) + " " + driveC + "\n";
   std::string answer;
   char buffer[512];
-  const auto deadline = kJoinWaitMs;
   int waited = 0;
-  while (answer.find(expected) == std::string::npos && answer.size() < 4096 && waited < deadline) {
+  while (answer.find(expected) == std::string::npos && answer.size() < 4096 && waited < kJoinWaitMs) {
     pollfd p{fd, POLLIN, 0};
     const int ready = poll(&p, 1, 50);
     waited += 50;
@@ -140,11 +140,9 @@ int JoinExisting(int port, const std::string& driveC) {
   }
   if (answer.find(expected) == std::string::npos) {
     close(fd);
-    return 0;
+    return -1;
   }
-  if (State().leaseFd >= 0) close(State().leaseFd);
-  State().leaseFd = fd;
-  return port;
+  return fd;
 }
 
 std::string StartOrJoin(const std::string& serviceExe, const std::string& driveC, const std::string& addressFile,
@@ -152,8 +150,14 @@ std::string StartOrJoin(const std::string& serviceExe, const std::string& driveC
   const std::string lockFile = addressFile + ".trava";
   const int lockFd = open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (lockFd >= 0) flock(lockFd, LOCK_EX);
-  int port = JoinExisting(PortFromFile(addressFile), driveC);
-  if (port == 0) port = StartService(serviceExe, driveC);
+  int port = PortFromFile(addressFile);
+  const int lease = JoinExisting(port, driveC);
+  if (lease >= 0) {
+    if (State().leaseFd >= 0) close(State().leaseFd);
+    State().leaseFd = lease;
+  } else {
+    port = StartService(serviceExe, driveC);
+  }
   const std::string address = port != 0 ? "127.0.0.1:" + std::to_string(port) : std::string();
   // Written before the lock is let go, so the next instance finds this service.
   const std::string temporary = addressFile + ".novo";

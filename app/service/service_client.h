@@ -26,7 +26,8 @@ void Reset();
 std::string StartOrJoin(const std::string& serviceExe, const std::string& driveC, const std::string& addressFile,
                         const std::string& moreLines = {});
 
-// The port of a service whose lease answered as the service of `driveC`, or 0.
+// A lease on the service at `port` when it answers as the service of `driveC` in time:
+// the connection to hold (close-on-exec), or -1.
 int JoinExisting(int port, const std::string& driveC);
 
 }  // namespace ServiceClient
