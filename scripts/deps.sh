@@ -7,6 +7,10 @@ packages=(
   wbrazilian espeak-ng python3
   libespeak-ng-dev espeak-ng-data
   libsdl2-dev libfluidsynth-dev fluid-soundfont-gm
+  # Clipora-light's tools: fetches, the downloader, the MP3 conversion, the default player
+  # and the built-in player's media plug-ins
+  wget yt-dlp ffmpeg mpv gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  gstreamer1.0-plugins-bad gstreamer1.0-libav
 )
 missing=()
 for p in "${packages[@]}"; do
