@@ -82,17 +82,19 @@ case_details_garbage() {
 
 case_save_mp4() {
   make_video
-  FAKE_STEP=0.8
-  run "tom jobim{ENTER}s{ENTER}{WAIT 1200}{ENTER}{WAIT 3000}{ESC}{ESC}"
+  # Enter at once (nothing printed yet), then while the second of three steps runs.
+  FAKE_STEP=3
+  run "tom jobim{ENTER}s{ENTER}{WAIT 4500}{ENTER}{WAIT 30000}{ESC}{ESC}"
   expect_status 0
   expect_order "line: Salvando vídeo " "line: Download do vídeo concluído."
   expect_file "$downloads/Resultado 1 de tom jobim - 1 01 por Canal 1.mp4"
-  has "line: Aperte enter novamente." || expect "line:  55.5% de 1.00MiB velocidade 512.00KiB/s tempo estimado 00:02"
+  expect_order "line: Salvando vídeo " "line: Aperte enter novamente." "line: $R1" \
+    "line: 55.5% de 1.00MiB velocidade 512.00KiB/s tempo estimado 00:02" "line: Download do vídeo concluído."
 }
 
 case_save_mp3() {
   make_video
-  run "tom jobim{ENTER}{DOWN}m{WAIT 4000}{ESC}{ESC}"
+  run "tom jobim{ENTER}{DOWN}m{WAIT 15000}{ESC}{ESC}"
   expect_status 0
   expect_order "line: Salvando no formato mp3" "line: Baixando o vídeo" "line: Download do vídeo concluído." \
     "line: Convertendo o vídeo para mp3" "line: Conversão concluída."
@@ -104,7 +106,7 @@ case_save_mp3() {
 
 case_save_failed() {
   touch "$FAKE_DIR/no-file"
-  run "tom jobim{ENTER}m{WAIT 2500}{ESC}{ESC}"
+  run "tom jobim{ENTER}m{WAIT 8000}{ESC}{ESC}"
   expect_status 0
   expect "line: Erro. O vídeo não foi baixado."
   expect_not "line: Convertendo o vídeo para mp3"
@@ -113,7 +115,7 @@ case_save_failed() {
 case_help_menu() {
   make_video
   # The eighth entry of the help menu acts as the key "m".
-  run "tom jobim{ENTER}{F1}{F9}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{ENTER}{WAIT 4000}{ESC}{ESC}"
+  run "tom jobim{ENTER}{F1}{F9}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{ENTER}{WAIT 15000}{ESC}{ESC}"
   expect_status 0
   expect_order "line: Opções:" "line: F9: mostra lista de opções." "line: Escolha a opção com as setas e tecle Enter" \
     "say: m: salva o vídeo selecionado como áudio mp3" "line: Salvando no formato mp3" "line: Conversão concluída." \
@@ -122,13 +124,13 @@ case_help_menu() {
 }
 
 case_panel_edit() {
-  run "{F4}{ESC}{ESC}"
+  run "{ENTER}"
   # With no history the new-search prompt comes first; "." opens the panel.
   run ".{ENTER}{DOWN}{ENTER}{END}{BACKSPACE}{BACKSPACE}5{ENTER}{ESC}tom jobim{ENTER}{ESC}{ESC}"
   expect_status 0
   expect_order "line: Painel de configuração." "say: Diretório padrão de download: $(grep ^dirdownloads= "$app/clipora-light.cfg" | cut -d= -f2- | tr -d '\r')" \
     "say: limite de resultados por pesquisa:20" "line: Edite o valor" "line: Valor alterado." \
-    "say: limite de resultados por pesquisa:5" "line: Registros lidos: 5"
+    "line: Painel de configuração." "line: Registros lidos: 5"
   expect_grep "^quantosporbusca=5" "$app/clipora-light.cfg"
   expect_grep "^#Define o limite de resultados por pesquisa" "$app/clipora-light.cfg"
   [ "$(grep -c . "$app/clipora-light.cfg")" = 30 ] || fail "a configuração perdeu ou ganhou linhas"
@@ -138,8 +140,7 @@ case_config_by_hand() {
   # Keys missing, reordered and commented out; the panel shows what the file holds.
   printf '%s\r\n' "toc=#13,c:\\clipora-light\\tocador" "mp3_bitrate=64000" "#quantosporbusca=99" \
     "quantosporbusca=3" "dirdownloads=z:\\tmp" >"$app/clipora-light.cfg"
-  run "{F4}{ESC}"
-  run ".{ENTER}{DOWN}{DOWN}{DOWN}{DOWN}{ENTER}{END}{BACKSPACE}{BACKSPACE}{BACKSPACE}{BACKSPACE}{BACKSPACE}{BACKSPACE}1{ENTER}{ESC}abc{ENTER}{ESC}{ESC}"
+  run ".{ENTER}{DOWN}{DOWN}{DOWN}{ENTER}{END}{BACKSPACE}{BACKSPACE}{BACKSPACE}{BACKSPACE}{BACKSPACE}{BACKSPACE}1{ENTER}{ESC}abc{ENTER}{ESC}{ESC}"
   expect_status 0
   expect "say: limite de resultados por pesquisa:3"
   expect "say: Número de canais para os áudios mp3: "
@@ -191,12 +192,12 @@ case_odd_search_text() {
 }
 
 case_second_instance_shares_service() {
-  run "{ESC}"
+  run "{ENTER}"
   local first; first=$(grep ^busca= "$app/ambiente" | tr -d '\r')
-  FONIX_KEYS="um{ENTER}{WAIT 4000}{ESC}{ESC}" FONIX_TRANSCRIPT="$work/t2" timeout 60 "$clipora" >/dev/null 2>&1 &
+  FONIX_KEYS="um{ENTER}{WAIT 5000}{ESC}{ESC}" FONIX_TRANSCRIPT="$work/t2" timeout 60 "$clipora" >/dev/null 2>&1 &
   local other=$!
-  sleep 1
-  run "dois{ENTER}{ESC}{ESC}"
+  sleep 2
+  run "n{WAIT 300}dois{ENTER}{ESC}{ESC}"
   wait $other
   [ "$(grep ^busca= "$app/ambiente" | tr -d '\r')" != "" ] || fail "sem endereço do serviço"
   [ "$(pgrep -fc "clipora-servico --fd 3 --c $drive")" -le 1 ] || fail "mais de um serviço para o mesmo drive"

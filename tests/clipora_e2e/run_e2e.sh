@@ -50,7 +50,7 @@ make_video() {
   ffmpeg -loglevel error -f lavfi -i "sine=frequency=440:duration=2" -f lavfi -i "color=c=blue:s=64x48:d=2" \
     -shortest -c:v mpeg4 -c:a aac -y "$FAKE_DIR/video.mp4" || fail "ffmpeg não gerou o vídeo de teste"
 }
-searches() { grep -c 'ytsearch' "$FAKE_DIR/downloader.log" 2>/dev/null || echo 0; }
+searches() { grep -o 'ytsearch' "$FAKE_DIR/downloader.log" 2>/dev/null | wc -l; }
 
 # shellcheck source=cases.sh
 source "$here/cases.sh"
