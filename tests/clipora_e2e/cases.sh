@@ -206,3 +206,90 @@ case_second_instance_shares_service() {
   [ "$(pgrep -fc "clipora-servico --fd 3 --c $drive")" = 0 ] || fail "o serviço ficou depois da última instância"
   : "$first"
 }
+
+# The release site of the downloader on 127.0.0.N (a throw-away authority, FONIX_RESOLVE for
+# the runtime, https_proxy for wget); its new downloader prints the new version.
+start_release_site() {
+  local n=$((RANDOM % 200 + 20))
+  site_address="127.0.0.$n"
+  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Autoridade de teste" -keyout "$work/ca.key" \
+    -out "$work/ca.pem" 2>/dev/null
+  openssl req -newkey rsa:2048 -nodes -subj "/CN=github.com" -keyout "$work/site.key" -out "$work/site.csr" 2>/dev/null
+  printf 'subjectAltName=DNS:github.com\n' >"$work/san"
+  openssl x509 -req -in "$work/site.csr" -CA "$work/ca.pem" -CAkey "$work/ca.key" -CAcreateserial -days 2 \
+    -extfile "$work/san" -out "$work/site.pem" 2>/dev/null
+  sed 's/echo 2023.03.04/echo 2026.08.19/' "$here/fake_downloader.sh" >"$work/new-downloader"
+  python3 "$here/release_site.py" "$site_address" "$work/site.pem" "$work/site.key" "$work/new-downloader" \
+    "$work/site.log" "$work/site.ready" 2>"$work/site.err" &
+  site_pid=$!
+  for _ in $(seq 100); do [ -f "$work/site.ready" ] && break; sleep 0.1; done
+  [ -f "$work/site.ready" ] || fail "o site de versões não começou: $(cat "$work/site.err")"
+  export FONIX_RESOLVE="github.com:443:$site_address" SSL_CERT_FILE="$work/ca.pem"
+  export https_proxy="http://$site_address:8080" no_proxy="127.0.0.1,localhost"
+}
+stop_release_site() { kill "$site_pid" 2>/dev/null; wait "$site_pid" 2>/dev/null; }
+
+case_update_manual() {
+  start_release_site
+  run ".atu_ytdl{ENTER}{WAIT 25000}s{WAIT 20000}{ENTER}"
+  expect_status 0
+  expect_order "line: Procurando atualização parao youtube-dl. Aguarde." \
+    "line: Está disponível uma versão mais atualizada do youtube-dl." \
+    "line: Versão presente na sua máquina: 2023.03.04" \
+    "line: Última versão disponível no repositório do youtube-dl: 2026.08.19" \
+    "line: Deseja atualizar o youtube-dl agora?" "line: Baixando youtube-dl." "line: Youtube-dl atualizado." \
+    "line: Digite o que procura" "line: Até logo."
+  expect_grep "GET /yt-dlp/yt-dlp/releases/ netaria" "$work/site.log"
+  expect_grep "CONNECT github.com:443" "$work/site.log"
+  expect_grep "GET /yt-dlp/yt-dlp/releases/download/2026.08.19/yt-dlp_linux" "$work/site.log"
+  [ "$("$app/youtube-dl.exe" --version)" = 2026.08.19 ] || fail "o youtube-dl não foi trocado"
+  [ ! -e "$app/ytdltmp" ] || fail "ytdltmp ficou"
+  # Up to date now: the same check says so.
+  run ".atu_ytdl{ENTER}{WAIT 15000}{ENTER}"
+  expect "line: Sua versão do youtube-dl já está atualizada."
+  expect "line: Youtube-dl versão 2026.08.19"
+  stop_release_site
+}
+
+case_update_missing_downloader() {
+  # No downloader and no release tag known: the newest release is fetched before a pasted
+  # link is read.
+  rm -f "$app/youtube-dl.exe"
+  # A machine without Debian's yt-dlp, so that the first start links none.
+  mkdir -p "$work/bin"
+  ln -s /usr/bin/* "$work/bin/" 2>/dev/null
+  rm -f "$work/bin/yt-dlp"
+  export PATH="$work/bin"
+  start_release_site
+  run "https://www.youtube.com/watch?v=abcdefghijk{ENTER}{WAIT 15000}{ESC}{ESC}"
+  expect_status 0
+  expect_order "line: Baixando youtube-dl." "line: Youtube-dl atualizado." "say: Título do vídeo abcdefghijk"
+  expect_grep "GET /yt-dlp/yt-dlp/releases/latest/download/yt-dlp_linux" "$work/site.log"
+  stop_release_site
+}
+
+case_update_site_down() {
+  # The release site cannot be reached: the check says so and nothing is replaced.
+  export FONIX_RESOLVE="github.com:443:127.0.0.1" SSL_CERT_FILE=/nonexistent
+  run ".atu_ytdl{ENTER}{WAIT 15000}{ENTER}"
+  expect_status 0
+  expect "line: Não foi possível verificar a versão mais nova do youtube-dl."
+  [ "$("$app/youtube-dl.exe" --version)" = 2023.03.04 ] || fail "o youtube-dl mudou"
+}
+
+case_save_ask_name() {
+  # "?" as the download folder: the name is edited first; Esc cancels, Enter saves in the
+  # folder that was current at the start.
+  make_video
+  run "{ENTER}"
+  sed -i 's/^dirdownloads=.*/dirdownloads=?\r/' "$app/clipora-light.cfg"
+  mkdir -p "$work/inicio"
+  (cd "$work/inicio" && run "tom jobim{ENTER}s{WAIT 8000}{ESC}{WAIT 2000}m{WAIT 8000}{ENTER}{WAIT 20000}{ESC}{ESC}")
+  run_status=$(tail -1 "$work/transcript")
+  [ "$run_status" = "end: normal" ] || fail "fim: $run_status"
+  expect_order "line: Salvando vídeo " "line: Edite o nome do arquivo. Enter confirma, esc cancela." \
+    "line: Salvando no formato mp3" "line: Edite o nome do arquivo. Enter confirma, esc cancela." \
+    "line: Conversão concluída."
+  [ "$(grep -c -- '-f|mp4|-o' "$FAKE_DIR/downloader.log")" = 1 ] || fail "o cancelamento baixou assim mesmo"
+  expect_file "$work/inicio/Resultado 1 de tom jobim - 1 01 por Canal 1.mp3"
+}
