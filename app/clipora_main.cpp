@@ -1,12 +1,46 @@
-// clipora-light: runs the embedded Clipora-light program.
+// clipora-light: runs the embedded Clipora-light program, after making its application
+// folder and joining (or starting) its local search service. Started under the name
+// clipora-servico, the same executable is that service.
+#include <unistd.h>
+
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "app/app_folder.h"
 #include "app/embedded_program.h"
+#include "app/service/service_client.h"
+#include "app/service/service_server.h"
 #include "interpreter/startup.h"
 #include "platform/cp1252.h"
+#include "platform/paths.h"
+
+namespace {
+
+std::string SelfExecutable() {
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string() : self.string();
+}
+
+// What the program reads at its start: the search service's address (written by the
+// service client, which owns the file's lock) and the user's download folder.
+void PrepareWorld() {
+  AppFolder::Install();
+  std::error_code ec;
+  const std::string driveC = std::filesystem::canonical(Paths::DriveRoot('c'), ec).string();
+  const std::string environment = Paths::ToHost("c:\\clipora-light\\ambiente");
+  if (ec || environment.empty()) return;
+  const std::string downloads = "downloads=" + AppFolder::DownloadFolder() + "\r\n";
+  ServiceClient::StartOrJoin(SelfExecutable(), driveC, environment, downloads);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 0 && std::filesystem::path(argv[0]).filename() == "clipora-servico")
+    return LocalService::ServiceMain(argc, argv);
+  PrepareWorld();
   std::vector<std::string> lines;
   std::string error;
   Interp::SplitProgram(EmbeddedProgram::Text(), lines, error);

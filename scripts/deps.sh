@@ -9,8 +9,11 @@ packages=(
   libsdl2-dev libfluidsynth-dev fluid-soundfont-gm
   libx11-dev xdg-utils procps xvfb openbox x11-utils xfonts-base
   libssl-dev ca-certificates openssl curl
-  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-x gstreamer1.0-tools libx11-dev ffmpeg xvfb yt-dlp
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-tools gstreamer1.0-x
+  # Clipora-light's tools: fetches, the downloader, the MP3 conversion, the default player
+  # and the built-in player's media plug-ins
+  wget yt-dlp ffmpeg mpv gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  gstreamer1.0-plugins-bad gstreamer1.0-libav
 )
 missing=()
 for p in "${packages[@]}"; do

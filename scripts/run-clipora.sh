@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds the runtime (release) and runs clipora-light; arguments go to the program.
+# Installs what the runtime and Clipora-light need (scripts/deps.sh: the build tools and the
+# application's wget, yt-dlp, ffmpeg, mpv and GStreamer plug-ins), builds the runtime
+# (release) and runs clipora-light, talking, in this terminal; arguments go to the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh

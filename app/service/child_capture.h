@@ -1,0 +1,21 @@
+// Runs a program to its end and keeps what it writes on its standard output, for the local
+// service's searches: no shell, no input, errors thrown away, a time limit and a size limit.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ChildCapture {
+
+struct Result {
+  bool started = false;   // the program could be run
+  bool timedOut = false;  // it was ended at the time limit (with all it started)
+  int exitStatus = -1;    // its exit status when it ended by itself
+  std::string output;     // its standard output, at most maxBytes
+};
+
+// Runs `program` with `arguments` in `folder`; its standard error goes nowhere.
+Result Run(const std::string& program, const std::vector<std::string>& arguments, const std::string& folder,
+           int timeoutMs, std::size_t maxBytes);
+
+}  // namespace ChildCapture

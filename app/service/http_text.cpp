@@ -1,0 +1,77 @@
+// Request target, query and encoding helpers of the local service.
+#include "app/service/http_text.h"
+
+#include "platform/cp1252.h"
+
+namespace HttpText {
+
+namespace {
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+void SplitTarget(std::string_view target, std::string& path, std::string& query) {
+  const std::size_t q = target.find('?');
+  path = std::string(target.substr(0, q));
+  query = q == std::string_view::npos ? std::string() : std::string(target.substr(q + 1));
+}
+
+std::string PercentDecode(std::string_view text, bool plusIsSpace) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '%' && i + 2 < text.size()) {
+      const int hi = HexDigit(text[i + 1]), lo = HexDigit(text[i + 2]);
+      if (hi >= 0 && lo >= 0) {
+        out += static_cast<char>(hi * 16 + lo);
+        i += 2;
+        continue;
+      }
+    }
+    out += plusIsSpace && c == '+' ? ' ' : c;
+  }
+  return out;
+}
+
+std::string QueryValue(std::string_view query, std::string_view name) {
+  std::size_t start = 0;
+  while (start <= query.size()) {
+    const std::size_t end = std::min(query.find('&', start), query.size());
+    const std::string_view pair = query.substr(start, end - start);
+    if (pair.size() > name.size() && pair.substr(0, name.size()) == name && pair[name.size()] == '=')
+      return std::string(pair.substr(name.size() + 1));
+    start = end + 1;
+  }
+  return {};
+}
+
+std::string AsUtf8(std::string_view bytes) {
+  if (Cp1252::IsUtf8(bytes)) return std::string(bytes);
+  return Cp1252::ToUtf8(bytes);
+}
+
+std::string PercentEncode(std::string_view text) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' || b == '.' ||
+        b == '_' || b == '~') {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    }
+  }
+  return out;
+}
+
+}  // namespace HttpText

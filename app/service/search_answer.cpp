@@ -1,0 +1,175 @@
+// Reading a search request and turning the downloader's lines into the service's answer.
+#include "app/service/search_answer.h"
+
+#include <cctype>
+
+#include "app/service/http_text.h"
+#include "platform/cp1252.h"
+
+namespace SearchAnswer {
+
+namespace {
+
+constexpr std::size_t kMaxPendingLines = 4;  // a title may span a few lines, not a page
+
+std::string Trim(std::string_view s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  return std::string(s.substr(b, e - b));
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+bool IsVideoId(std::string_view s) {
+  if (s.size() != 11) return false;
+  for (const char c : s)
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') return false;
+  return true;
+}
+
+// "3:25", "1:02:03", "45", or the text given for a live video.
+bool IsDuration(std::string_view s) {
+  if (s == "AO VIVO" || s == "NA") return true;
+  if (s.empty()) return false;
+  for (const char c : s)
+    if (!std::isdigit(static_cast<unsigned char>(c)) && c != ':') return false;
+  return true;
+}
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t sep = line.find('\\', start);
+    fields.push_back(line.substr(start, sep == std::string_view::npos ? std::string_view::npos : sep - start));
+    if (sep == std::string_view::npos) return fields;
+    start = sep + 1;
+  }
+}
+
+std::string Join(const std::vector<std::string_view>& fields, std::size_t from, std::size_t to) {
+  std::string out;
+  for (std::size_t i = from; i < to; ++i) {
+    if (i > from) out += '\\';
+    out += fields[i];
+  }
+  return out;
+}
+
+// One result from a line, when the line holds one: the video identifier followed by a
+// duration tells where the title ends, however many "\" the title and the author hold.
+bool ReadResult(std::string_view line, std::string& result) {
+  const std::vector<std::string_view> f = SplitFields(line);
+  if (f.size() < 4) return false;
+  for (std::size_t i = 1; i + 2 < f.size(); ++i) {
+    if (!IsVideoId(f[i]) || !IsDuration(f[i + 1])) continue;
+    result = CleanField(Join(f, 0, i)) + '\\' + std::string(f[i]) + '\\' + CleanField(f[i + 1]) + '\\' +
+             CleanField(Join(f, i + 2, f.size())) + '\n';
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+Request ParseQuery(std::string_view query) {
+  Request request;
+  std::string text, limit;
+  if (query.starts_with("q=")) {
+    const std::size_t at = query.rfind("&limite=");
+    if (at != std::string_view::npos && at >= 2) {
+      text = query.substr(2, at - 2);
+      limit = query.substr(at + 8);
+      if (const std::size_t amp = limit.find('&'); amp != std::string::npos) limit.resize(amp);
+    } else {
+      text = query.substr(2);
+    }
+  } else {
+    text = HttpText::QueryValue(query, "q");
+    limit = HttpText::QueryValue(query, "limite");
+  }
+  request.text = HttpText::AsUtf8(HttpText::PercentDecode(text, true));
+  for (char& c : request.text)
+    if (static_cast<unsigned char>(c) < ' ' || c == 127) c = ' ';
+  request.text = Trim(request.text);
+  bool digits = !limit.empty() && limit.size() <= 9;
+  for (const char c : limit) digits = digits && std::isdigit(static_cast<unsigned char>(c));
+  if (digits) request.limit = std::stoi(limit);
+  if (request.limit < 1) request.limit = kDefaultLimit;
+  if (request.limit > kMaxLimit) request.limit = kMaxLimit;
+  return request;
+}
+
+std::vector<std::string> DownloaderArguments(const Request& request) {
+  return {"--ignore-config",
+          "--no-warnings",
+          "--flat-playlist",
+          "--print",
+          "%(title)s\\%(id)s\\%(duration_string|AO VIVO)s\\%(channel,uploader|)s",
+          "ytsearch" + std::to_string(request.limit) + ":" + request.text};
+}
+
+std::string CleanField(std::string_view text) {
+  const std::string utf8 = HttpText::AsUtf8(text);
+  std::string out;
+  for (std::size_t i = 0; i < utf8.size();) {
+    char32_t cp = 0;
+    std::size_t len = Cp1252::DecodeUtf8(utf8, i, cp);
+    if (len == 0) {  // cannot happen after AsUtf8; kept so that bad input never loops
+      out += '?';
+      ++i;
+      continue;
+    }
+    i += len;
+    if (cp < 0x20 || cp == 0x7F) out += ' ';
+    else if (cp == '\\') out += '/';
+    else if (cp == '>') AppendUtf8(out, 0x203A);
+    else if (cp > 0xFFFF) out += '?';
+    else AppendUtf8(out, cp);
+  }
+  return Trim(out);
+}
+
+std::string FromDownloaderOutput(std::string_view output) {
+  std::string answer, pending, result;
+  std::size_t pendingLines = 0;
+  std::size_t start = 0;
+  while (start < output.size()) {
+    std::size_t end = output.find('\n', start);
+    if (end == std::string_view::npos) end = output.size();
+    std::string_view line = output.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    std::string candidate = pending.empty() ? std::string(line) : pending + " " + std::string(line);
+    if (ReadResult(candidate, result)) {
+      answer += result;
+      pending.clear();
+      pendingLines = 0;
+      continue;
+    }
+    // A line break inside a title leaves a piece without the later fields: keep it for
+    // the next line. Anything else that cannot be read is left out.
+    const bool piece = SplitFields(candidate).size() < 4;
+    if (piece && ++pendingLines <= kMaxPendingLines) {
+      pending = std::move(candidate);
+    } else {
+      pending.clear();
+      pendingLines = 0;
+    }
+  }
+  return answer;
+}
+
+}  // namespace SearchAnswer

@@ -1,0 +1,295 @@
+# The end-to-end cases of Clipora-light (sourced by run_e2e.sh): each a function named
+# case_NAME that runs clipora-light one or more times and checks what it said, wrote and did.
+
+R1="Resultado 1 de tom jobim - 1:01 por Canal 1"
+R2="Resultado 2 de tom jobim - 2:02 por Canal 2"
+
+case_first_search() {
+  run "tom jobim{ENTER}{DOWN}{ESC}{ESC}"
+  expect_status 0
+  expect_order "line: Clipora-light V14" "say: 14" "line: Digite o que procura" "line: tom jobim" \
+    "line: Aguarde" "line: Registros lidos: 20" "say: 20" "say: $R1" "say: $R2" "line: Qual sua busca?" \
+    "say: Nova pesquisa" "line: Até logo."
+  expect_not "say: Fim do script"
+  expect "end: normal"
+  expect_grep "ytsearch20:tom jobim" "$FAKE_DIR/downloader.log"
+  [ "$(cat "$drive/clipora-light/clpsq")" = $'tom jobim\r' ] || fail "histórico: $(od -c "$drive/clipora-light/clpsq" | head -3)"
+  expect_grep "^dirdownloads=z:.*\\\\Downloads" "$app/clipora-light.cfg"
+  expect_grep "^toc=#13,c:\\\\clipora-light\\\\tocador" "$app/clipora-light.cfg"
+  [ -d "$downloads" ] || fail "a pasta de downloads do usuário não foi criada"
+}
+
+case_empty_first_search() {
+  run "{ENTER}"
+  expect_status 0
+  expect "line: Até logo."
+  expect_not "say: Fim do script"
+  [ ! -f "$app/clpsq" ] || fail "uma pesquisa vazia entrou no histórico"
+}
+
+case_paging() {
+  echo 45 >"$FAKE_DIR/total"
+  run "tom jobim{ENTER}{TAB}{BACKSPACE}{TAB}{TAB}{TAB}{BACKSPACE}{ESC}{ESC}"
+  expect_status 0
+  expect_order "say: $R1" "line: Página 2" "say: 2" "say: Resultado 21 de tom jobim - 0:21 por Canal 21" \
+    "line: Página 1" "say: $R1" "line: Página 2" "say: Resultado 21 de tom jobim - 0:21 por Canal 21" \
+    "line: Página 3" "say: Resultado 41 de tom jobim - 6:41 por Canal 41" \
+    "line: Página 4" "line: Nenhum resultado foi encontrado." "line: Página 3" \
+    "line: Página 2"
+  # Page 2 asked for two pages' worth, page 3 for three; page 2 the second time came from its file.
+  [ "$(grep -o 'ytsearch[0-9]*' "$FAKE_DIR/downloader.log" | tr '\n' ' ')" = "ytsearch20 ytsearch40 ytsearch60 ytsearch80 " ] ||
+    fail "pedidos: $(grep -o 'ytsearch[0-9]*' "$FAKE_DIR/downloader.log" | tr '\n' ' ')"
+}
+
+case_play() {
+  run "tom jobim{ENTER}{DOWN}{ENTER}5{ESC}{ESC}"
+  expect_status 0
+  expect_grep "^-f|mp4|-e|-g|https://www.youtube.com/watch?v=vid00000002$" "$FAKE_DIR/downloader.log"
+  [ "$(cat "$FAKE_DIR/player.log")" = "https://stream.invalid/vid00000002.mp4" ] ||
+    fail "o tocador recebeu: $(cat "$FAKE_DIR/player.log" 2>/dev/null)"
+  expect "line: Não há tocador associado a esta tecla."
+}
+
+case_player_markers() {
+  # Key 3: a format and the watch address itself; key 4: hidden, with the format best.
+  mkdir -p "$app"
+  run "{ESC}"
+  sed -i 's/^toc=3,.*/toc=3,c:\\clipora-light\\tocador --noytdl/; s/^toc=4,.*/toc=4,c:\\clipora-light\\tocador -m -formato=best/' \
+    "$app/clipora-light.cfg"
+  run "x{ENTER}3{DOWN}4{ESC}{ESC}{ESC}"
+  sleep 1
+  expect_grep "^https://www.youtube.com/watch?v=vid00000001$" "$FAKE_DIR/player.log"
+  expect_grep "^https://stream.invalid/vid00000002.mp4$" "$FAKE_DIR/player.log"
+  expect_grep "^-f|best|-e|-g|https://www.youtube.com/watch?v=vid00000002$" "$FAKE_DIR/downloader.log"
+}
+
+case_details() {
+  run "tom jobim{ENTER}{DOWN}i{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{ESC}{ESC}{ESC}"
+  expect_status 0
+  expect_order "line: Leia com setas para cima e para baixo." "say: Título: $R2" \
+    'say: Autor: João "Jota" Silva' "say: Duração: 2 minutos e 5 segundos" "say: Visualizações: 1234567" \
+    "say: Data de publicação: 7 de fevereiro de 2019" "say: Gostaram: " "say: Não gostaram: " "say: Descrição:" \
+    'say: Primeira linha com "aspas" e acentuação.' 'say: Segunda linha \n literal — fim ? é aqui.' "say: $R2"
+  expect_grep "^-j|https://www.youtube.com/watch?v=vid00000002$" "$FAKE_DIR/downloader.log"
+}
+
+case_details_garbage() {
+  printf 'WARNING: nada\nnão é json\n' >"$FAKE_DIR/video.json"
+  run "tom jobim{ENTER}i{ESC}{ESC}"
+  expect_status 0
+  expect "line: Não foi possível obter as informações do vídeo."
+}
+
+case_save_mp4() {
+  make_video
+  # Enter at once (nothing printed yet), then while the second of three steps runs.
+  FAKE_STEP=3
+  run "tom jobim{ENTER}s{ENTER}{WAIT 4500}{ENTER}{WAIT 30000}{ESC}{ESC}"
+  expect_status 0
+  expect_order "line: Salvando vídeo " "line: Download do vídeo concluído."
+  expect_file "$downloads/Resultado 1 de tom jobim - 1 01 por Canal 1.mp4"
+  expect_order "line: Salvando vídeo " "line: Aperte enter novamente." "line: $R1" \
+    "line: 55.5% de 1.00MiB velocidade 512.00KiB/s tempo estimado 00:02" "line: Download do vídeo concluído."
+}
+
+case_save_mp3() {
+  make_video
+  run "tom jobim{ENTER}{DOWN}m{WAIT 15000}{ESC}{ESC}"
+  expect_status 0
+  expect_order "line: Salvando no formato mp3" "line: Baixando o vídeo" "line: Download do vídeo concluído." \
+    "line: Convertendo o vídeo para mp3" "line: Conversão concluída."
+  local mp3="$downloads/Resultado 2 de tom jobim - 2 02 por Canal 2.mp3"
+  expect_file "$mp3"
+  [ ! -f "${mp3%.mp3}.mp4" ] || fail "o MP4 ficou depois da conversão"
+  ffprobe -loglevel error -show_entries stream=codec_name -of csv=p=0 "$mp3" | grep -qx mp3 || fail "não é MP3"
+}
+
+case_save_failed() {
+  touch "$FAKE_DIR/no-file"
+  run "tom jobim{ENTER}m{WAIT 8000}{ESC}{ESC}"
+  expect_status 0
+  expect "line: Erro. O vídeo não foi baixado."
+  expect_not "line: Convertendo o vídeo para mp3"
+}
+
+case_help_menu() {
+  make_video
+  # The eighth entry of the help menu acts as the key "m".
+  run "tom jobim{ENTER}{F1}{F9}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{ENTER}{WAIT 15000}{ESC}{ESC}"
+  expect_status 0
+  expect_order "line: Opções:" "line: F9: mostra lista de opções." "line: Escolha a opção com as setas e tecle Enter" \
+    "say: m: salva o vídeo selecionado como áudio mp3" "line: Salvando no formato mp3" "line: Conversão concluída." \
+    "say: $R1"
+  expect_file "$downloads/Resultado 1 de tom jobim - 1 01 por Canal 1.mp3"
+}
+
+case_panel_edit() {
+  run "{ENTER}"
+  # With no history the new-search prompt comes first; "." opens the panel.
+  run ".{ENTER}{DOWN}{ENTER}{END}{BACKSPACE}{BACKSPACE}5{ENTER}{ESC}tom jobim{ENTER}{ESC}{ESC}"
+  expect_status 0
+  expect_order "line: Painel de configuração." "say: Diretório padrão de download: $(grep ^dirdownloads= "$app/clipora-light.cfg" | cut -d= -f2- | tr -d '\r')" \
+    "say: limite de resultados por pesquisa:20" "line: Edite o valor" "line: Valor alterado." \
+    "line: Painel de configuração." "line: Registros lidos: 5"
+  expect_grep "^quantosporbusca=5" "$app/clipora-light.cfg"
+  expect_grep "^#Define o limite de resultados por pesquisa" "$app/clipora-light.cfg"
+  [ "$(grep -c . "$app/clipora-light.cfg")" = 30 ] || fail "a configuração perdeu ou ganhou linhas"
+}
+
+case_config_by_hand() {
+  # Keys missing, reordered and commented out; the panel shows what the file holds.
+  printf '%s\r\n' "toc=#13,c:\\clipora-light\\tocador" "mp3_bitrate=64000" "#quantosporbusca=99" \
+    "quantosporbusca=3" "dirdownloads=z:\\tmp" >"$app/clipora-light.cfg"
+  run ".{ENTER}{DOWN}{DOWN}{DOWN}{ENTER}{END}{BACKSPACE}{BACKSPACE}{BACKSPACE}{BACKSPACE}{BACKSPACE}{BACKSPACE}1{ENTER}{ESC}abc{ENTER}{ESC}{ESC}"
+  expect_status 0
+  expect "say: limite de resultados por pesquisa:3"
+  expect "say: Número de canais para os áudios mp3: "
+  expect "line: Registros lidos: 3"
+  expect_grep "^mp3_channels=1" "$app/clipora-light.cfg"
+  expect_grep "^mp3_bitrate=64000" "$app/clipora-light.cfg"
+  expect_grep "^#quantosporbusca=99" "$app/clipora-light.cfg"
+}
+
+case_history() {
+  run "primeira{ENTER}{ESC}{ESC}"
+  run "{DOWN}{DOWN}{ENTER}{ESC}{DOWN}{ENTER}{ENTER}"
+  expect_status 0
+  expect_order "line: Qual sua busca?" "say: Nova pesquisa" "say: Apagar histórico de pesquisa" "say: primeira" \
+    "say: Resultado 1 de primeira - 1:01 por Canal 1" "line: Qual sua busca?" "say: Apagar histórico de pesquisa" \
+    "line: Digite o que procura" "line: Até logo."
+  [ ! -f "$app/clpsq" ] || fail "o histórico não foi apagado"
+}
+
+case_history_odd_file() {
+  { for i in $(seq 1 10000); do echo "busca $i"; done; printf 'bin\x00\x01\xff\xfe\r\n\r\n'; } >"$app/clpsq"
+  run "{END}{ENTER}{ESC}{ESC}"
+  expect_status 0
+  expect "say: Nova pesquisa"
+  expect_grep "^busca 10000" "$app/clpsq"
+}
+
+case_pasted_link() {
+  run "https://www.youtube.com/watch?v=abcdefghijk{ENTER}{ESC}{ESC}"
+  expect_status 0
+  expect_order "line: Registros lidos: 1" "say: 1" "say: Título do vídeo abcdefghijk"
+  [ "$(searches)" = 0 ] || fail "o link colado passou pela pesquisa"
+  expect_grep "^-e|https://www.youtube.com/watch?v=abcdefghijk$" "$FAKE_DIR/downloader.log"
+}
+
+case_downloader_fails() {
+  touch "$FAKE_DIR/fails"
+  run "tom jobim{ENTER}{ENTER}{ESC}{ESC}"
+  expect_status 0
+  expect "line: Nenhum resultado foi encontrado."
+  expect_order "line: Nenhum resultado foi encontrado." "line: Qual sua busca?" "line: Até logo."
+}
+
+case_odd_search_text() {
+  run "tom & jerry #1 \"100%\" + é{ENTER}{ESC}{ESC}"
+  expect_status 0
+  expect_grep 'ytsearch20:tom & jerry #1 "100%" + é$' "$FAKE_DIR/downloader.log"
+  expect "say: Resultado 1 de tom & jerry #1 \"100%\" + é - 1:01 por Canal 1"
+}
+
+case_second_instance_shares_service() {
+  run "{ENTER}"
+  local first; first=$(grep ^busca= "$app/ambiente" | tr -d '\r')
+  FONIX_KEYS="um{ENTER}{WAIT 5000}{ESC}{ESC}" FONIX_TRANSCRIPT="$work/t2" timeout 60 "$clipora" >/dev/null 2>&1 &
+  local other=$!
+  sleep 2
+  run "n{WAIT 300}dois{ENTER}{ESC}{ESC}"
+  wait $other
+  [ "$(grep ^busca= "$app/ambiente" | tr -d '\r')" != "" ] || fail "sem endereço do serviço"
+  [ "$(pgrep -fc "clipora-servico --fd 3 --c $drive")" -le 1 ] || fail "mais de um serviço para o mesmo drive"
+  expect "say: Resultado 1 de dois - 1:01 por Canal 1"
+  sleep 3
+  [ "$(pgrep -fc "clipora-servico --fd 3 --c $drive")" = 0 ] || fail "o serviço ficou depois da última instância"
+  : "$first"
+}
+
+# The release site of the downloader on 127.0.0.N (a throw-away authority, FONIX_RESOLVE for
+# the runtime, https_proxy for wget); its new downloader prints the new version.
+start_release_site() {
+  local n=$((RANDOM % 200 + 20))
+  site_address="127.0.0.$n"
+  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Autoridade de teste" -keyout "$work/ca.key" \
+    -out "$work/ca.pem" 2>/dev/null
+  openssl req -newkey rsa:2048 -nodes -subj "/CN=github.com" -keyout "$work/site.key" -out "$work/site.csr" 2>/dev/null
+  printf 'subjectAltName=DNS:github.com\n' >"$work/san"
+  openssl x509 -req -in "$work/site.csr" -CA "$work/ca.pem" -CAkey "$work/ca.key" -CAcreateserial -days 2 \
+    -extfile "$work/san" -out "$work/site.pem" 2>/dev/null
+  sed 's/echo 2023.03.04/echo 2026.08.19/' "$here/fake_downloader.sh" >"$work/new-downloader"
+  python3 "$here/release_site.py" "$site_address" "$work/site.pem" "$work/site.key" "$work/new-downloader" \
+    "$work/site.log" "$work/site.ready" 2>"$work/site.err" &
+  site_pid=$!
+  for _ in $(seq 100); do [ -f "$work/site.ready" ] && break; sleep 0.1; done
+  [ -f "$work/site.ready" ] || fail "o site de versões não começou: $(cat "$work/site.err")"
+  export FONIX_RESOLVE="github.com:443:$site_address" SSL_CERT_FILE="$work/ca.pem"
+  export https_proxy="http://$site_address:8080" no_proxy="127.0.0.1,localhost"
+}
+stop_release_site() { kill "$site_pid" 2>/dev/null; wait "$site_pid" 2>/dev/null; }
+
+case_update_manual() {
+  start_release_site
+  run ".atu_ytdl{ENTER}{WAIT 25000}s{WAIT 20000}{ENTER}"
+  expect_status 0
+  expect_order "line: Procurando atualização parao youtube-dl. Aguarde." \
+    "line: Está disponível uma versão mais atualizada do youtube-dl." \
+    "line: Versão presente na sua máquina: 2023.03.04" \
+    "line: Última versão disponível no repositório do youtube-dl: 2026.08.19" \
+    "line: Deseja atualizar o youtube-dl agora?" "line: Baixando youtube-dl." "line: Youtube-dl atualizado." \
+    "line: Digite o que procura" "line: Até logo."
+  expect_grep "GET /yt-dlp/yt-dlp/releases/ netaria" "$work/site.log"
+  expect_grep "CONNECT github.com:443" "$work/site.log"
+  expect_grep "GET /yt-dlp/yt-dlp/releases/download/2026.08.19/yt-dlp_linux" "$work/site.log"
+  [ "$("$app/youtube-dl.exe" --version)" = 2026.08.19 ] || fail "o youtube-dl não foi trocado"
+  [ ! -e "$app/ytdltmp" ] || fail "ytdltmp ficou"
+  # Up to date now: the same check says so.
+  run ".atu_ytdl{ENTER}{WAIT 15000}{ENTER}"
+  expect "line: Sua versão do youtube-dl já está atualizada."
+  expect "line: Youtube-dl versão 2026.08.19"
+  stop_release_site
+}
+
+case_update_missing_downloader() {
+  # No downloader and no release tag known: the newest release is fetched before a pasted
+  # link is read.
+  rm -f "$app/youtube-dl.exe"
+  # A machine without Debian's yt-dlp, so that the first start links none.
+  mkdir -p "$work/bin"
+  ln -s /usr/bin/* "$work/bin/" 2>/dev/null
+  rm -f "$work/bin/yt-dlp"
+  export PATH="$work/bin"
+  start_release_site
+  run "https://www.youtube.com/watch?v=abcdefghijk{ENTER}{WAIT 15000}{ESC}{ESC}"
+  expect_status 0
+  expect_order "line: Baixando youtube-dl." "line: Youtube-dl atualizado." "say: Título do vídeo abcdefghijk"
+  expect_grep "GET /yt-dlp/yt-dlp/releases/latest/download/yt-dlp_linux" "$work/site.log"
+  stop_release_site
+}
+
+case_update_site_down() {
+  # The release site cannot be reached: the check says so and nothing is replaced.
+  export FONIX_RESOLVE="github.com:443:127.0.0.1" SSL_CERT_FILE=/nonexistent
+  run ".atu_ytdl{ENTER}{WAIT 15000}{ENTER}"
+  expect_status 0
+  expect "line: Não foi possível verificar a versão mais nova do youtube-dl."
+  [ "$("$app/youtube-dl.exe" --version)" = 2023.03.04 ] || fail "o youtube-dl mudou"
+}
+
+case_save_ask_name() {
+  # "?" as the download folder: the name is edited first; Esc cancels, Enter saves in the
+  # folder that was current at the start.
+  make_video
+  run "{ENTER}"
+  sed -i 's/^dirdownloads=.*/dirdownloads=?\r/' "$app/clipora-light.cfg"
+  mkdir -p "$work/inicio"
+  (cd "$work/inicio" && run "tom jobim{ENTER}s{WAIT 8000}{ESC}{WAIT 2000}m{WAIT 8000}{ENTER}{WAIT 20000}{ESC}{ESC}")
+  run_status=$(tail -1 "$work/transcript")
+  [ "$run_status" = "end: normal" ] || fail "fim: $run_status"
+  expect_order "line: Salvando vídeo " "line: Edite o nome do arquivo. Enter confirma, esc cancela." \
+    "line: Salvando no formato mp3" "line: Edite o nome do arquivo. Enter confirma, esc cancela." \
+    "line: Conversão concluída."
+  [ "$(grep -c -- '-f|mp4|-o' "$FAKE_DIR/downloader.log")" = 1 ] || fail "o cancelamento baixou assim mesmo"
+  expect_file "$work/inicio/Resultado 1 de tom jobim - 1 01 por Canal 1.mp3"
+}
