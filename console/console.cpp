@@ -304,10 +304,10 @@ void HideBand() {
 
 bool SuspendDevice() {
   ConsoleInit();
-  return Device().Suspend();
+  return Device().LendTerminal();
 }
 
-void ResumeDevice() { Device().Resume(View()); }
+void ResumeDevice() { Device().ReclaimTerminal(); }
 
 void ConsoleDone(int status) {
   Keyboard::ClearQueue();

@@ -68,11 +68,6 @@ class Backend {
   // The picture over the text was drawn, moved or removed (devices that show pictures ask
   // the console for it).
   virtual void ImageChanged() {}
-  // A program started for the user takes the device's terminal until it ends: Suspend
-  // gives the terminal back as it was (true when there is one to give), Resume takes it
-  // again and draws everything.
-  virtual bool Suspend() { return false; }
-  virtual void Resume(const ScreenView&) {}
   // The magnifier's band is drawn (again, with new text) or removed.
   virtual void ShowBand(const ScreenView&, const Band&) {}
   virtual void HideBand(const ScreenView&) {}

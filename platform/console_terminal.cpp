@@ -161,17 +161,6 @@ class Terminal final : public Backend {
     TerminalModes::Take(STDIN_FILENO, STDOUT_FILENO, TerminalModes::Input::Raw, TerminalDraw::EnterSequence(),
                         TerminalDraw::LeaveSequence());
     keysSource_ = TerminalKeys::AddSource(keys_);
-  bool Suspend() override {
-    if (closed_ || !TerminalModes::Taken()) return false;
-    TerminalModes::Release();
-    return true;
-  }
-
-  void Resume(const ScreenView& view) override {
-    if (closed_ || TerminalModes::Taken()) return;
-    TerminalModes::Take(STDIN_FILENO, STDOUT_FILENO, TerminalModes::Input::Raw, TerminalDraw::EnterSequence(),
-                        TerminalDraw::LeaveSequence());
-    last_ = view;
     OnRedrawNotice();
   }
 
