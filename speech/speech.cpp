@@ -80,6 +80,7 @@ void WriteWaveHeader(uint8_t* out, uint32_t dataBytes) {
 bool KeyWaiting() { return Keyboard::ConsoleKeyPressed(); }
 
 void InitSpeech(int speed, std::string_view wordsFolder) {
+  ConnectWaveOutput();
   State& s = St();
   const Settings::AurisSettings auris = Settings::ReadAurisSettings();
   Settings::SetLegacySwitch(auris.legado);
