@@ -81,6 +81,7 @@ void WriteWaveHeader(uint8_t* out, uint32_t dataBytes) {
 bool KeyWaiting() { return Keyboard::ConsoleKeyPressed(); }
 
 void InitSpeech(int speed, std::string_view wordsFolder) {
+  ConnectWaveOutput();
   State& s = St();
   const Settings::BaixaVisaoSettings lowVision = Settings::ReadBaixaVisaoSettings();
   Magnifier::MagnifierSetColours(lowVision.corLetra, lowVision.corFundo, lowVision.corCursor);

@@ -14,6 +14,9 @@ namespace Speech {
 // program.
 void InitSpeech(int speed, std::string_view wordsFolder);
 void CloseSpeech();
+// Joins the wave output to the console and the settings (InitSpeech does it; tests and tools
+// that play without the speech manager call it themselves).
+void ConnectWaveOutput();
 int Speed();
 
 void Speak(std::string_view text);

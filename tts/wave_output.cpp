@@ -7,10 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "console/console.h"
-#include "console/keyboard.h"
-#include "console/settings_keys.h"
-#include "platform/cp1252.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "tts/wave_file.h"
@@ -33,6 +29,7 @@ struct State {
   int loopQueued = 0;  // tone buffers in flight
   int next = 0;
   std::unique_ptr<WaveOut::Device> device;
+  Hooks hooks;
   bool deviceChosen = false;
   int deviceIndex = -1;
   bool open = false;
@@ -57,7 +54,7 @@ State& S() {
   return *state;
 }
 
-bool KeyWaiting() { return S().flags.interrupt && Keyboard::ConsoleKeyPressed(); }
+bool KeyWaiting() { return InterruptRequested(); }
 
 // Sleeps up to `ms`, waking for any message, and handles what came.
 void Nap(int ms) {
@@ -78,7 +75,7 @@ WaveOut::Device& Device() {
   if (!s.deviceChosen) {
     s.deviceChosen = true;
     s.deviceIndex = -1;
-    const std::string wanted = Trim(Settings::ReadSaidaDeAudio());
+    const std::string wanted = s.hooks.deviceSetting ? Trim(s.hooks.deviceSetting()) : std::string();
     if (!wanted.empty()) {
       const std::vector<std::string> names = ListOutputDevices();
       for (std::size_t i = 0; i < names.size(); ++i)
@@ -129,13 +126,12 @@ int Unprepare(uintptr_t index) {
 
 void FillLoop();
 
-void OnWaveDone(const Messages::Message& m) {
+}  // namespace
+
+void HandleCompletion(const Messages::Message& m) {
   State& s = S();
   if (const int code = Unprepare(m.data); code != WaveOut::kOk) {
-    const std::string_view text = CompletionErrorText(code);
-    if (!text.empty()) Console::ConsoleWrite(std::string(text) + "\r\n");
-    while (Keyboard::ConsoleReadKey() != 13) {
-    }
+    if (s.hooks.reportError) s.hooks.reportError(CompletionErrorText(code));
     return;
   }
   Buffer& b = s.buffers[m.data];
@@ -150,6 +146,8 @@ void OnWaveDone(const Messages::Message& m) {
     s.queued = std::max(0, s.queued - 1);
   }
 }
+
+namespace {
 
 // Queues one piece of at most kBufferSize bytes; false when it was dropped or refused.
 bool QueuePiece(const uint8_t* piece, std::size_t length, const WaveOut::Format& format, bool loop) {
@@ -202,14 +200,13 @@ void TonePlayer(const uint8_t* image, std::size_t size) {
 }
 
 void InstallHooks() {
-  Console::SetMessageHook(Messages::Kind::WaveDone, OnWaveDone);
   WaveOut::SetBellPlayer(BellPlayer);
   WaveOut::SetTonePlayer(TonePlayer);
 }
 
 // Linked in, the wave output takes over the console's bell and tones at once; the rest of
-// the module (and the console hook) starts at its first use, after the event loop exists.
-[[maybe_unused]] const bool kInstalled = (WaveOut::SetBellPlayer(BellPlayer), WaveOut::SetTonePlayer(TonePlayer), true);
+// the module starts at its first use.
+[[maybe_unused]] const bool kInstalled = (InstallHooks(), true);
 
 int RoundedFastRate(int rate) {
   const int64_t triple = static_cast<int64_t>(rate) * 3;  // 1.5 × rate = triple / 2
@@ -221,6 +218,13 @@ int RoundedFastRate(int rate) {
 }  // namespace
 
 Flags& WaveFlags() { return S().flags; }
+
+void SetHooks(const Hooks& hooks) { S().hooks = hooks; }
+
+bool InterruptRequested() {
+  const State& s = S();
+  return s.flags.interrupt && s.hooks.keyWaiting && s.hooks.keyWaiting();
+}
 
 std::vector<std::string> ListOutputDevices() {
   State& s = S();

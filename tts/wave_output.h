@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/messages.h"
 #include "platform/waveout.h"
 
 namespace WaveOutput {
@@ -26,6 +27,22 @@ struct Flags {
 };
 // Read and written by the speech manager, saved and restored around some calls.
 Flags& WaveFlags();
+
+// What the wave output takes from the console and the settings, given by the module that
+// joins them (Speech::ConnectWaveOutput): whether a key waits in the console's queue, the
+// SAIDADEAUDIO device name, and telling the user about a buffer the device gave back wrongly
+// (the text, possibly empty, written on the console, then a wait for Enter). Unset: no key
+// ever waits, the default device, nothing told.
+struct Hooks {
+  bool (*keyWaiting)() = nullptr;
+  std::string (*deviceSetting)() = nullptr;
+  void (*reportError)(std::string_view text) = nullptr;
+};
+void SetHooks(const Hooks& hooks);
+// The interrupt flag is on and a key waits.
+bool InterruptRequested();
+// A buffer's completion (a WaveDone message), handed back by the console's window procedure.
+void HandleCompletion(const Messages::Message& m);
 
 // Output device names, trimmed, in device order.
 std::vector<std::string> ListOutputDevices();

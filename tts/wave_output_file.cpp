@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "console/keyboard.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "tts/wave_file.h"
@@ -17,7 +16,7 @@ namespace {
 // The file read buffer, allocated once with the module.
 uint8_t gFileBuffer[kBufferSize];
 
-bool KeyWaiting() { return WaveFlags().interrupt && Keyboard::ConsoleKeyPressed(); }
+bool KeyWaiting() { return InterruptRequested(); }
 
 // "c:\sons\a.wav" → "c:\sons\rapido\a.wav": the same sound recorded faster.
 std::string FastVariant(std::string_view path) {

@@ -23,6 +23,7 @@
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/waveout.h"
+#include "speech/speech.h"
 #include "tts/wave_output.h"
 
 namespace {
@@ -99,6 +100,7 @@ int main(int argc, char** argv) {
   Settings::ResetSettings();
   WriteLongFile(dir / "c" / "dez.wav");
   Console::UseDevice(ConsoleDevice::OpenHeadless({}, [] { return Keyboard::QueueCount() == 0; }));
+  Speech::ConnectWaveOutput();
 
   if (auto sdl = WaveOut::OpenSdl()) Report("sdl", Measure(std::move(sdl), tries));
   else std::printf("sdl      no SDL audio output on this machine: not measured\n");

@@ -16,6 +16,7 @@
 #include "platform/console_headless.h"
 #include "platform/messages.h"
 #include "platform/waveout.h"
+#include "speech/speech.h"
 #include "tests/paths/temp_drive.h"
 #include "tts/wave_output.h"
 
@@ -62,6 +63,7 @@ class AudioTest : public ::testing::Test {
     Console::ResetConsole();
     Keyboard::ResetKeyboard();
     Console::UseDevice(ConsoleDevice::OpenHeadless({}, [] { return Keyboard::QueueCount() == 0; }));
+    Speech::ConnectWaveOutput();
     NewCapture();
   }
   void TearDown() override {
