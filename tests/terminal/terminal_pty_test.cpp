@@ -28,13 +28,19 @@ constexpr int kPatienceMs = 30000;
 
 class PtyRun {
  public:
-  // `linesToPipe`: the line-mode device, its output into a pipe (as `fonix p.fnx | head`)
-  // whose reading end the test holds; keys still come from the terminal.
-  explicit PtyRun(const std::string& script, bool linesToPipe = false) : linesToPipe_(linesToPipe) {
+  // `settings`: the text of the user's settings file, if any. `linesToPipe`: the line-mode
+  // device, its output into a pipe (as `fonix p.fnx | head`) whose reading end the test
+  // holds; keys still come from the terminal.
+  explicit PtyRun(const std::string& script, const std::string& settings = "", bool linesToPipe = false)
+      : linesToPipe_(linesToPipe) {
     dir_ = fs::path(::testing::TempDir()) / ("fonix_pty_" + std::to_string(getpid()) + "_" + std::to_string(++count_));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     std::ofstream(dir_ / "prog.fnx") << script;
+    if (!settings.empty()) {
+      fs::create_directories(dir_ / "config" / "Auris");
+      std::ofstream(dir_ / "config" / "Auris" / "Auris.ini") << settings;
+    }
     winsize ws{};
     ws.ws_col = 80;
     ws.ws_row = 25;
@@ -167,6 +173,7 @@ class PtyRun {
     setenv("XDG_DATA_HOME", (d + "/data").c_str(), 1);
     setenv("HOME", d.c_str(), 1);
     unsetenv("FONIX_KEYS");
+    unsetenv("TMUX");  // this terminal is an xterm of the test's, whatever ran the test
     const std::string prog = d + "/prog.fnx";
     execl(FONIX_BINARY, "fonix", prog.c_str(), static_cast<char*>(nullptr));
     _exit(127);
@@ -282,7 +289,7 @@ TEST(TerminalPty, SignalsRestoreTheTerminalAndStillEndTheProgram) {
 
 TEST(TerminalPty, AClosedOutputPipeEndsTheRunAndRestoresTheTerminal) {
   // As `fonix p.fnx | head -3` in a terminal: the reader goes away while the program writes.
-  PtyRun run("@volta\nescreve mudo \"linha\"\ndesvia @volta\n", true);
+  PtyRun run("@volta\nescreve mudo \"linha\"\ndesvia @volta\n", "", true);
   ASSERT_TRUE(run.Started());
   ASSERT_TRUE(run.ReadPipedLines(3));
   run.ClosePipe();
@@ -290,6 +297,32 @@ TEST(TerminalPty, AClosedOutputPipeEndsTheRunAndRestoresTheTerminal) {
   ASSERT_TRUE(WIFSIGNALED(status)) << "the broken pipe ends the program as it ends any writer";
   EXPECT_EQ(WTERMSIG(status), SIGPIPE);
   run.ExpectInputModesRestored();
+}
+
+TEST(TerminalPty, TheMagnifiersBandIsDrawnEnlargedAndTheRowsComeBack) {
+  PtyRun run("escreve mudo \"pronto\"\nseja $f \"abc\"\ntela @5,10\nle edita $f\nescreve mudo \"[\" $f \"]\"\n",
+             "[BAIXAVISAO]\nAMPLIACAO=2\n");
+  ASSERT_TRUE(run.Started());
+  ASSERT_TRUE(run.WaitFor("pronto")) << run.Output();
+  ASSERT_TRUE(run.WaitFor("\x1b#4")) << run.Output();
+  const std::size_t typed = run.Output().size();
+  run.Type("\x1b[Fx");  // End, x
+  // The band shows the field from its start with the x just typed in the cursor colour
+  // (cyan on brown), the text in yellow on brown, on two enlarged rows.
+  ASSERT_TRUE(run.WaitFor("\x1b[38;2;0;255;255;48;2;68;34;34mx", typed)) << run.Output().substr(typed);
+  const std::size_t top = run.Output().rfind("\x1b[1;1H\x1b#3");
+  ASSERT_NE(top, std::string::npos);
+  EXPECT_EQ(run.Output().find("\x1b[38;2;255;255;0;48;2;68;34;34mabc", top), top + 9);
+  EXPECT_NE(run.Output().find("\x1b[2;1H\x1b#4", top), std::string::npos);
+  run.Type("\r");
+  ASSERT_TRUE(run.WaitFor("[abcx]", typed)) << run.Output().substr(typed);
+  // Once the editing ends, both rows are single size again and drawn from the screen.
+  const std::size_t back = run.Output().find("\x1b[1;1H\x1b#5", top);
+  ASSERT_NE(back, std::string::npos);
+  EXPECT_NE(run.Output().find("pronto", back), std::string::npos);
+  EXPECT_NE(run.Output().find("\x1b[2;1H\x1b#5", back), std::string::npos);
+  EXPECT_EQ(WEXITSTATUS(run.WaitExit()), 0) << run.Stderr();
+  run.ExpectModesRestored();
 }
 
 }  // namespace
