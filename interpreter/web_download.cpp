@@ -2,6 +2,7 @@
 // writes the body and answers the keys, and the whole-page fetch for pages without length.
 #include "interpreter/web_download.h"
 
+#include <poll.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "platform/paths.h"
 #include "services/http_parse.h"
 #include "services/line_reader.h"
+#include "services/net_wait.h"
 #include "services/sockets.h"
 #include "services/tls.h"
 #include "speech/speech.h"
@@ -110,12 +112,42 @@ bool Send(Connection& c, const std::string& request) {
   return false;
 }
 
+// Asks whether to stop; true when the user answered yes.
+bool AskToStop() {
+  Say("Deseja parar o download?");
+  const uint8_t answer = Speech::ReadKeyAndSpeak();
+  std::string shown;
+  if (answer == 0) Keyboard::ConsoleReadKey();  // an extended key is no answer
+  else shown.assign(1, static_cast<char>(answer));
+  Console::StdoutWrite(shown + "\r\n");
+  if (answer != 'S' && answer != 's') return false;
+  Say("O download foi interrompido.");
+  return true;
+}
+
+// Waits, without a time limit, for the server to begin its answer. A server that never
+// answers can be left: Esc asks whether to stop, as during the body; other keys are
+// dropped. False when the user stopped.
+bool WaitForAnswer(Connection& c) {
+  const auto keyWaiting = [] { return Keyboard::QueueCount() > 0; };
+  for (;;) {
+    const LineReader::Reader& r = *c.reader;
+    if ((r.fillCount > 0 && r.readPosition < static_cast<std::size_t>(r.fillCount)) || Tls::TlsPending(c.socket) ||
+        NetWait::WaitFd(c.socket, POLLIN, -1, keyWaiting))
+      return true;
+    const uint8_t key = Keyboard::ConsoleReadKey();
+    if (key == 0) Keyboard::ConsoleReadKey();
+    else if (key == 27 && AskToStop()) return false;
+  }
+}
+
 // Reads the status line and the headers up to the empty line (no time-out). Interim
-// answers (1xx) are passed over. False, told to the user, when the connection ends first
-// or the status line carries no code.
+// answers (1xx) are passed over. False, told to the user, when the connection ends first,
+// the status line carries no code or the user stopped.
 bool ReadAnswerHead(Connection& c, AnswerHead& head) {
   std::string line;
   for (;;) {
+    if (!WaitForAnswer(c)) return false;
     if (!LineReader::LineReaderReadLine(*c.reader, 0, line)) {
       Say("Erro de conexao");
       return false;
@@ -156,19 +188,6 @@ bool IsAudio(std::string_view contentType) {
 bool TargetExists(const std::string& hostPath) {
   struct stat st {};
   return !hostPath.empty() && stat(hostPath.c_str(), &st) == 0;
-}
-
-// Asks whether to stop; true when the user answered yes.
-bool AskToStop() {
-  Say("Deseja parar o download?");
-  const uint8_t answer = Speech::ReadKeyAndSpeak();
-  std::string shown;
-  if (answer == 0) Keyboard::ConsoleReadKey();  // an extended key is no answer
-  else shown.assign(1, static_cast<char>(answer));
-  Console::StdoutWrite(shown + "\r\n");
-  if (answer != 'S' && answer != 's') return false;
-  Say("O download foi interrompido.");
-  return true;
 }
 
 struct Body {
@@ -297,6 +316,7 @@ bool FetchWholePage(const std::string& pageUrl, const Request& request) {
   // coding are kept so that the page is stored as it was meant.
   int64_t length = -1;  // -1: until the peer closes
   bool chunked = false;
+  if (!WaitForAnswer(c)) return false;
   for (bool first = true;; first = false) {
     std::string line;
     if (!LineReader::LineReaderReadLine(*c.reader, 0, line)) {

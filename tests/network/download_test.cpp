@@ -296,6 +296,14 @@ TEST_F(DownloadTest, AStalledServerCanBeLeft) {
   EXPECT_EQ(Var("$CHK"), "1");
   EXPECT_TRUE(Has(Events(), "line: O download foi interrompido."));
   EXPECT_TRUE(File("parado.bin") == Pattern(0, 50000));
+
+  // A server that never begins its answer can be left too; other keys are dropped.
+  Start("{WAIT 300}x{WAIT 300}{ESC}n{WAIT 300}{ESC}S");
+  Get(Url("/mute"), "mudo.bin");
+  EXPECT_EQ(Var("$CHK"), "1");
+  EXPECT_EQ(Count(Events(), "line: Deseja parar o download?"), 2);
+  EXPECT_TRUE(Has(Events(), "line: O download foi interrompido."));
+  EXPECT_FALSE(Exists("mudo.bin"));
 }
 
 TEST_F(DownloadTest, HttpsVerifiesTheServer) {

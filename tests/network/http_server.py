@@ -78,6 +78,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.end_headers()
             self.wfile.write(pattern(0, n - 1))
             self.close_connection = True
+        elif route == "mute":
+            time.sleep(30)  # accepts the request and never answers
+            self.close_connection = True
         elif route == "redirect":
             target = f"/redirect/{n - 1}" if n > 0 else "/data/1000"
             self.send_body(302, b"", extra=[("Location", self.origin() + target)])
