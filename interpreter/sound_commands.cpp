@@ -75,7 +75,8 @@ bool Toca(std::string_view args) {
   if (!Values::ReadValue(args, file) || !args.empty()) return false;
   Transcript::Event("wav", file);
   if (noWait) {
-    SoundCommands::SendMci("play " + file);
+    // Quoted, as the waited form quotes it: a name with blanks plays too.
+    SoundCommands::SendMci("play \"" + file + "\"");
     return true;
   }
   SoundCommands::SendMci("open \"" + file + "\" alias myfile");

@@ -23,7 +23,7 @@ constexpr guint kFlagVideo = 0x1, kFlagAudio = 0x2, kFlagSoftVolume = 0x10, kFla
 // An address may be slow to answer; a local file that is not ready in a few seconds never
 // will be (a demuxer's error can be lost in decodebin while it still tries elements, and
 // then nothing more is reported).
-constexpr int64_t kOpenLimitMs = 14000;
+constexpr int64_t kOpenLimitMs = 12000;
 constexpr int64_t kFileOpenLimitMs = 4000;
 constexpr int64_t kPauseLimitMs = 1000;
 constexpr int64_t kFileSeekLimitMs = 3000;

@@ -152,9 +152,13 @@ int main(int argc, char** argv) {
     again.push_back(PlayToFirst("play tom from 0", "tom"));
     Mci::SendString("stop tom", answer);
   }
+  // The first play of the run also starts GStreamer.
+  const double starting = first.front();
+  first.erase(first.begin());
   const Stats f = Summary(first), a = Summary(again);
-  std::printf("in process, play to first sample: file not open %6.2f (max %6.2f)   open device from 0 %6.2f (max %6.2f)\n",
-              f.median, f.max, a.median, a.max);
+  std::printf("in process, play to first sample: first of the run %6.1f   file not open %6.1f (max %6.1f)   "
+              "open device from 0 %6.1f (max %6.1f)\n",
+              starting, f.median, f.max, a.median, a.max);
 
   // status … position per call, beside a position query on a playbin of our own.
   Mci::SendString("play tom from 0", answer);
