@@ -73,7 +73,8 @@ bool Escreve(std::string_view args) {
     const char digit = args[1];
     args = Text::Trim(args.substr(2));
     if (args.empty()) return Channels::WriteLine(digit, "", true);
-    const std::string text = Values::ReadJoinedValues(args);
+    std::string text;
+    if (!Values::ReadJoinedValues(args, text)) return false;
     if (!Channels::WriteLine(digit, text, !noLineEnd) || !args.empty()) return false;
     Speech::WaitForSilence();
     return true;
