@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -218,6 +219,9 @@ bool Htamarq(std::string_view args) {
     x /= 1024;
     ++unit;
   }
+  // Halves round away from zero, as the number formatting of Windows programs does
+  // (1152 bytes are 1,13KB).
+  x = std::round(x * 100) / 100;
   char digits[64];
   const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, x, std::chars_format::fixed, 2);
   std::string text(digits, ec == std::errc() ? end : digits);
