@@ -7,6 +7,7 @@ packages=(
   wbrazilian espeak-ng python3
   libespeak-ng-dev espeak-ng-data
   libsdl2-dev libfluidsynth-dev fluid-soundfont-gm
+  xdg-utils
 )
 missing=()
 for p in "${packages[@]}"; do
