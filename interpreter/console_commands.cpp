@@ -30,16 +30,16 @@ std::string ReadKeyText(bool spoken, bool withShiftState) {
     Speech::StopSpeech();
     Speech::SpeakChar(first);
   }
-  std::string text;
+  // Built by appending (prepending to a temporary string trips a false -Wrestrict of g++ 12).
+  std::string text = shiftState;
   if (first == 0) {
     const uint8_t code = Keyboard::ConsoleReadKey();
-    text = "#0#" + std::to_string(code);
+    text.append("#0#").append(std::to_string(code));
   } else if (first < 32 || withShiftState) {
-    text = "#" + std::to_string(first);
+    text.append("#").append(std::to_string(first));
   } else {
-    text.assign(1, static_cast<char>(first));
+    text.push_back(static_cast<char>(first));
   }
-  text = shiftState + text;
   Transcript::Event("key", text);
   return text;
 }

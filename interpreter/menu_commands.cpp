@@ -29,9 +29,11 @@ bool ReadInteger(std::string_view& args, int& out) {
 }
 
 std::string KeyText(const Menu::RunResult& r) {
-  if (r.character == 0) return "#0#" + std::to_string(r.extended);
-  if (r.character < 32) return "#" + std::to_string(r.character);
-  return std::string(1, static_cast<char>(r.character));
+  std::string text;
+  if (r.character == 0) text.append("#0#").append(std::to_string(r.extended));
+  else if (r.character < 32) text.append("#").append(std::to_string(r.character));
+  else text.push_back(static_cast<char>(r.character));
+  return text;
 }
 
 bool Execute(std::string_view args) {
