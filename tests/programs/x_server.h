@@ -43,6 +43,9 @@ class XServer {
            ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
       managed_ = Output({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id") != std::string::npos;
+      // The manager announces itself before it manages windows: a window mapped in between
+      // is never managed. Ready once a probe window is.
+      managed_ = managed_ && ProbeManaged();
     }
   }
   ~XServer() {
@@ -89,6 +92,20 @@ class XServer {
   }
 
  private:
+  static bool ClientListed() { return Output({"xprop", "-root", "_NET_CLIENT_LIST"}).find("0x") != std::string::npos; }
+
+  bool ProbeManaged() {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      const pid_t probe = Spawn({"xmessage", "-title", "sonda", "x"});
+      bool listed = false;
+      for (int i = 0; i < 40 && !(listed = ClientListed()); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      End(probe);
+      for (int i = 0; i < 100 && ClientListed(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      if (listed && !ClientListed()) return true;
+    }
+    return false;
+  }
+
   static pid_t Spawn(std::vector<std::string> argv) {
     std::vector<char*> args;
     for (std::string& a : argv) args.push_back(a.data());
