@@ -57,6 +57,27 @@ bool Ip(std::string_view args);
 bool Http(std::string_view args);
 bool Handle(std::string_view args);
 bool Trazdarede(std::string_view args);
+bool Remove(std::string_view args);
+bool Renomeia(std::string_view args);
+bool Replica(std::string_view args);
+bool Dir(std::string_view args);
+bool Busca(std::string_view args);
+bool Tamarq(std::string_view args);
+bool Htamarq(std::string_view args);
+bool Criabin(std::string_view args);
+bool Escrevebyte(std::string_view args);
+bool Lebyte(std::string_view args);
+bool Gravabytes(std::string_view args);
+bool Limpabytes(std::string_view args);
+bool Fechabin(std::string_view args);
+bool Codbase64(std::string_view args);
+bool Decodbase64(std::string_view args);
+bool Codarqbase64(std::string_view args);
+bool Decodarqbase64(std::string_view args);
+bool Removequoted(std::string_view args);
+bool Adquoted(std::string_view args);
+bool Utf8paraansi(std::string_view args);
+bool Ansiparautf8(std::string_view args);
 // A command whose part of the runtime is not built yet.
 bool NotAvailable(std::string_view args);
 

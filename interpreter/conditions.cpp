@@ -14,24 +14,42 @@ namespace {
 
 enum class Op { Ge, Le, Identical, Contains, StartsWith, EndsWith, In, Eq, Lt, Gt, Ne };
 
+// The operators are tried in the order ">=", "<=", "==", "<>", "*=*", "=*", "*=", "EM",
+// "=", "<", ">": the first one the text begins with is taken.
 bool TakeOperator(std::string_view& args, Op& op) {
-  struct Entry {
-    std::string_view text;
-    Op op;
-  };
-  static constexpr Entry kOps[] = {
-      {">=", Op::Ge}, {"<=", Op::Le}, {"==", Op::Identical}, {"<>", Op::Ne},
-      {"*=*", Op::Contains}, {"=*", Op::StartsWith}, {"*=", Op::EndsWith},
-      {"EM", Op::In}, {"=", Op::Eq}, {"<", Op::Lt}, {">", Op::Gt},
-  };
-  for (const Entry& e : kOps) {
-    if (Text::StartsWithFolded(args, e.text)) {
-      args.remove_prefix(e.text.size());
-      op = e.op;
-      return true;
-    }
+  if (args.empty()) return false;
+  const char next = args.size() > 1 ? args[1] : '\0';
+  std::size_t length = 1;
+  switch (args[0]) {
+    case '>':
+      if (next == '=') op = Op::Ge, length = 2;
+      else op = Op::Gt;
+      break;
+    case '<':
+      if (next == '=') op = Op::Le, length = 2;
+      else if (next == '>') op = Op::Ne, length = 2;
+      else op = Op::Lt;
+      break;
+    case '=':
+      if (next == '=') op = Op::Identical, length = 2;
+      else if (next == '*') op = Op::StartsWith, length = 2;
+      else op = Op::Eq;
+      break;
+    case '*':
+      if (next != '=') return false;
+      if (args.size() > 2 && args[2] == '*') op = Op::Contains, length = 3;
+      else op = Op::EndsWith, length = 2;
+      break;
+    case 'E':
+    case 'e':
+      if (next != 'M' && next != 'm') return false;
+      op = Op::In, length = 2;
+      break;
+    default:
+      return false;
   }
-  return false;
+  args.remove_prefix(length);
+  return true;
 }
 
 bool AllDigits(std::string_view s) {

@@ -18,10 +18,24 @@ namespace {
 
 using Interp::St;
 
+// A loop jumps to the same label again and again: the last answer stands while the index
+// it came from does.
+struct LastLabel {
+  std::string name;
+  int line = 0;
+  unsigned generation = 0;
+};
+
 bool FindLabel(std::string_view name) {
-  const int line = LineIndex::FindLabel(Text::Fold(name));
-  if (line == 0) return false;
-  St().currentLine = line;
+  static LastLabel last;
+  const unsigned generation = LineIndex::Generation();
+  if (last.line == 0 || last.generation != generation || last.name != name) {
+    last.line = LineIndex::FindLabel(Text::Fold(name));
+    last.name.assign(name);
+    last.generation = generation;
+  }
+  if (last.line == 0) return false;
+  St().currentLine = last.line;
   return true;
 }
 

@@ -1,6 +1,8 @@
 // The command table, in the order the keywords are compared.
 #include "interpreter/dispatcher.h"
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 #include "interpreter/commands.h"
@@ -24,35 +26,71 @@ constexpr Handler kLater = Commands::NotAvailable;
 const Entry kTable[] = {
     {"MIDI", kLater},           {"DEBUG", Commands::Debug},     {"SEJA", Commands::Seja},
     {"TELA", Commands::Tela},   {"COR", Commands::Cor},         {"FUNDO", Commands::Fundo},
-    {"ABRE", Commands::Abre},           {"FECHA", Commands::Fecha},              {"INTERNET", Commands::Internet},
-    {"CONECTA", Commands::Conecta},        {"ATIVASSL", Commands::Ativassl},           {"SERVE", Commands::Serve},
-    {"OBSERVA", Commands::Observa},        {"ESCREVE", Commands::Escreve}, {"BIPA", Commands::Bipa},
+    {"ABRE", Commands::Abre}, {"FECHA", Commands::Fecha}, {"INTERNET", Commands::Internet},
+    {"CONECTA", Commands::Conecta}, {"ATIVASSL", Commands::Ativassl}, {"SERVE", Commands::Serve},
+    {"OBSERVA", Commands::Observa}, {"ESCREVE", Commands::Escreve}, {"BIPA", Commands::Bipa},
     {"SOMA", Commands::Soma},   {"SUBTRAI", Commands::Subtrai}, {"MULTIPLICA", Commands::Multiplica},
     {"DIVIDE", Commands::Divide}, {"CONCATENA", Commands::Concatena}, {"COPIA", Commands::Copia},
     {"SOLETRA", Commands::Soletra}, {"LISTA", Commands::Lista}, {"FALAHORA", Commands::Falahora},
     {"TITULO", Commands::Titulo}, {"TÍTULO"_cp, Commands::Titulo}, {"DELETA", Commands::Deleta},
     {"SUBSTITUI", Commands::Substitui}, {"TOCA", kLater},     {"FALA", Commands::Fala},
     {"MCI", kLater},            {"LÊ"_cp, Commands::Le},        {"LE", Commands::Le},
-    {"CHECA", Commands::Checa},          {"REMOVE", kLater},             {"RENOMEIA", kLater},
-    {"REPLICA", kLater},        {"CMD", kLater},                {"ESPERA", kLater},
+    {"CHECA", Commands::Checa}, {"REMOVE", Commands::Remove}, {"RENOMEIA", Commands::Renomeia},
+    {"REPLICA", Commands::Replica}, {"CMD", kLater}, {"ESPERA", kLater},
     {"ENVIACMD", kLater},       {"DIGITA", kLater},             {"ACIONA", kLater},
     {"CLICA", kLater},          {"CAPTURA", kLater},            {"TRANSFERE", kLater},
     {"JANELA", kLater},         {"DESVIA", Commands::Desvia},   {"SE", Commands::Se},
     {"SENAO", Commands::Senao}, {"SENÃO"_cp, Commands::Senao},  {"ENQUANTO", Commands::Enquanto},
     {"REPETE", Commands::Repete}, {"FIM", Commands::Fim},       {"EXECUTA", kLater},
-    {"EXISTEPROG", kLater},     {"ALARME", kLater},             {"GRAVABYTES", kLater},
-    {"ESCREVEBYTE", kLater},    {"LEBYTE", kLater},             {"LIMPABYTES", kLater},
-    {"FECHABIN", kLater},       {"CRIABIN", kLater},            {"TAMARQ", kLater},
-    {"HTAMARQ", kLater},        {"DIR", kLater},                {"BUSCA", kLater},
+    {"EXISTEPROG", kLater}, {"ALARME", kLater}, {"GRAVABYTES", Commands::Gravabytes},
+    {"ESCREVEBYTE", Commands::Escrevebyte}, {"LEBYTE", Commands::Lebyte}, {"LIMPABYTES", Commands::Limpabytes},
+    {"FECHABIN", Commands::Fechabin}, {"CRIABIN", Commands::Criabin}, {"TAMARQ", Commands::Tamarq},
+    {"HTAMARQ", Commands::Htamarq}, {"DIR", Commands::Dir}, {"BUSCA", Commands::Busca},
     {"TERMINA", Commands::Termina}, {"CHAMA", Commands::Chama}, {"RETORNA", Commands::Retorna},
     {"RANDOMIZA", Commands::Randomiza}, {"IP", Commands::Ip},         {"MSAA", kLater},
     {"MENU", kLater},           {"IMAGEM", kLater},             {"SENSOR", kLater},
-    {"ANSIPARAUTF8", kLater},   {"UTF8PARAANSI", kLater},       {"HTTP", Commands::Http},
-    {"TRAZDAREDE", Commands::Trazdarede},     {"HANDLE", Commands::Handle},             {"MENSAGEM", kLater},
-    {"CODBASE64", kLater},      {"REMOVEQUOTED", kLater},       {"ADQUOTED", kLater},
-    {"CODARQBASE64", kLater},   {"DECODARQBASE64", kLater},     {"DECODBASE64", kLater},
+    {"ANSIPARAUTF8", Commands::Ansiparautf8}, {"UTF8PARAANSI", Commands::Utf8paraansi}, {"HTTP", Commands::Http},
+    {"TRAZDAREDE", Commands::Trazdarede}, {"HANDLE", Commands::Handle}, {"MENSAGEM", kLater},
+    {"CODBASE64", Commands::Codbase64}, {"REMOVEQUOTED", Commands::Removequoted}, {"ADQUOTED", Commands::Adquoted},
+    {"CODARQBASE64", Commands::Codarqbase64}, {"DECODARQBASE64", Commands::Decodarqbase64}, {"DECODBASE64", Commands::Decodbase64},
 };
 static_assert(std::size(kTable) == 87);
+
+// Where a keyword starts its search in the lookup index: its first and last byte and
+// its length.
+std::size_t Slot(std::string_view word) {
+  return (static_cast<uint8_t>(word.front()) * 31u + static_cast<uint8_t>(word.back()) * 7u + word.size()) & 255u;
+}
+
+bool SameWord(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
+// The handler of a folded keyword. The table is indexed once (a small open-addressed
+// table of positions), so a line compares its word with one or two keywords instead of
+// walking all of them; the keywords are all different, so the answer is the one a walk of
+// the table in its order gives.
+Handler FindHandler(std::string_view word) {
+  static_assert(std::size(kTable) < 255);
+  static const auto index = [] {
+    std::array<uint8_t, 256> slots{};  // position in kTable + 1; 0: free
+    for (std::size_t i = 0; i < std::size(kTable); ++i) {
+      std::size_t slot = Slot(kTable[i].keyword);
+      while (slots[slot] != 0) slot = (slot + 1) & 255u;
+      slots[slot] = static_cast<uint8_t>(i + 1);
+    }
+    return slots;
+  }();
+  if (word.empty()) return nullptr;
+  for (std::size_t slot = Slot(word); index[slot] != 0; slot = (slot + 1) & 255u) {
+    const Entry& e = kTable[index[slot] - 1];
+    if (SameWord(e.keyword, word)) return e.handler;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
@@ -67,8 +105,7 @@ bool Dispatch(std::string_view word, std::string_view args) {
   }
   s.commandWord.assign(word);
   for (char& c : s.commandWord) c = Text::FoldChar(c);
-  for (const Entry& e : kTable)
-    if (e.keyword == s.commandWord) return e.handler(args);
+  if (const Handler handler = FindHandler(s.commandWord)) return handler(args);
   Speech::WriteLineAndSpeak(std::string("Comando inválido: "_cp) + s.commandWord);
   return false;
 }

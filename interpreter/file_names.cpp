@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <csignal>
 
+#include <sys/stat.h>
+
 #include "platform/paths.h"
 
 namespace FileNames {
@@ -32,6 +34,16 @@ int WindowsError(int errnum) {
     case EIO: return kIoDevice;
     default: return kGeneralFailure;
   }
+}
+
+int PathError(int errnum, const std::string& hostPath) {
+  if (errnum == ENOENT) {
+    const std::size_t slash = hostPath.rfind('/');
+    const std::string folder = slash == 0 ? "/" : hostPath.substr(0, slash);
+    struct stat st{};
+    if (slash != std::string::npos && (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))) return kPathNotFound;
+  }
+  return WindowsError(errnum);
 }
 
 namespace {

@@ -32,6 +32,9 @@ inline constexpr int kNotOpenForOutput = 105;
 
 // The Windows number of a Linux errno value.
 int WindowsError(int errnum);
+// The same for an error on a path, where a missing folder on the way is "path not found"
+// (3) rather than "file not found" (2).
+int PathError(int errnum, const std::string& hostPath);
 
 // The Linux path of a script's file name. 0 on success, else the Windows error: an empty
 // name or one Windows refuses (control characters, < > " | ? *, a ":" that is not the

@@ -20,6 +20,7 @@ struct Hash {
 
 struct IndexState {
   bool built = false;
+  unsigned generation = 0;
   int lineCount = 0;
   std::unordered_map<std::string, int, Hash, std::equal_to<>> labels;  // first line of each folded name
   std::array<std::vector<int>, 3> ends;   // lines reading "FIM SE", "FIM ENQUANTO", "FIM REPETE"
@@ -45,7 +46,9 @@ std::string FirstWord(std::string_view line) {
 void Build() {
   IndexState& x = S();
   const Interp::State& s = Interp::St();
+  const unsigned generation = x.generation + 1;
   x = IndexState{};
+  x.generation = generation;
   for (int n = 1; n <= s.lineCount; ++n) {
     const std::string& line = s.lines[static_cast<std::size_t>(n)];
     if (!line.empty() && line[0] == '@') x.labels.try_emplace(Text::Fold(std::string_view(line).substr(1)), n);
@@ -110,6 +113,8 @@ std::size_t FirstBlockLineAfter(int from) {
       std::upper_bound(lines.begin(), lines.end(), from, [](int n, const BlockLine& b) { return n < b.line; }) -
       lines.begin());
 }
+
+unsigned Generation() { return Index().generation; }
 
 void Invalidate() { S().built = false; }
 

@@ -32,6 +32,9 @@ int PreviousHead(EndWord word, int from);
 const std::vector<BlockLine>& BlockLines();
 std::size_t FirstBlockLineAfter(int from);
 
+// Changes whenever the index is built again (answers kept by callers are then stale).
+unsigned Generation();
+
 // The stored program changed: the index is built again at its next use.
 void Invalidate();
 

@@ -17,9 +17,20 @@ bool ExecuteLine(std::string_view line, bool nested) {
   line = Text::Trim(line);
   if (line.empty() || line[0] == '*' || line[0] == '@') return true;
   const std::size_t space = line.find(' ');
-  std::string word(line.substr(0, space));
-  for (char& c : word)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  const std::string_view written = line.substr(0, space);
+  // Command words are short: upper-cased in place, without building a text.
+  char buffer[32];
+  std::string longWord;
+  char* out = buffer;
+  if (written.size() > sizeof buffer) {
+    longWord.assign(written);
+    out = longWord.data();
+  }
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    const char c = written[i];
+    out[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+  }
+  const std::string_view word(out, written.size());
   const std::string_view args = space == std::string_view::npos ? std::string_view() : line.substr(space + 1);
   if (nested && (word == "REPETE" || word == "ENQUANTO" || word == "SENAO" || word == "SENÃO"_cp || word == "FIM"))
     return false;

@@ -4,18 +4,15 @@
 #include <ctime>
 
 #include "console/console.h"
+#include "interpreter/byte_buffer.h"
 #include "interpreter/channels.h"
+#include "interpreter/file_search.h"
 #include "interpreter/line_index.h"
 #include "interpreter/lists.h"
 #include "interpreter/network_channels.h"
 #include "interpreter/variables.h"
 
 namespace Interp {
-
-State& St() {
-  static State state;
-  return state;
-}
 
 bool StoreLine(std::string text, int number) {
   if (number < 1 || number > kMaxLines) return false;
@@ -39,6 +36,8 @@ void ResetInterpreter() {
   s.randomSeed = 0;
   Channels::ResetChannels();
   NetworkChannels::ResetNetworkChannels();
+  FileSearch::ResetSearch();
+  ByteBuffer::ResetBytes();
   LineIndex::Invalidate();
   Variables::ClearVariables();
   Lists::ClearLists();

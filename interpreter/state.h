@@ -31,7 +31,10 @@ struct State {
   std::vector<std::string> commandLine;
 };
 
-State& St();
+// The one state of the process. Inline, because every line executed reaches it several
+// times.
+inline State theState;
+inline State& St() { return theState; }
 
 // line store[n] := text; line count := n. Numbers above the store's size are refused.
 bool StoreLine(std::string text, int number);

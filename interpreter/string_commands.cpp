@@ -1,6 +1,7 @@
 // SEJA with its built-in forms, and the text and arithmetic commands on variables.
 #include <sys/time.h>
 
+#include <charconv>
 #include <ctime>
 #include <string>
 
@@ -231,9 +232,9 @@ bool Soma(std::string_view args) {
   std::size_t start = text.size();
   while (start > 0 && Text::IsDigit(text[start - 1])) --start;
   if (start > 0 && text[start - 1] == '-') --start;
-  const std::string suffix = text.substr(start);
+  const std::string_view suffix = std::string_view(text).substr(start);
   int64_t value = 0;
-  if (suffix != "" && suffix != "-") {
+  if (!suffix.empty() && suffix != "-") {
     const auto n = NumericValue(suffix);
     value = n ? *n : 0;
     if (!n) {  // a digit run beyond 32 bits keeps its low 32 bits, as a 32-bit read does
@@ -243,7 +244,9 @@ bool Soma(std::string_view args) {
       value = static_cast<int32_t>(suffix[0] == '-' ? 0u - wrapped : wrapped);
     }
   }
-  text = text.substr(0, start) + std::to_string(value + number);
+  char digits[24];
+  const auto written = std::to_chars(digits, digits + sizeof digits, value + number);
+  text.replace(start, std::string::npos, digits, static_cast<std::size_t>(written.ptr - digits));
   return true;
 }
 

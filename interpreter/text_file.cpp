@@ -40,7 +40,7 @@ int OpenWith(TextFile& file, const std::string& hostPath, int flags, Mode mode) 
   int fd;
   do fd = ::open(hostPath.c_str(), flags | O_CLOEXEC, 0666);
   while (fd < 0 && errno == EINTR);
-  if (fd < 0) return FileNames::WindowsError(errno);
+  if (fd < 0) return FileNames::PathError(errno, hostPath);
   struct stat st{};
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     ::close(fd);

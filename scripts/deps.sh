@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build g++ clang libclang-rt-14-dev
-  libgtest-dev googletest dash pkg-config
+  libgtest-dev googletest dash pkg-config locales
   wbrazilian espeak-ng python3
   libespeak-ng-dev espeak-ng-data
   libsdl2-dev libfluidsynth-dev fluid-soundfont-gm
