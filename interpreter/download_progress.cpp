@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/decimal_point.h"
+#include "platform/decimal_separator.h"
 #include "speech/speech.h"
 
 namespace DownloadProgress {
@@ -63,7 +63,7 @@ std::vector<std::string> ProgressTexts(int64_t written, int64_t contentLength, i
 
 void SpeakProgress(int64_t written, int64_t contentLength, int64_t resume, bool stream, std::string_view fileName) {
   for (const std::string& text :
-       ProgressTexts(written, contentLength, resume, stream, fileName, DecimalPoint::UserDecimalPoint()))
+       ProgressTexts(written, contentLength, resume, stream, fileName, Locale::DecimalSeparator()))
     Speech::Speak(text);
   Speech::Speak("");
 }

@@ -131,7 +131,7 @@ bool SplitUrl(std::string_view url, Url& out) {
     out.port = static_cast<uint16_t>(port);
   }
   if (const std::size_t hash = tail.find('#'); hash != std::string_view::npos) tail = tail.substr(0, hash);
-  if (tail.empty() || tail.front() != '/') out.path = "/";
+  if (tail.empty() || tail.front() != '/') out.path.push_back('/');
   for (char c : tail) {
     const auto b = static_cast<uint8_t>(c);
     if (b <= 32 || b >= 127) {
@@ -146,8 +146,15 @@ bool SplitUrl(std::string_view url, Url& out) {
 }
 
 std::string HostHeader(const Url& url) {
-  std::string text = url.host.find(':') != std::string::npos ? "[" + url.host + "]" : url.host;
-  if (!url.defaultPort) text += ":" + std::to_string(url.port);
+  const bool v6 = url.host.find(':') != std::string::npos;
+  std::string text;
+  if (v6) text.push_back('[');
+  text.append(url.host);
+  if (v6) text.push_back(']');
+  if (!url.defaultPort) {
+    text.push_back(':');
+    text.append(std::to_string(url.port));
+  }
   return text;
 }
 
