@@ -8,10 +8,6 @@
 
 #include "tests/files/files_fixture.h"
 
-// The C library keeps the split LOCPATH that the locale test sets for as long as the process
-// lives; that is no leak of ours.
-extern "C" const char* __lsan_default_suppressions() { return "leak:argz_add_sep\n"; }
-
 namespace {
 
 class FileCommands : public FilesTest {};
