@@ -16,6 +16,7 @@
 #include "interpreter/state.h"
 #include "platform/console_headless.h"
 #include "platform/paths.h"
+#include "speech/speech.h"
 #include "speech/speech_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -34,6 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::filesystem::remove_all(sandbox, ec);
     });
     Console::UseDevice(ConsoleDevice::OpenHeadless({}, [] { return Keyboard::QueueCount() == 0; }));
+    Speech::ConnectWaveOutput();  // sounds end as in a real run, where speech start-up joins them
     // The pauses after marks are real waits; the fuzzer wants every line to be quick.
     auto& timing = Speech::St().timing;
     timing.pausaPonto = timing.pausaVirg = timing.pausaDoisPontos = 0;

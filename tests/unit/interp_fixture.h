@@ -20,6 +20,7 @@
 #include "platform/console_headless.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
+#include "speech/speech.h"
 #include "platform/paths.h"
 #include "platform/transcript.h"
 
@@ -45,6 +46,9 @@ class InterpTest : public ::testing::Test {
     Transcript::Close();
     Messages::ResetMessages();
     Console::ResetConsole();
+    // The wave output's completions come back through the console, as speech start-up
+    // connects them in a real run.
+    Speech::ConnectWaveOutput();
     Keyboard::ResetKeyboard();
     std::vector<KeyScript::Item> items;
     std::string error;
