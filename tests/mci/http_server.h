@@ -151,9 +151,9 @@ class HttpFileServer {
       std::size_t from = 0, to = body_.size() - 1;
       const bool partial = range.rfind("bytes=", 0) == 0;
       if (partial) {
-        const std::string spec = range.substr(6);
-        from = std::stoull(spec.substr(0, spec.find('-')));
-        const std::string end = spec.substr(spec.find('-') + 1);
+        const std::string bounds = range.substr(6);
+        from = std::stoull(bounds.substr(0, bounds.find('-')));
+        const std::string end = bounds.substr(bounds.find('-') + 1);
         if (!end.empty()) to = std::min<std::size_t>(std::stoull(end), body_.size() - 1);
         if (from >= body_.size()) {
           const std::string h = "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */" +
