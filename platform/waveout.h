@@ -72,7 +72,10 @@ bool CheckChoice(std::string& error);
 std::unique_ptr<Device> OpenChosen(const char* purpose = "wave");
 std::unique_ptr<Device> OpenSdl();  // null when SDL has no audio output at all
 std::unique_ptr<Device> OpenCapture(const std::string& path, std::vector<std::string> names = {"Captura"});
-std::unique_ptr<Device> OpenNull();
+// The null device plays at the real rate (as a card does); unpaced, every buffer is done the
+// moment it is written, for runs that want no waiting at all (fuzzing).
+enum class Pacing { RealTime, None };
+std::unique_ptr<Device> OpenNull(Pacing pacing = Pacing::RealTime);
 // capture:/x/som.wav → /x/som-midi.wav (the synthesizer's own file).
 std::string CaptureMidiPath(const std::string& capturePath);
 

@@ -24,7 +24,7 @@ void Put32(uint8_t* p, uint32_t v) {
   Put16(p + 2, v >> 16);
 }
 
-class CaptureDevice final : public Device {
+class CaptureDevice final : public PacedDevice {
  public:
   CaptureDevice(const std::string& path, std::vector<std::string> names) : names_(std::move(names)) {
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -41,14 +41,6 @@ class CaptureDevice final : public Device {
   int OpenStream(int index, const Format& format, RenderFn render, void* context) override {
     return OpenWith(index, format, render, context);
   }
-  int Write(const uint8_t* data, std::size_t length, uintptr_t tag) override {
-    return PacerWrite(pacer_, data, length, tag);
-  }
-  void Reset() override { QueueFlush(pacer_.queue); }
-  void Close() override { PacerClose(pacer_); }
-  int Pending() const override { return QueueCount(pacer_.queue); }
-  double LatencyMs() const override { return 0; }
-
  private:
   static constexpr uint32_t kMaxData = 0xFFFFFFFFu - 36;
 
@@ -166,7 +158,6 @@ class CaptureDevice final : public Device {
 
   std::vector<std::string> names_;
   int fd_ = -1;
-  Pacer pacer_;
   bool haveFormat_ = false;
   Format file_;
   uint32_t dataBytes_ = 0;

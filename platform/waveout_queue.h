@@ -66,4 +66,21 @@ void PacerClose(Pacer& p);
 // Closes and joins the thread.
 void PacerStop(Pacer& p);
 
+// A device without a sound card that plays at the real rate through its pacer: what the
+// null and capture devices share. The deriving device starts the pacer with its sink and
+// stops it before its own members go.
+class PacedDevice : public Device {
+ public:
+  int Write(const uint8_t* data, std::size_t length, uintptr_t tag) override {
+    return PacerWrite(pacer_, data, length, tag);
+  }
+  void Reset() override { QueueFlush(pacer_.queue); }
+  void Close() override { PacerClose(pacer_); }
+  int Pending() const override { return QueueCount(pacer_.queue); }
+  double LatencyMs() const override { return 0; }
+
+ protected:
+  mutable Pacer pacer_;
+};
+
 }  // namespace WaveOut

@@ -1,53 +1,90 @@
 // libFuzzer target: arbitrary text as a program whose lines are each executed once, so
 // that every reader, condition and command meets malformed input without looping forever.
+// The voice is started on a drive C of the target's own, and its sound goes to the unpaced
+// null device: what a line says is synthesized in full, but nothing waits for it to play.
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "console/console.h"
 #include "console/keyboard.h"
+#include "console/settings.h"
 #include "interpreter/run.h"
 #include "interpreter/startup.h"
 #include "interpreter/state.h"
 #include "platform/console_headless.h"
 #include "platform/paths.h"
+#include "platform/waveout.h"
+#include "speech/diphone_data.h"
 #include "speech/speech.h"
+#include "speech/speech_data.h"
 #include "speech/speech_state.h"
+#include "tts/wave_output.h"
+
+namespace {
+
+// A throw-away drive C and settings folder, removed when the fuzzer ends. The file commands
+// act on what the lines name: every drive is a folder of the run's own, and so is the
+// working folder, so no mutated name reaches a file outside it.
+struct TempHome {
+  std::filesystem::path root;
+  TempHome() {
+    char base[] = "/tmp/fonix-fuzz-XXXXXX";
+    if (!mkdtemp(base)) std::abort();
+    root = base;
+    for (char d = 'A'; d <= 'Z'; ++d) unsetenv((std::string("FONIX_DRIVE_") + d).c_str());
+    setenv("FONIX_DRIVE_C", (root / "c").c_str(), 1);
+    setenv("FONIX_DRIVE_Z", (root / "z").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+    std::filesystem::create_directories(root / "z");
+    if (chdir(root.c_str()) != 0) std::abort();
+  }
+  ~TempHome() {
+    std::error_code ec;
+    std::filesystem::remove_all(root, ec);
+  }
+};
+
+void StartVoice() {
+  static TempHome home;
+  Paths::ResetPaths();
+  Settings::ResetSettings();
+  Paths::EnsureDriveC();
+  SpeechData::InstallSpeechData();
+  SpeechData::InstallDiphoneData();
+  Console::UseDevice(ConsoleDevice::OpenHeadless({}, [] { return Keyboard::QueueCount() == 0; }));
+  WaveOutput::ResetWaveOutput(WaveOut::OpenNull(WaveOut::Pacing::None));
+  Speech::ConnectWaveOutput();
+  try {
+    Speech::InitSpeech(0, "");
+  } catch (const ProgramExit&) {
+    // No voice data: the target still runs every command, silently.
+  }
+  // The pauses after marks are real waits; the fuzzer wants every line to be quick.
+  auto& timing = Speech::St().timing;
+  timing.pausaPonto = timing.pausaVirg = timing.pausaDoisPontos = 0;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool ready = [] {
-    // The file commands act on what the lines name: every drive is a folder of the run's
-    // own, so no mutated name reaches a file outside it.
-    static std::string sandbox = "/tmp/fonix-fuzz-XXXXXX";
-    if (!mkdtemp(sandbox.data())) std::abort();
-    for (char d = 'A'; d <= 'Z'; ++d) unsetenv((std::string("FONIX_DRIVE_") + d).c_str());
-    setenv("FONIX_DRIVE_C", sandbox.c_str(), 1);
-    setenv("FONIX_DRIVE_Z", sandbox.c_str(), 1);
-    if (chdir(sandbox.c_str()) != 0) std::abort();
-    Paths::ResetPaths();
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(sandbox, ec);
-    });
-    Console::UseDevice(ConsoleDevice::OpenHeadless({}, [] { return Keyboard::QueueCount() == 0; }));
-    Speech::ConnectWaveOutput();  // sounds end as in a real run, where speech start-up joins them
-    // The pauses after marks are real waits; the fuzzer wants every line to be quick.
-    auto& timing = Speech::St().timing;
-    timing.pausaPonto = timing.pausaVirg = timing.pausaDoisPontos = 0;
-    return true;
-  }();
+  static const bool ready = (StartVoice(), true);
   (void)ready;
   std::vector<std::string> lines;
   std::string error;
   if (!Interp::SplitProgram(std::string_view(reinterpret_cast<const char*>(data), size), lines, error)) return 0;
   if (lines.size() > 64) lines.resize(64);
   Interp::ResetInterpreter();
-  Console::ResetConsole();
+  // A clean screen, without making the console anew (which reads its settings again).
+  Console::SetTextAttribute(0x0F);
+  Console::ConsoleClear();
+  Console::ConsoleSetTitle("fuzz");
   Keyboard::ResetKeyboard();
   for (std::size_t n = 0; n < lines.size(); ++n) Interp::StoreLine(lines[n], static_cast<int>(n + 1));
   Interp::State& s = Interp::St();
