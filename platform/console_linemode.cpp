@@ -47,26 +47,19 @@ class LineMode final : public Backend {
   bool InputExhausted() const override { return TerminalKeys::Exhausted(keys_); }
   void Shutdown() override { TerminalModes::Release(); }
   bool LendTerminal() override {
-    if (lent_ || !TerminalModes::Taken() || !isatty(STDIN_FILENO)) return false;
+    if (!TerminalModes::CanLend()) return false;
     Messages::RemoveSource(source_);
-    TerminalModes::Release();
-    tcgetattr(STDIN_FILENO, &userModes_);
-    lent_ = true;
+    TerminalModes::Lend();
     return true;
   }
   void ReclaimTerminal() override {
-    if (!lent_) return;
-    lent_ = false;
-    tcsetattr(STDIN_FILENO, TCSANOW, &userModes_);
-    TerminalModes::Take(STDIN_FILENO, STDOUT_FILENO, TerminalModes::Input::NoEcho, "", "");
+    if (!TerminalModes::Reclaim(STDIN_FILENO, STDOUT_FILENO, TerminalModes::Input::NoEcho, "", "")) return;
     source_ = TerminalKeys::AddSource(keys_);
   }
 
  private:
   TerminalKeys::Feed keys_;
   int source_ = 0;
-  bool lent_ = false;
-  termios userModes_{};
 };
 
 }  // namespace

@@ -144,22 +144,16 @@ class Terminal final : public Backend {
   }
 
   bool LendTerminal() override {
-    if (closed_ || lent_ || !TerminalModes::Taken() || !isatty(STDIN_FILENO)) return false;
+    if (closed_ || !TerminalModes::CanLend()) return false;
     Messages::RemoveSource(keysSource_);
-    TerminalModes::Release();
-    tcgetattr(STDIN_FILENO, &userModes_);
-    lent_ = true;
+    TerminalModes::Lend();
     return true;
   }
 
   void ReclaimTerminal() override {
-    if (!lent_) return;
-    lent_ = false;
-    // The modes the user had, whatever the program left behind, are the ones to give back
-    // at the end.
-    tcsetattr(STDIN_FILENO, TCSANOW, &userModes_);
-    TerminalModes::Take(STDIN_FILENO, STDOUT_FILENO, TerminalModes::Input::Raw, TerminalDraw::EnterSequence(),
-                        TerminalDraw::LeaveSequence());
+    if (!TerminalModes::Reclaim(STDIN_FILENO, STDOUT_FILENO, TerminalModes::Input::Raw, TerminalDraw::EnterSequence(),
+                                TerminalDraw::LeaveSequence()))
+      return;
     keysSource_ = TerminalKeys::AddSource(keys_);
     OnRedrawNotice();
   }
@@ -226,8 +220,6 @@ class Terminal final : public Backend {
   int keysSource_ = 0;
   int resizeSource_ = 0;
   bool closed_ = false;
-  bool lent_ = false;
-  termios userModes_{};
 };
 
 }  // namespace

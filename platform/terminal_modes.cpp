@@ -196,6 +196,30 @@ void Release() {
 
 bool Taken() { return state.active; }
 
+namespace {
+struct Lending {
+  bool lent = false;
+  termios userModes{};
+};
+Lending lending;
+}  // namespace
+
+bool CanLend() { return !lending.lent && state.active && isatty(STDIN_FILENO); }
+
+void Lend() {
+  Release();
+  tcgetattr(STDIN_FILENO, &lending.userModes);
+  lending.lent = true;
+}
+
+bool Reclaim(int inFd, int outFd, Input input, std::string_view enter, std::string_view leave) {
+  if (!lending.lent) return false;
+  lending.lent = false;
+  tcsetattr(STDIN_FILENO, TCSANOW, &lending.userModes);
+  Take(inFd, outFd, input, enter, leave);
+  return true;
+}
+
 void SetResumeNotice(int fd) { state.resumeFd = fd; }
 
 }  // namespace TerminalModes

@@ -17,6 +17,15 @@ bool Take(int inFd, int outFd, Input input, std::string_view enter, std::string_
 // Gives the terminal back now (writes `leave`, restores the modes); harmless when not taken.
 void Release();
 bool Taken();
+
+// Lending the terminal to a program that runs in it: false (and nothing done) when it is not
+// taken, stdin is not a terminal or it is lent already. The caller stops reading keys first.
+bool CanLend();
+// Gives the terminal back as Release does and keeps the modes the user had.
+void Lend();
+// After a Lend: the user's modes come back, whatever the program left behind, and the
+// terminal is taken again. False when it was not lent.
+bool Reclaim(int inFd, int outFd, Input input, std::string_view enter, std::string_view leave);
 // After a stop (SIGTSTP) and continue, the terminal is taken again and a byte is written to
 // `fd`, so that the screen can be redrawn from the event loop; -1 for none.
 void SetResumeNotice(int fd);

@@ -49,13 +49,13 @@ TEST_F(MciTest, EveryUsualFormatPlaysItsTone) {
     Send("play " + alias + " wait");
     EXPECT_EQ(Send("status " + alias + " mode"), "stopped") << c.name << ": play … wait returns at the end";
     Send("close " + alias);
-  }
-  const Sound s = Heard();
-  const auto runs = LoudRuns(s, s.left);
-  ASSERT_EQ(runs.size(), 4u);
-  for (std::size_t i = 0; i < 4; ++i) {
-    EXPECT_NEAR(runs[i].Length(), 0.8, 0.1) << cases[i].name;
-    EXPECT_NEAR(ToneFrequency(s, s.left, runs[i].start + 0.2, 0.4), cases[i].hz, cases[i].hz * 0.02) << cases[i].name;
+    // Each format is heard on its own capture: a loaded machine may deliver the next tone
+    // early into the silence between them, which would join two tones into one run.
+    const Sound s = Heard();
+    const auto runs = LoudRuns(s, s.left);
+    ASSERT_EQ(runs.size(), 1u) << c.name;
+    EXPECT_NEAR(runs[0].Length(), 0.8, 0.1) << c.name;
+    EXPECT_NEAR(ToneFrequency(s, s.left, runs[0].start + 0.2, 0.4), c.hz, c.hz * 0.02) << c.name;
   }
 }
 
