@@ -17,7 +17,7 @@ work=$(mktemp -d)
 chmod 755 "$work"
 export DEBIAN_FRONTEND=noninteractive
 cleanup() {
-  installed && apt-get remove -y fonix >/dev/null 2>&1
+  installed && apt-get -o DPkg::Lock::Timeout=600 remove -y fonix >/dev/null 2>&1
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -25,7 +25,7 @@ failed=0
 fail() { echo "FALHOU: $*"; failed=1; }
 share=/usr/share/fonix
 
-apt-get install -y "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get install"; exit 1; }
+apt-get -o DPkg::Lock::Timeout=600 install -y "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get install"; exit 1; }
 [ "$(command -v clipora-light)" = /usr/bin/clipora-light ] || fail "clipora-light não está no PATH"
 [ "$(command -v fonix)" = /usr/bin/fonix ] || fail "fonix não está no PATH"
 for d in letras difones sonora clipora-light/som; do
@@ -119,7 +119,7 @@ sums() {
 sums >"$work/before"
 
 # Reinstalling (as an upgrade does) keeps them, and the next start reads the history.
-apt-get install -y --reinstall "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "reinstalação"; }
+apt-get -o DPkg::Lock::Timeout=600 install -y --reinstall "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "reinstalação"; }
 sums | diff "$work/before" - || fail "a reinstalação mudou arquivos do usuário"
 run nobody "$userhome" "{DOWN}{DOWN}{ESC}" clipora-light
 [ "$status" = 0 ] || fail "clipora-light depois da reinstalação saiu com $status"
@@ -129,7 +129,7 @@ sleep 3
 sums >"$work/before"
 
 # Removing the package takes its files and leaves the users'.
-apt-get remove -y fonix >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get remove"; }
+apt-get -o DPkg::Lock::Timeout=600 remove -y fonix >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get remove"; }
 ! installed || fail "o pacote continua instalado"
 # No configuration files are left behind either (dpkg forgets the package entirely).
 if dpkg-query -W fonix >/dev/null 2>&1; then
