@@ -2,7 +2,7 @@
 # Installs the Debian package as a user would (apt-get install ./fonix_*.deb), runs the
 # installed clipora-light and fonix headless from fresh homes, as root and as a plain user,
 # checks that they took their data from the installation, checks the manual pages, the
-# desktop entry and the AppStream file, reinstalls over a used home, then removes the
+# desktop entry and the AppStream file, upgrades over a used home, then removes the
 # package and checks that the users' files are untouched. Usage: install_test.sh DEB (root).
 set -u
 [ $# = 1 ] && [ -f "$1" ] || { echo "uso: install_test.sh PACOTE.deb"; exit 2; }
@@ -78,7 +78,7 @@ chown nobody "$userhome"
 check_clipora nobody "$userhome"
 for f in orbis/som/letras/_65.wav orbis/som/difones/DIFONES2.DIF clipora-light/som/04.wav; do
   target=$(readlink "$userhome/.local/share/fonix/c/$f")
-  [[ $target == "$share/"* ]] || fail "nobody: c:\\$f aponta para \"$target\", não para $share"
+  [[ $target == "$share/"* ]] || fail "nobody: c:\\${f//\//\\} aponta para \"$target\", não para $share"
 done
 
 # fonix runs a program file from the PATH and speaks with every kind of installed data: the
@@ -118,11 +118,16 @@ sums() {
 }
 sums >"$work/before"
 
-# Reinstalling (as an upgrade does) keeps them, and the next start reads the history.
-apt-get -o DPkg::Lock::Timeout=600 install -y --reinstall "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "reinstalação"; }
-sums | diff "$work/before" - || fail "a reinstalação mudou arquivos do usuário"
+# An upgrade (the same package under a newer version) keeps them, and the next start reads
+# the history.
+dpkg-deb -R "$deb" "$work/next"
+sed -i 's/^Version: .*/&+1/' "$work/next/DEBIAN/control"
+dpkg-deb --root-owner-group -b "$work/next" "$work/fonix_next.deb" >/dev/null
+apt-get -o DPkg::Lock::Timeout=600 install -y "$work/fonix_next.deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "atualização"; }
+[[ $(dpkg-query -W -f='${Version}' fonix) == *+1 ]] || fail "a atualização não instalou a versão nova"
+sums | diff "$work/before" - || fail "a atualização mudou arquivos do usuário"
 run nobody "$userhome" "{DOWN}{DOWN}{ESC}" clipora-light
-[ "$status" = 0 ] || fail "clipora-light depois da reinstalação saiu com $status"
+[ "$status" = 0 ] || fail "clipora-light depois da atualização saiu com $status"
 expect "$userhome" "say: tom jobim"
 expect "$userhome" "line: Até logo."
 sleep 3
