@@ -40,7 +40,7 @@ shlibs=$(cd "$stage" && dpkg-shlibdeps -O "${elves[@]}" | sed -n 's/^shlibs:Depe
 
 size=$(du -sk --exclude=DEBIAN "$root" | cut -f1)
 grep -v '^#' "$debian/control.in" |
-  sed -e "s/@VERSION@/$version/" -e "s/@ARCH@/$arch/" -e "s/@SIZE@/$size/" -e "s/@SHLIBS@/$shlibs/" \
+  sed -e "s/@VERSION@/$version/" -e "s/@ARCH@/$arch/" -e "s/@SIZE@/$size/" -e "s#@SHLIBS@#$shlibs#" \
     >"$root/DEBIAN/control"
 (cd "$root" && find usr -type f -print0 | LC_ALL=C sort -z | xargs -0 md5sum) >"$root/DEBIAN/md5sums"
 chmod 644 "$root/DEBIAN/control" "$root/DEBIAN/md5sums"
