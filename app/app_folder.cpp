@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "platform/cp1252.h"
+#include "platform/data_places.h"
 #include "platform/paths.h"
 
 namespace AppFolder {
@@ -94,8 +95,7 @@ std::string ConfiguredDownloadFolder() {
 }  // namespace
 
 std::string DataFolder() {
-  const char* env = std::getenv("FONIX_APP_DATA");
-  return env != nullptr && *env != '\0' ? env : FONIX_APP_DATA_DIR;
+  return DataPlaces::Find("FONIX_APP_DATA", "clipora-light", FONIX_APP_DATA_DIR);
 }
 
 bool Install() {

@@ -8,7 +8,8 @@
 namespace AppFolder {
 
 // The Linux folder holding the installed application data (the sounds folder "som" and
-// the launchers): FONIX_APP_DATA when set, else the folder the build wrote them to.
+// the launchers): FONIX_APP_DATA when set, else the installation's share/fonix/clipora-light
+// beside the executable, else the folder the build wrote them to.
 std::string DataFolder();
 
 // Fills c:\clipora-light with what it lacks: som\ (each sound a link), temp\, the tools

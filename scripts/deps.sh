@@ -14,6 +14,9 @@ packages=(
   # and the built-in player's media plug-ins
   wget yt-dlp ffmpeg mpv gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad gstreamer1.0-libav
+  # The Debian package: its checks, and what it depends on and recommends beyond the above,
+  # so that it installs without the network
+  lintian appstream desktop-file-utils man-db fonts-dejavu-core speech-dispatcher brltty
 )
 missing=()
 for p in "${packages[@]}"; do

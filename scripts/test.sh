@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the runtime with AddressSanitizer, UndefinedBehaviorSanitizer and libFuzzer (clang)
-# and runs the whole test suite; also checks that the release build compiles cleanly with g++.
+# and runs the whole test suite; also checks that the release build compiles cleanly with g++,
+# and builds the Debian package from it, installs, runs and removes it (tests/package).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -10,5 +11,8 @@ cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=
 cmake --build build/test -j "$jobs"
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=g++ -DFONIX_TESTS=OFF
 cmake --build build/release -j "$jobs"
-cd build/test
-ctest --output-on-failure -j "$jobs" "$@"
+status=0
+(cd build/test && ctest --output-on-failure -j "$jobs" "$@") || status=$?
+bash scripts/package.sh build/release || status=1
+bash tests/package/install_test.sh build/release/fonix_*.deb || status=1
+exit $status

@@ -1,16 +1,15 @@
 // Installing the generated diphone database into drive C.
 #include "speech/diphone_data.h"
 
-#include <cstdlib>
 #include <filesystem>
 
+#include "platform/data_places.h"
 #include "platform/paths.h"
 
 namespace SpeechData {
 
 std::string DiphoneFolder() {
-  const char* env = std::getenv("FONIX_DIPHONE_DATA");
-  return env != nullptr && *env != '\0' ? env : FONIX_DIPHONE_DATA_DIR;
+  return DataPlaces::Find("FONIX_DIPHONE_DATA", "difones", FONIX_DIPHONE_DATA_DIR);
 }
 
 bool InstallDiphoneData() {

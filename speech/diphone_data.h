@@ -7,7 +7,8 @@
 namespace SpeechData {
 
 // The Linux folder holding DIFONES2.IND/.DIF, regras.rgr and portug.exc:
-// FONIX_DIPHONE_DATA when set, else the folder the build wrote them to.
+// FONIX_DIPHONE_DATA when set, else the installation's share/fonix/difones beside the
+// executable, else the folder the build wrote them to.
 std::string DiphoneFolder();
 
 // Makes c:\orbis\som\difones hold those files (each a link; files already there, a user's

@@ -1,16 +1,15 @@
 // Installing the generated speech data into drive C.
 #include "speech/speech_data.h"
 
-#include <cstdlib>
 #include <filesystem>
 
+#include "platform/data_places.h"
 #include "platform/paths.h"
 
 namespace SpeechData {
 
 std::string GeneratedFolder() {
-  const char* env = std::getenv("FONIX_SPEECH_DATA");
-  return env != nullptr && *env != '\0' ? env : FONIX_SPEECH_DATA_DIR;
+  return DataPlaces::Find("FONIX_SPEECH_DATA", "letras", FONIX_SPEECH_DATA_DIR);
 }
 
 bool InstallSpeechData() {

@@ -7,7 +7,8 @@
 namespace SpeechData {
 
 // The Linux folder holding the generated files: FONIX_SPEECH_DATA when set, else the
-// folder the build wrote them to.
+// installation's share/fonix/letras beside the executable, else the folder the build wrote
+// them to.
 std::string GeneratedFolder();
 
 // Makes c:\orbis\som\letras hold the generated files (each a link, so files a user adds

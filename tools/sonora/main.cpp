@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/cp1252.h"
+#include "platform/data_places.h"
 #include "tts/text_engine.h"
 
 namespace {
@@ -47,7 +48,8 @@ void PrintPhonemes(const std::vector<std::string>& lines, std::string& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string dataDir = SONORA_DATA_DIR, mode;
+  // FONIX_SONORA_DATA, else the installed share/fonix/sonora, else the source tree's data/.
+  std::string dataDir = DataPlaces::Find("FONIX_SONORA_DATA", "sonora", SONORA_DATA_DIR), mode;
   std::vector<std::string> texts;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
