@@ -82,9 +82,10 @@ case_details_garbage() {
 
 case_save_mp4() {
   make_video
-  # Enter at once (nothing printed yet), then while the second of three steps runs.
-  FAKE_STEP=3
-  run "tom jobim{ENTER}s{ENTER}{WAIT 4500}{ENTER}{WAIT 30000}{ESC}{ESC}"
+  # Enter while nothing is printed yet, then while the second of three steps is the newest:
+  # the downloader's steps follow what the program has said (FAKE_SYNC).
+  export FAKE_SYNC=1
+  run "tom jobim{ENTER}s{ENTER}{WAIT 8000}{ENTER}{WAIT 8000}{ESC}{ESC}"
   expect_status 0
   expect_order "line: Salvando vídeo " "line: Download do vídeo concluído."
   expect_file "$downloads/Resultado 1 de tom jobim - 1 01 por Canal 1.mp4"
@@ -94,7 +95,7 @@ case_save_mp4() {
 
 case_save_mp3() {
   make_video
-  run "tom jobim{ENTER}{DOWN}m{WAIT 15000}{ESC}{ESC}"
+  run "tom jobim{ENTER}{DOWN}m{WAIT 30000}{ESC}{ESC}"
   expect_status 0
   expect_order "line: Salvando no formato mp3" "line: Baixando o vídeo" "line: Download do vídeo concluído." \
     "line: Convertendo o vídeo para mp3" "line: Conversão concluída."
@@ -106,7 +107,7 @@ case_save_mp3() {
 
 case_save_failed() {
   touch "$FAKE_DIR/no-file"
-  run "tom jobim{ENTER}m{WAIT 8000}{ESC}{ESC}"
+  run "tom jobim{ENTER}m{WAIT 20000}{ESC}{ESC}"
   expect_status 0
   expect "line: Erro. O vídeo não foi baixado."
   expect_not "line: Convertendo o vídeo para mp3"
@@ -115,7 +116,7 @@ case_save_failed() {
 case_help_menu() {
   make_video
   # The eighth entry of the help menu acts as the key "m".
-  run "tom jobim{ENTER}{F1}{F9}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{ENTER}{WAIT 15000}{ESC}{ESC}"
+  run "tom jobim{ENTER}{F1}{F9}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{ENTER}{WAIT 30000}{ESC}{ESC}"
   expect_status 0
   expect_order "line: Opções:" "line: F9: mostra lista de opções." "line: Escolha a opção com as setas e tecle Enter" \
     "say: m: salva o vídeo selecionado como áudio mp3" "line: Salvando no formato mp3" "line: Conversão concluída." \
@@ -128,8 +129,9 @@ case_panel_edit() {
   # With no history the new-search prompt comes first; "." opens the panel.
   run ".{ENTER}{DOWN}{ENTER}{END}{BACKSPACE}{BACKSPACE}5{ENTER}{ESC}tom jobim{ENTER}{ESC}{ESC}"
   expect_status 0
+  # "Valor alterado." is written on the edited value's row, after it.
   expect_order "line: Painel de configuração." "say: Diretório padrão de download: $(grep ^dirdownloads= "$app/clipora-light.cfg" | cut -d= -f2- | tr -d '\r')" \
-    "say: limite de resultados por pesquisa:20" "line: Edite o valor" "line: Valor alterado." \
+    "say: limite de resultados por pesquisa:20" "line: Edite o valor" "say: Valor alterado." \
     "line: Painel de configuração." "line: Registros lidos: 5"
   expect_grep "^quantosporbusca=5" "$app/clipora-light.cfg"
   expect_grep "^#Define o limite de resultados por pesquisa" "$app/clipora-light.cfg"
@@ -284,11 +286,12 @@ case_save_ask_name() {
   run "{ENTER}"
   sed -i 's/^dirdownloads=.*/dirdownloads=?\r/' "$app/clipora-light.cfg"
   mkdir -p "$work/inicio"
-  (cd "$work/inicio" && run "tom jobim{ENTER}s{WAIT 8000}{ESC}{WAIT 2000}m{WAIT 8000}{ENTER}{WAIT 20000}{ESC}{ESC}")
+  (cd "$work/inicio" && run "tom jobim{ENTER}s{WAIT 8000}{ESC}{WAIT 2000}m{WAIT 8000}{ENTER}{WAIT 35000}{ESC}{ESC}")
   run_status=$(tail -1 "$work/transcript")
   [ "$run_status" = "end: normal" ] || fail "fim: $run_status"
+  # The edited name stays on its row, so what is written next follows it on the same line.
   expect_order "line: Salvando vídeo " "line: Edite o nome do arquivo. Enter confirma, esc cancela." \
-    "line: Salvando no formato mp3" "line: Edite o nome do arquivo. Enter confirma, esc cancela." \
+    "say: Salvando no formato mp3" "line: Edite o nome do arquivo. Enter confirma, esc cancela." \
     "line: Conversão concluída."
   [ "$(grep -c -- '-f|mp4|-o' "$FAKE_DIR/downloader.log")" = 1 ] || fail "o cancelamento baixou assim mesmo"
   expect_file "$work/inicio/Resultado 1 de tom jobim - 1 01 por Canal 1.mp3"

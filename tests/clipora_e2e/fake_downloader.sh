@@ -8,6 +8,15 @@ log="$FAKE_DIR/downloader.log"
 case " $* " in
   *" --version "*) cat "$FAKE_DIR/version" 2>/dev/null || echo 2023.03.04; exit 0 ;;
 esac
+step() { printf '[download] %5s%% of 1.00MiB at 512.00KiB/s ETA 00:02\r' "$1"; }
+# Waits (at most a minute) until the program's transcript holds the line given.
+wait_for() {
+  local i
+  for ((i = 0; i < 600; i++)); do
+    grep -qxF -- "$1" "$FONIX_TRANSCRIPT" 2>/dev/null && return
+    sleep 0.1
+  done
+}
 search="" url="" out="" json=0 title=0 stream=0
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -37,10 +46,19 @@ if [ "$title" = 1 ]; then
   exit 0
 fi
 if [ -n "$out" ]; then
-  for p in 10.0 55.5 100.0; do
-    printf '[download] %5s%% of 1.00MiB at 512.00KiB/s ETA 00:02\r' "$p"
-    sleep "${FAKE_STEP:-0.4}"
-  done
+  if [ -n "${FAKE_SYNC:-}" ]; then
+    # Paced by what the program says (its transcript): nothing until it has asked for Enter
+    # again, then two steps, and the last once it has reported the second.
+    wait_for "line: Aperte enter novamente."
+    step 10.0; step 55.5
+    wait_for "line: 55.5% de 1.00MiB velocidade 512.00KiB/s tempo estimado 00:02"
+    step 100.0
+  else
+    for p in 10.0 55.5 100.0; do
+      step "$p"
+      sleep "${FAKE_STEP:-0.4}"
+    done
+  fi
   printf '\n'
   [ -f "$FAKE_DIR/no-file" ] || cp "$FAKE_DIR/video.mp4" "$out"
   exit 0
