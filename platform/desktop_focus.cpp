@@ -84,6 +84,21 @@ std::string FocusedWindowName(std::size_t limit) {
   XGetInputFocus(d, &focus, &revert);
   std::string name;
   const ::Window root = DefaultRootWindow(d);
+  // With no window left to focus the window manager keeps the focus on its own hidden
+  // window: no program's window holds it.
+  {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    ::Window manager = 0;
+    if (XGetWindowProperty(d, root, XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False), 0, 1, False, XA_WINDOW, &type,
+                           &format, &count, &after, &data) == Success &&
+        data && format == 32 && count == 1)
+      manager = *reinterpret_cast<const unsigned long*>(data);
+    if (data) XFree(data);
+    if (manager != 0 && focus == manager) return {};
+  }
   for (int depth = 0; depth < 32 && focus != None && focus != PointerRoot && focus != root && name.empty(); ++depth) {
     name = NameOf(d, focus);
     ::Window r = 0, parent = 0, *children = nullptr;

@@ -62,7 +62,7 @@ class AutomationAtspiTest : public AutomationTest {
     const bool got = Until(
         [&] {
           Line("MSAA CHECA $e");
-          return Var("$e") == "1";
+          return Var("$E") == "1";
         },
         patienceMs);
     if (!got) return false;
@@ -71,7 +71,7 @@ class AutomationAtspiTest : public AutomationTest {
     Line("MSAA ESTADO $s");
     Line("MSAA CODIGO $c");
     Line("MSAA VALOR $v");
-    f = Focus{Var("$n"), Var("$t"), Var("$s"), Var("$c"), Var("$v")};
+    f = Focus{Var("$N"), Var("$T"), Var("$S"), Var("$C"), Var("$V")};
     return true;
   }
   // Takes events until one names `name`; false when none does in time.
@@ -126,7 +126,7 @@ TEST_F(AutomationAtspiTest, FocusEventsAndObjectsOfARealApplication) {
   // Its place is the one the application gave.
   ASSERT_TRUE(Line("MSAA AREA $l $t $w $h"));
   const auto aceito = Place("aceito");
-  EXPECT_EQ(Var("$l") + " " + Var("$t") + " " + Var("$w") + " " + Var("$h"),
+  EXPECT_EQ(Var("$L") + " " + Var("$T") + " " + Var("$W") + " " + Var("$H"),
             std::to_string(aceito[0]) + " " + std::to_string(aceito[1]) + " " + std::to_string(aceito[2]) + " " +
                 std::to_string(aceito[3]));
 
@@ -135,9 +135,9 @@ TEST_F(AutomationAtspiTest, FocusEventsAndObjectsOfARealApplication) {
   ASSERT_TRUE(Line("MSAA NOME $n"));
   ASSERT_TRUE(Line("MSAA ESTADO $s"));
   ASSERT_TRUE(Line("MSAA CÓDIGO $c"));
-  EXPECT_EQ(Var("$n"), "Desligado");
-  EXPECT_EQ(Var("$s"), "indisponível");
-  EXPECT_EQ(Var("$c"), "43");
+  EXPECT_EQ(Var("$N"), "Desligado");
+  EXPECT_EQ(Var("$S"), "indisponível");
+  EXPECT_EQ(Var("$C"), "43");
   ASSERT_TRUE(Line("ACIONA \"shift+tab\""));
   ASSERT_TRUE(Line("ACIONA \"shift+tab\""));
   ASSERT_TRUE(Line("DIGITA \"olá\" &"));
@@ -145,12 +145,12 @@ TEST_F(AutomationAtspiTest, FocusEventsAndObjectsOfARealApplication) {
   ASSERT_TRUE(CaptureCentre("campo"));
   ASSERT_TRUE(Line("MSAA VALOR $v"));
   ASSERT_TRUE(Line("MSAA TIPO $t"));
-  EXPECT_EQ(Var("$v"), "olá");
-  EXPECT_EQ(Var("$t"), "texto editável");
+  EXPECT_EQ(Var("$V"), "olá");
+  EXPECT_EQ(Var("$T"), "texto editável");
   // Nothing there: the fields stay as they were.
   ASSERT_TRUE(Line("MSAA CAPTURA 5000 -5000"));
   ASSERT_TRUE(Line("MSAA VALOR $v"));
-  EXPECT_EQ(Var("$v"), "olá");
+  EXPECT_EQ(Var("$V"), "olá");
   while (Next(f, 1000)) {
   }
 
@@ -161,7 +161,7 @@ TEST_F(AutomationAtspiTest, FocusEventsAndObjectsOfARealApplication) {
   ASSERT_TRUE(Until([&] { return x.Ended(target); }));
   for (int i = 0; i < 5; ++i) {
     ASSERT_TRUE(Line("MSAA CHECA $e"));
-    EXPECT_EQ(Var("$e"), "0");
+    EXPECT_EQ(Var("$E"), "0");
   }
   ASSERT_TRUE(Line("MSAA FIM"));
 }

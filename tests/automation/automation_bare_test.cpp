@@ -44,43 +44,43 @@ TEST_F(AutomationBareTest, InputCommandsWithoutADisplayDoNothingAndSucceed) {
   EXPECT_TRUE(Line("CLICA NULO TELA 0 0"));
   EXPECT_FALSE(Line("CLICA DUPLO"));
   ASSERT_TRUE(Line("LE MOUSE $x $y"));
-  EXPECT_EQ(Var("$x") + "," + Var("$y"), "0,0");
+  EXPECT_EQ(Var("$X") + "," + Var("$Y"), "0,0");
   ASSERT_TRUE(Line("LÊ RATO TELA $x $y"));
-  EXPECT_EQ(Var("$x") + "," + Var("$y"), "0,0");
+  EXPECT_EQ(Var("$X") + "," + Var("$Y"), "0,0");
 }
 
 TEST_F(AutomationBareTest, CapturaWithoutADisplayGivesTheConsoleAndTheProcessClipboard) {
   ASSERT_TRUE(Line("TITULO \"Meu programa\""));
   ASSERT_TRUE(Line("CAPTURA TITULO $t"));
-  EXPECT_EQ(Var("$t"), "Meu programa");  // the console is the only window, always in front
+  EXPECT_EQ(Var("$T"), "Meu programa");  // the console is the only window, always in front
   ASSERT_TRUE(Line("CAPTURA FOCO $f"));
-  EXPECT_EQ(Var("$f"), "");
+  EXPECT_EQ(Var("$F"), "");
   ASSERT_TRUE(Line("SEJA $v \"copiado antes\""));
   ASSERT_TRUE(Line("TRANSFERE DE $v"));
   ASSERT_TRUE(Line("CAPTURA CAMPO $c"));
-  EXPECT_EQ(Var("$c"), "copiado antes");
+  EXPECT_EQ(Var("$C"), "copiado antes");
   Clipboard::SetText(std::string(600, 'z'));
   ASSERT_TRUE(Line("CAPTURA CAMPO $c"));
-  EXPECT_EQ(Var("$c"), std::string(255, 'z'));
+  EXPECT_EQ(Var("$C"), std::string(255, 'z'));
 }
 
 TEST_F(AutomationBareTest, SensorWithoutAPortSaysSoOnceAndReadsNothing) {
   ASSERT_TRUE(Line("SENSOR $s"));
-  EXPECT_EQ(Var("$s"), "0");
+  EXPECT_EQ(Var("$S"), "0");
   ASSERT_TRUE(Line("SENSOR $s"));
-  EXPECT_EQ(Var("$s"), "0");
+  EXPECT_EQ(Var("$S"), "0");
   EXPECT_EQ(Count("line: inpout32.dll não disponível."), 1);
   EXPECT_FALSE(Line("SENSOR"));
 }
 
 TEST_F(AutomationBareTest, MsaaWithoutAnAccessibilityBusWatchesAndNothingComes) {
   ASSERT_TRUE(Line("MSAA CHECA $e"));  // the watcher off
-  EXPECT_EQ(Var("$e"), "0");
+  EXPECT_EQ(Var("$E"), "0");
   ASSERT_TRUE(Line("MSAA MONITORA"));
   for (int i = 0; i < 5; ++i) {
     Messages::PumpMessages();
     ASSERT_TRUE(Line("MSAA CHECA $e"));
-    EXPECT_EQ(Var("$e"), "0");
+    EXPECT_EQ(Var("$E"), "0");
   }
   ASSERT_TRUE(Line("MSAA CAPTURA 10 10"));
   ASSERT_TRUE(Line("MSAA NOME $n"));
@@ -89,9 +89,9 @@ TEST_F(AutomationBareTest, MsaaWithoutAnAccessibilityBusWatchesAndNothingComes) 
   ASSERT_TRUE(Line("MSAA VALOR $v"));
   ASSERT_TRUE(Line("MSAA CÓDIGO $c"));
   ASSERT_TRUE(Line("MSAA AREA $l $a $w $h"));
-  EXPECT_EQ(Var("$n") + Var("$t") + Var("$s") + Var("$v"), "");
-  EXPECT_EQ(Var("$c"), "0");
-  EXPECT_EQ(Var("$l") + Var("$a") + Var("$w") + Var("$h"), "0000");
+  EXPECT_EQ(Var("$N") + Var("$T") + Var("$S") + Var("$V"), "");
+  EXPECT_EQ(Var("$C"), "0");
+  EXPECT_EQ(Var("$L") + Var("$A") + Var("$W") + Var("$H"), "0000");
   EXPECT_FALSE(Line("MSAA CAPTURA 10"));
   EXPECT_FALSE(Line("MSAA CAPTURA \"x\" 10"));
   EXPECT_FALSE(Line("MSAA AREA $l $a $w"));

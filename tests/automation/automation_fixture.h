@@ -3,9 +3,6 @@
 // keyboard state left behind.
 #pragma once
 
-#include <X11/XKBlib.h>
-#include <X11/Xlib.h>
-
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -15,6 +12,10 @@
 #include "platform/terminal_clipboard.h"
 #include "tests/programs/programs_fixture.h"
 #include "tests/programs/x_server.h"
+// After GoogleTest: Xlib's macros (None, Bool ...) would break its headers.
+#include <X11/XKBlib.h>
+#include <X11/keysym.h>
+#include <X11/Xlib.h>
 
 class AutomationTest : public ProgramsTest {
  protected:
@@ -34,7 +35,7 @@ class AutomationTest : public ProgramsTest {
   // ready and in front; its process id.
   pid_t StartTarget(XServer& x, bool accessible = false, const std::string& title = "Alvo de teste") {
     if (!accessible) setenv("NO_AT_BRIDGE", "1", 1);
-    const pid_t pid = x.Client({"python3", FONIX_ALVO, report_.string(), title});
+    const pid_t pid = x.Client({"/usr/bin/python3", FONIX_ALVO, report_.string(), title});
     unsetenv("NO_AT_BRIDGE");
     Until([&] { return Has("pronto"); }, 30000);
     Until([&] { return Cp1252::ToUtf8(DesktopWindows_Title()) == title; }, 10000);
@@ -68,7 +69,7 @@ class AutomationTest : public ProgramsTest {
   // The window title in front (Windows-1252), as CAPTURA TITULO reads it.
   std::string DesktopWindows_Title() {
     if (!Line("CAPTURA TITULO $fonix_titulo")) return {};
-    return Cp1252::FromUtf8(Var("$fonix_titulo"));
+    return Cp1252::FromUtf8(Var("$FONIX_TITULO"));
   }
 
   // The keyboard mapping and the keys held down, straight from the server.

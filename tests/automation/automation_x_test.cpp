@@ -103,27 +103,31 @@ TEST_F(AutomationXTest, ClicaAndLeMouseAtScreenAndWindowRelativePoints) {
   const long sx = clientX + 30, sy = clientY + 260;
   ASSERT_TRUE(Line("CLICA TELA " + std::to_string(sx) + ", " + std::to_string(sy)));
   EXPECT_TRUE(LastBecomes("clique", "clique " + std::to_string(sx) + " " + std::to_string(sy) + " simples 1"));
-  ASSERT_TRUE(Line("CLICA DUPLO TELA " + std::to_string(sx + 5) + " " + std::to_string(sy)));
-  EXPECT_TRUE(LastBecomes("clique", "clique " + std::to_string(sx + 5) + " " + std::to_string(sy) + " duplo 1"));
+  // Apart in time and place from the single click, so that the two do not join.
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  ASSERT_TRUE(Line("CLICA DUPLO TELA " + std::to_string(sx + 50) + " " + std::to_string(sy)));
+  EXPECT_TRUE(LastBecomes("clique", "clique " + std::to_string(sx + 50) + " " + std::to_string(sy) + " duplo 1"))
+      << Last("clique");
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
   // Window-relative: x from the client's left edge, y from 4 pixels below the frame's top.
   const long rx = 40, ry = clientY + 250 - (frameTop + 4);
   ASSERT_TRUE(Line("CLICA " + std::to_string(rx) + " " + std::to_string(ry)));
   EXPECT_TRUE(LastBecomes("clique", "clique " + std::to_string(clientX + rx) + " " + std::to_string(clientY + 250) +
                                         " simples 1"));
   ASSERT_TRUE(Line("LE MOUSE $mx $my"));
-  EXPECT_EQ(Var("$mx"), std::to_string(rx));
-  EXPECT_EQ(Var("$my"), std::to_string(ry));
+  EXPECT_EQ(Var("$MX"), std::to_string(rx));
+  EXPECT_EQ(Var("$MY"), std::to_string(ry));
   ASSERT_TRUE(Line("LE RATO TELA $mx $my"));
-  EXPECT_EQ(Var("$mx"), std::to_string(clientX + rx));
+  EXPECT_EQ(Var("$MX"), std::to_string(clientX + rx));
   // A move only: no click arrives.
   const std::size_t clicks = Reported().size();
   ASSERT_TRUE(Line("CLICA NULO TELA 0 0"));
   ASSERT_TRUE(Line("LE MOUSE TELA $mx $my"));
-  EXPECT_EQ(Var("$mx") + "," + Var("$my"), "0,0");
+  EXPECT_EQ(Var("$MX") + "," + Var("$MY"), "0,0");
   // Far off the screen the pointer stops at the edge.
   ASSERT_TRUE(Line("CLICA NULO TELA 999999, -999999"));
   ASSERT_TRUE(Line("LE MOUSE TELA $mx $my"));
-  EXPECT_EQ(Var("$mx") + "," + Var("$my"), "1023,0");
+  EXPECT_EQ(Var("$MX") + "," + Var("$MY"), "1023,0");
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_EQ(Reported().size(), clicks);
   // Bad operands fail; something after y fails once the click is made.
@@ -131,7 +135,7 @@ TEST_F(AutomationXTest, ClicaAndLeMouseAtScreenAndWindowRelativePoints) {
   EXPECT_FALSE(Line("CLICA TELA 10"));
   EXPECT_FALSE(Line("CLICA NULO TELA 5 5 6"));
   ASSERT_TRUE(Line("LE MOUSE TELA $mx $my"));
-  EXPECT_EQ(Var("$mx") + "," + Var("$my"), "5,5");
+  EXPECT_EQ(Var("$MX") + "," + Var("$MY"), "5,5");
   EXPECT_FALSE(Line("LE MOUSE $mx"));
 }
 
@@ -142,25 +146,25 @@ TEST_F(AutomationXTest, CapturaReadsTitlesTheFocusedWindowAndTheField) {
   ASSERT_TRUE(Has("pronto"));
   for (const char* word : {"TITULO", "título", "ATIVA"}) {
     ASSERT_TRUE(Line(std::string("CAPTURA ") + word + " $t"));
-    EXPECT_EQ(Var("$t"), "Cadastro — Ação") << word;
+    EXPECT_EQ(Var("$T"), "Cadastro — Ação") << word;
   }
   ASSERT_TRUE(Line("CAPTURA FOCO $f"));
-  EXPECT_EQ(Var("$f"), "Cadastro — Ação");
+  EXPECT_EQ(Var("$F"), "Cadastro — Ação");
   ASSERT_TRUE(Line("DIGITA \"João da Silva\" &"));
   ASSERT_TRUE(LastBecomes("texto:", "texto:João da Silva"));
   ASSERT_TRUE(Line("ACIONA \"left\""));  // the caret inside the line: Home and Shift+End take all of it
   ASSERT_TRUE(Line("CAPTURA CAMPO $c"));
-  EXPECT_EQ(Var("$c"), "João da Silva");
+  EXPECT_EQ(Var("$C"), "João da Silva");
   ASSERT_TRUE(Line("CAPTURA OUTRA $o"));
-  EXPECT_EQ(Var("$o"), "");
+  EXPECT_EQ(Var("$O"), "");
   EXPECT_FALSE(Line("CAPTURA TITULO"));
   // The window closed between two commands: nothing in front, nothing focused.
   kill(target, SIGTERM);
   ASSERT_TRUE(Until([&] { return x.Ended(target); }));
   ASSERT_TRUE(Line("CAPTURA TITULO $t"));
-  EXPECT_EQ(Var("$t"), "");
+  EXPECT_EQ(Var("$T"), "");
   ASSERT_TRUE(Line("CAPTURA FOCO $f"));
-  EXPECT_EQ(Var("$f"), "");
+  EXPECT_EQ(Var("$F"), "");
 }
 
 // Runs a program to its end on another thread while the event loop runs here (the
@@ -192,13 +196,14 @@ TEST_F(AutomationXTest, TheTerminalClipboardIsTheXClipboard) {
   EXPECT_EQ(OutputWhilePumping("xclip -o -selection clipboard"), "só isto");
   Clipboard::SetText(Cp1252::FromUtf8("ação\r\nfim"));
   EXPECT_EQ(OutputWhilePumping("xclip -o -selection clipboard"), "ação\nfim");
-  EXPECT_EQ(OutputWhilePumping("xclip -o -selection clipboard -target STRING | od -An -tx1 | tr -d ' \\n'"),
+  EXPECT_EQ(OutputWhilePumping("xclip -o -selection clipboard -target STRING | od -An -v -tx1 | tr -d [:space:]"),
             "61e7e36f0a66696d");  // Latin-1
   // Copied by another client, pasted here with Windows line ends.
-  XServer::Output({"sh", "-c", "printf 'de fora é\\nsegunda' | xclip -i -selection clipboard"});
+  const auto copied = WriteFile("copiado.txt", "de fora é\nsegunda");
+  XServer::Output({"sh", "-c", "xclip -i -selection clipboard " + copied.string() + " >/dev/null"});
   EXPECT_TRUE(Until([&] { return !XClipboard::Owned(); }, 5000));
   ASSERT_TRUE(Line("TRANSFERE PARA $w"));
-  EXPECT_EQ(Var("$w"), "de fora é\r\nsegunda");
+  EXPECT_EQ(Var("$W"), "de fora é\r\nsegunda");
   TerminalClipboard::Detach();
   Clipboard::SetText("process");
   EXPECT_EQ(Clipboard::GetText(), "process");
