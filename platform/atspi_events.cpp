@@ -4,6 +4,7 @@
 #include <atspi/atspi.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -44,6 +45,7 @@ struct State {
   AtspiEventListener* listener = nullptr;
   Sink sink = nullptr;
   int source = -1;
+  int64_t nextPumpMs = 0;
 };
 
 State& S() {
@@ -135,8 +137,11 @@ void Listen(Sink sink) {
     }
   }
   Messages::Source source;
-  source.dueInMs = [] { return kPumpEveryMs; };
-  source.drain = Pump;
+  source.dueInMs = [] { return static_cast<int>(std::max<int64_t>(0, S().nextPumpMs - Messages::NowMs())); };
+  source.drain = [] {
+    S().nextPumpMs = Messages::NowMs() + kPumpEveryMs;
+    Pump();
+  };
   s.source = Messages::AddSource(std::move(source));
 }
 

@@ -14,6 +14,9 @@ packages=(
   # and the built-in player's media plug-ins
   wget yt-dlp ffmpeg mpv gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad gstreamer1.0-libav
+  # Desktop automation: XTest input, AT-SPI 2 accessibility with its bus, and what its tests
+  # run (a private session bus, a GTK 3 window in Python, xclip)
+  libxtst-dev libatspi2.0-dev at-spi2-core dbus python3-gi gir1.2-gtk-3.0 xclip
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -34,9 +34,20 @@ class AutomationTest : public ProgramsTest {
   // Starts the GTK window (accessibility bridge off unless asked) and waits for it to be
   // ready and in front; its process id.
   pid_t StartTarget(XServer& x, bool accessible = false, const std::string& title = "Alvo de teste") {
-    if (!accessible) setenv("NO_AT_BRIDGE", "1", 1);
+    // Without the accessibility test's bus the window gets none: no session bus may be
+    // launched for it that would outlive the test.
+    const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    const std::string saved = bus ? bus : "";
+    if (!accessible) {
+      setenv("NO_AT_BRIDGE", "1", 1);
+      setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1);
+    }
     const pid_t pid = x.Client({"/usr/bin/python3", FONIX_ALVO, report_.string(), title});
     unsetenv("NO_AT_BRIDGE");
+    if (!accessible) {
+      if (bus) setenv("DBUS_SESSION_BUS_ADDRESS", saved.c_str(), 1);
+      else unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    }
     Until([&] { return Has("pronto"); }, 30000);
     Until([&] { return Cp1252::ToUtf8(DesktopWindows_Title()) == title; }, 10000);
     return pid;
