@@ -208,7 +208,8 @@ bool Sensor(std::string_view args) {
   if (!Values::ReadVariableRef(args, code)) return false;
   int active = 0;
   if (s.sensorPort) {
-    for (int row = 0; row < 8 && active == 0; ++row) {
+    // Every row is scanned, as the board expects its full cycle; the lowest sensor counts.
+    for (int row = 0; row < 8; ++row) {
       Parport::Out(890, 255);
       Console::ConsoleDelay(1);
       Parport::Out(888, static_cast<uint8_t>(255 - (128 >> row)));
