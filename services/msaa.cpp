@@ -12,9 +12,6 @@
 namespace Msaa {
 namespace {
 
-// The same focus change often comes twice in a row (a toolkit reports the window's focus
-// and then the widget's, or the server repeats it): a repeat this soon is one change.
-constexpr int64_t kRepeatMs = 100;
 
 struct Entry {
   unsigned event = 0;
@@ -27,9 +24,8 @@ struct State {
   int write = 0, read = 0;
   Item item;
   Accessibility::Object current;
-  void* lastObject = nullptr;  // identity of the last recorded event's object
+  Accessibility::Object lastObject;  // the last recorded event's object (held: compared by identity)
   unsigned lastEvent = 0;
-  int64_t lastAtMs = 0;
 };
 
 State& S() {
@@ -48,13 +44,14 @@ void Record(unsigned event, Accessibility::Object object, int tag) {
   s.write = (s.write + 1) % kRingSize;
 }
 
+// The same change is often reported twice in a row (the toolkit's focus-in and the
+// window's, or a repeat from the server): an event for the object the last one named, with
+// nothing between them, changes nothing and is not kept.
 void OnEvent(unsigned event, const Accessibility::Object& object) {
   State& s = S();
-  const int64_t now = Messages::NowMs();
-  if (object.get() == s.lastObject && event == s.lastEvent && now - s.lastAtMs < kRepeatMs) return;
-  s.lastObject = object.get();
+  if (object.get() == s.lastObject.get() && event == s.lastEvent) return;
+  s.lastObject = object;
   s.lastEvent = event;
-  s.lastAtMs = now;
   Record(event, object, -1);
 }
 
@@ -83,7 +80,10 @@ bool MsaaStart() {
 
 void MsaaStop() {
   Accessibility::StopListening();
-  S().current = Accessibility::Object();
+  State& s = S();
+  s.current = Accessibility::Object();
+  s.lastObject = Accessibility::Object();
+  s.lastEvent = 0;
 }
 
 bool MsaaNextEvent() {
