@@ -96,6 +96,18 @@ bool Midi(std::string_view args);
 // Menus and the clipboard.
 bool Menu(std::string_view args);
 bool Transfere(std::string_view args);
+// Desktop automation: typing, keys, clicks, the pointer, titles and fields, accessibility
+// events, the sensor board.
+bool Digita(std::string_view args);
+bool Aciona(std::string_view args);
+bool Clica(std::string_view args);
+bool Captura(std::string_view args);
+bool Msaa(std::string_view args);
+bool Sensor(std::string_view args);
+// LE MOUSE / LE RATO: what follows the word.
+bool LeMouse(std::string_view args);
+// Forgets the sensor port, the input and accessibility state (tests).
+void ResetAutomation();
 // A command whose part of the runtime is not built yet.
 bool NotAvailable(std::string_view args);
 

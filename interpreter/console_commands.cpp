@@ -105,7 +105,7 @@ bool Le(std::string_view args) {
     return true;
   }
   if (Text::StartsWithFolded(args, "MOUSE ") || Text::StartsWithFolded(args, "RATO "))
-    return NotYet(Text::StartsWithFolded(args, "MOUSE ") ? "LE MOUSE" : "LE RATO");
+    return LeMouse(args.substr(5));
   std::string text(args);
   bool withShiftState = false;
   const std::size_t tecla = Text::Fold(text).find("TECLA ");

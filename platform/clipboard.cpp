@@ -1,4 +1,4 @@
-// The process clipboard.
+// The process clipboard, with the clipboard beyond the process the console device chose.
 #include "platform/clipboard.h"
 
 namespace Clipboard {
@@ -7,9 +7,23 @@ std::string& Text() {
   static std::string text;
   return text;
 }
+const Outside*& Beyond() {
+  static const Outside* outside = nullptr;
+  return outside;
+}
 }  // namespace
 
-void SetText(std::string_view text) { Text().assign(text); }
-std::string GetText() { return Text(); }
+void SetText(std::string_view text) {
+  Text().assign(text);
+  if (Beyond() && Beyond()->set) Beyond()->set(text);
+}
+
+std::string GetText() {
+  std::string text;
+  if (Beyond() && Beyond()->get && Beyond()->get(text)) return text;
+  return Text();
+}
+
+void SetOutside(const Outside* outside) { Beyond() = outside; }
 
 }  // namespace Clipboard

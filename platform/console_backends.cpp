@@ -6,6 +6,7 @@
 
 #include "platform/console_headless.h"
 #include "platform/console_terminal.h"
+#include "platform/terminal_clipboard.h"
 
 namespace ConsoleDevice {
 namespace {
@@ -25,6 +26,7 @@ std::unique_ptr<Backend> OpenBackend(AcceptsKeys acceptsKeys, std::string& error
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) kind = "headless";
     else kind = DumbTerminal() ? "lines" : "terminal";
   }
+  if (kind == "terminal" || kind == "lines") TerminalClipboard::Attach(STDOUT_FILENO);
   if (kind == "terminal") return OpenTerminal(acceptsKeys);
   if (kind == "lines") return OpenLineMode(acceptsKeys);
   if (kind != "headless") {

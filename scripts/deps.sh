@@ -17,6 +17,9 @@ packages=(
   # The Debian package: its checks, and what it depends on and recommends beyond the above,
   # so that it installs without the network
   lintian appstream desktop-file-utils man-db fonts-dejavu-core speech-dispatcher brltty
+  # Desktop automation: XTest input, AT-SPI 2 accessibility with its bus, and what its tests
+  # run (a private session bus, a GTK 3 window in Python, xclip)
+  libxtst-dev libatspi2.0-dev at-spi2-core dbus python3-gi gir1.2-gtk-3.0 xclip
 )
 missing=()
 for p in "${packages[@]}"; do
