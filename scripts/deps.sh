@@ -14,6 +14,8 @@ packages=(
   # and the built-in player's media plug-ins
   wget yt-dlp ffmpeg mpv gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad gstreamer1.0-libav
+  # the braille display: BrlAPI to build, BRLTTY for the tests and the users
+  libbrlapi-dev brltty
 )
 missing=()
 for p in "${packages[@]}"; do
