@@ -201,7 +201,15 @@ void BrlttyFixture::StopBrltty() {
   kill(brltty_, SIGCONT);
   kill(brltty_, SIGTERM);
   int status = 0;
-  waitpid(brltty_, &status, 0);
+  // BRLTTY thawed after a freeze does not always finish its shutdown: it gets 5 s.
+  for (int waited = 0; waitpid(brltty_, &status, WNOHANG) == 0; waited += 50) {
+    if (waited >= 5000) {
+      kill(brltty_, SIGKILL);
+      waitpid(brltty_, &status, 0);
+      break;
+    }
+    usleep(50000);
+  }
   brltty_ = -1;
 }
 
