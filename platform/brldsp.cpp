@@ -8,10 +8,10 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -36,7 +36,6 @@ struct State {
   std::atomic<bool> stop{false};
   std::atomic<bool> broken{false};  // an exception from the server: reconnect
   std::atomic<int> cells{0};
-  std::atomic<uint64_t> rowsWritten{0};
   std::condition_variable firstTry;  // Start waits for the first connection attempt
   bool tried = false;
   int wakePipe[2] = {-1, -1};  // main -> thread: a row or the stop
@@ -76,8 +75,7 @@ class Connection {
   bool Open() {
     Close();
     handle_.reset(new char[brlapi_getHandleSize()]);
-    brlapi_connectionSettings_t actual{};
-    fd_ = brlapi__openConnection(Handle(), nullptr, &actual);
+    fd_ = brlapi__openConnection(Handle(), nullptr, nullptr);
     if (fd_ < 0) {
       handle_.reset();
       return false;
@@ -124,7 +122,7 @@ class Connection {
 
   bool Write(const std::vector<uint8_t>& row) {
     std::vector<unsigned char> dots(static_cast<std::size_t>(size_), 0);
-    std::memcpy(dots.data(), row.data(), std::min(row.size(), dots.size()));
+    std::copy_n(row.begin(), std::min(row.size(), dots.size()), dots.begin());
     return brlapi__writeDots(Handle(), dots.data()) >= 0;
   }
 
@@ -287,8 +285,7 @@ void Run() {
     }
     retryDue = false;
     if (row) {
-      if (connection.Write(*row)) ++s.rowsWritten;
-      else connection.Close();
+      if (!connection.Write(*row)) connection.Close();
     }
   }
   connection.Close();
@@ -335,7 +332,6 @@ void Start(KeyHandler handler) {
   }
   s.handler = handler;
   s.stop = false;
-  s.rowsWritten = 0;
   const int keyFd = s.keyPipe[0];
   s.source = Messages::AddSource({[keyFd] { return keyFd; }, [] { return -1; }, DeliverKeys});
   s.tried = false;
@@ -366,8 +362,6 @@ void Show(std::vector<uint8_t> cells) {
   }
   Notify(s.wakePipe[1]);
 }
-
-uint64_t RowsWritten() { return S().rowsWritten; }
 
 void Stop() {
   State& s = S();

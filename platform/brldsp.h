@@ -51,8 +51,6 @@ std::string DriverName();
 // from cell 0. A row not yet written is replaced by a newer one. While not connected, a new
 // row tries to connect again (at most twice a second).
 void Show(std::vector<uint8_t> cells);
-// Rows written to the display since Start (tests wait for it).
-uint64_t RowsWritten();
 // Ends the thread and the connection (tests; the process otherwise keeps it to the end).
 void Stop();
 
