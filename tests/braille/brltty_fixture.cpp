@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -171,18 +172,24 @@ bool BrlttyFixture::Start(std::string& error, const std::string& auth) {
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
   std::size_t seen;
   {
     std::lock_guard lock(mutex_);
     seen = rows_.size();
   }
-  const int rc = posix_spawn(&brltty_, brltty.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) {
+  // BRLTTY ends with the test process, even when the test is killed.
+  brltty_ = fork();
+  if (brltty_ == 0) {
+    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out >= 0) {
+      dup2(out, 1);
+      dup2(out, 2);
+    }
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    execve(brltty.c_str(), argv.data(), environ);
+    _exit(127);
+  }
+  if (brltty_ < 0) {
     brltty_ = -1;
     error = "BRLTTY could not be started";
     return false;
