@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "console/braille_display.h"
 #include "console/braille_input.h"
 #include "console/keyboard.h"
 #include "console/settings_keys.h"
@@ -54,8 +55,17 @@ ConsoleDevice::ScreenView View() {
   return {s.chars, s.attrs, s.remap, s.column, s.row};
 }
 
+// The braille display follows the row the console works on.
+void ShowBrailleRow(int row) {
+  State& s = S();
+  BrailleDisplay::BrailleShowLine(std::string_view(reinterpret_cast<const char*>(s.chars) + row * kColumns, kColumns), row);
+}
+
 void DrawSpan(int row, int left, int right) {
-  if (left < right) Device().DrawSpan(View(), row, left, right);
+  if (left < right) {
+    Device().DrawSpan(View(), row, left, right);
+    ShowBrailleRow(row);
+  }
 }
 
 void ScrollUp() {
@@ -131,6 +141,7 @@ void ConsoleInit() {
   Device().SetTitle(s.title);
   const int mode = Settings::ReadBrailleModo();
   BrailleInput::SetMode(mode == 3 ? 1 : mode, true);
+  BrailleDisplay::BrailleOpen();
 }
 
 void ConsoleWrite(std::string_view bytes) {
@@ -184,6 +195,7 @@ void ConsoleGotoXY(int column, int row) {
   s.column = std::clamp(column, 1, kColumns) - 1;
   s.row = std::clamp(row, 1, kRows) - 1;
   Device().MoveCursor(View());
+  ShowBrailleRow(s.row);
 }
 
 int ConsoleWhereX() {
@@ -205,6 +217,7 @@ void ConsoleClear() {
   s.row = 0;
   Device().Redraw(View());
   Device().MoveCursor(View());
+  ShowBrailleRow(s.row);
 }
 
 void ConsoleClearToEol() {

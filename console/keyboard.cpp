@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "console/braille_display.h"
 #include "console/braille_input.h"
 #include "console/console.h"
 #include "platform/keys.h"
@@ -163,7 +164,8 @@ uint8_t ConsoleReadKey() {
   for (;;) {
     Messages::PumpMessages();
     if (s.count > 0) break;
-    if (Console::Device().InputExhausted()) Console::ConsoleDone(3);
+    // Keys typed on a braille display may still come when the device has none left.
+    if (Console::Device().InputExhausted() && !BrailleDisplay::On()) Console::ConsoleDone(3);
     Messages::WaitMessage(-1);
   }
   const uint8_t key = s.queue[0];

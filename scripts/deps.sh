@@ -20,6 +20,8 @@ packages=(
   # Desktop automation: XTest input, AT-SPI 2 accessibility with its bus, and what its tests
   # run (a private session bus, a GTK 3 window in Python, xclip)
   libxtst-dev libatspi2.0-dev at-spi2-core dbus python3-gi gir1.2-gtk-3.0 xclip
+  # the braille display: BrlAPI to build, BRLTTY for the tests and the users
+  libbrlapi-dev brltty
 )
 missing=()
 for p in "${packages[@]}"; do
