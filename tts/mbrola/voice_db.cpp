@@ -5,7 +5,6 @@
 #include <bit>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 #include "tts/mbrola/voice_format.h"
 
@@ -25,10 +24,13 @@ std::string Name(const std::vector<char>& b, std::size_t at) {
 }
 
 bool ReadAll(const std::string& path, std::vector<char>& out) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) return false;
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  const std::streamoff size = in.tellg();
+  if (size < 0) return false;
+  out.resize(static_cast<std::size_t>(size));
+  in.seekg(0);
+  return static_cast<bool>(in.read(out.data(), size));
 }
 
 bool Fail(std::string& error, int& code, int c, std::string text) {
