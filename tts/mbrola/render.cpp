@@ -52,6 +52,7 @@ void Emit(const float* data, std::size_t n) {
     s.ready.push_back(static_cast<int16_t>(x));
   };
   if (s.freq == VoiceFormat::kRate) {
+    s.ready.reserve(s.ready.size() + n);
     for (std::size_t i = 0; i < n; ++i) put(data[i]);
     return;
   }
@@ -96,8 +97,23 @@ uint32_t NearestMark(const Voice& v, const Diphone& d, double pos) {
   return *it;
 }
 
+// The Hann window of 2 × half samples; computed once per width (widths are periods).
+const std::vector<float>& Window(int half) {
+  static std::vector<std::vector<float>> windows;
+  const std::size_t h = static_cast<std::size_t>(half);
+  if (windows.size() <= h) windows.resize(h + 1);
+  std::vector<float>& w = windows[h];
+  if (w.empty()) {
+    w.resize(2 * h);
+    for (std::size_t k = 0; k < 2 * h; ++k)
+      w[k] = static_cast<float>(0.5 - 0.5 * std::cos(std::numbers::pi * static_cast<double>(k) / half));
+  }
+  return w;
+}
+
 void AddGrain(const Voice& v, const Diphone& d, uint32_t mark, long centre, int half) {
   State& s = S();
+  const std::vector<float>& window = Window(half);
   const long from = centre - half;
   const uint64_t needEnd = static_cast<uint64_t>(std::max(0L, centre + half));
   if (needEnd > s.accBase + s.acc.size()) s.acc.resize(static_cast<std::size_t>(needEnd - s.accBase), 0.0f);
@@ -105,9 +121,8 @@ void AddGrain(const Voice& v, const Diphone& d, uint32_t mark, long centre, int 
     const long out = from + k;
     const long src = static_cast<long>(mark) - half + k;
     if (out < static_cast<long>(s.accBase) || src < 0 || src >= static_cast<long>(d.length)) continue;
-    const double w = 0.5 - 0.5 * std::cos(std::numbers::pi * static_cast<double>(k) / half);
     s.acc[static_cast<std::size_t>(out - static_cast<long>(s.accBase))] +=
-        static_cast<float>(w * v.samples[d.offset + static_cast<std::size_t>(src)]);
+        window[static_cast<std::size_t>(k)] * static_cast<float>(v.samples[d.offset + static_cast<std::size_t>(src)]);
   }
 }
 
