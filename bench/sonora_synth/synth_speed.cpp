@@ -31,7 +31,7 @@ struct Lib {
 
 // Sonora as SynthesizeLines drives it: a read after every line. Returns the samples made and
 // sets `first` to the time of the first sample from the start (text stages included).
-std::size_t Sonora(const Lib& m, const std::string& text, double& first) {
+std::size_t SonoraRun(const Lib& m, const std::string& text, double& first) {
   const auto start = Clock::now();
   const auto lines = Sonora::TextToMbrolaLines(text, 1.0, 0.8);
   std::vector<short> buf(64000);
@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
   std::vector<double> ours, theirs;
   for (int i = 0; i < 30; ++i) {
     double f = 0;
-    Sonora(m, Cp1252::FromUtf8(ten), f);
+    SonoraRun(m, Cp1252::FromUtf8(ten), f);
     ours.push_back(f);
     Espeak(ten, f);
     theirs.push_back(f);
@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
     for (const std::string& t : texts) {
       double f = 0;
       auto start = Clock::now();
-      oursAudio += static_cast<double>(Sonora(m, Cp1252::FromUtf8(t), f)) / 16000.0;
+      oursAudio += static_cast<double>(SonoraRun(m, Cp1252::FromUtf8(t), f)) / 16000.0;
       oursTime += Ms(Clock::now() - start) / 1000.0;
       start = Clock::now();
       theirsAudio += static_cast<double>(Espeak(t, f)) / 22050.0;

@@ -30,7 +30,7 @@ State& S() {
 void ResetStream() {
   State& s = S();
   s.pending.clear();
-  s.previous = "_";
+  s.previous.assign(1, '_');
   s.timeMs = 0;
   s.lastPointMs = -1;
   s.lastPointHz = 0;

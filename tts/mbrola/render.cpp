@@ -228,7 +228,7 @@ void FlushAll() {
   s.accBase = 0;
   s.nextMark = 0;
   s.timeMs = 0;
-  s.previous = "_";
+  s.previous.assign(1, '_');
   s.lastPointMs = -1;
   s.resampleTail.clear();
   s.resamplePos = 0;
