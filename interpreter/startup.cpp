@@ -18,6 +18,7 @@
 #include "speech/speech.h"
 #include "speech/diphone_data.h"
 #include "speech/speech_data.h"
+#include "tts/sonora_data.h"
 
 namespace Interp {
 
@@ -70,6 +71,7 @@ int RunMain(std::string_view programName, std::string_view programFolder, const 
     Paths::EnsureDriveC();
     SpeechData::InstallSpeechData();
     SpeechData::InstallDiphoneData();
+    Sonora::InstallSonoraData();
     Settings::SetProgramFolder(std::string(programFolder));
     Speech::InitSpeech(0, Settings::ReadSetting("FONIX", "DIRFONIX"));
     Console::ConsoleClear();

@@ -1,23 +1,35 @@
-// The dispatch on the server type. No server is built into this runtime yet, so opening
-// fails and speech stays on the built-in path, as it does when a configured voice is not
-// installed; the calls below are then never reached with a server open.
+// The dispatch on the server type. The Sonora engine (type 3) is built in; the other
+// servers are not yet, so opening them fails and speech stays on the built-in path, as it
+// does when a configured voice is not installed.
 #include "speech/speech_server.h"
 
 #include "platform/messages.h"
+#include "speech/sonora_server.h"
+#include "speech/speech_state.h"
 
 namespace Speech {
 
-bool OpenSpeechServer(int, int, int, std::string_view, int) { return false; }
+bool OpenSpeechServer(int, int rate, int pitch, std::string_view outputFile, int serverType) {
+  if (serverType == kSonoraServer) return SonoraServerOpen(rate, pitch, outputFile);
+  return false;
+}
 
-void ServerSpeak(std::string_view) {}
+void ServerSpeak(std::string_view text) {
+  if (St().serverType == kSonoraServer) SonoraServerSpeak(text);
+}
 
 bool ServerIsSpeaking(bool) {
+  if (St().serverType == kSonoraServer) return SonoraServerIsSpeaking();
   Messages::PumpMessages();
   return false;
 }
 
-void ServerStop() {}
+void ServerStop() {
+  if (St().serverType == kSonoraServer) SonoraServerStop();
+}
 
-void CloseSpeechServer() {}
+void CloseSpeechServer() {
+  if (St().serverType == kSonoraServer) SonoraServerClose();
+}
 
 }  // namespace Speech

@@ -1,0 +1,103 @@
+// dlopen stands for the Windows library load; the table is filled by name in its fixed
+// order, and a library that lacks any name is not used at all.
+#include "tts/mbrola_library.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "console/settings.h"
+#include "platform/cp1252.h"
+#include "platform/paths.h"
+#include "tts/sonora_state.h"
+
+namespace Sonora {
+
+const char* const kMbrolaNames[23] = {
+    "init_MBR",         "init_rename_MBR",  "write_MBR",        "flush_MBR",          "read_MBR",
+    "readtype_MBR",     "close_MBR",        "reset_MBR",        "lastError_MBR",      "lastErrorStr_MBR",
+    "setNoError_MBR",   "getNoError_MBR",   "setFreq_MBR",      "getFreq_MBR",        "setVolumeRatio_MBR",
+    "getVolumeRatio_MBR", "getVersion_MBR", "getDatabaseInfo_MBR", "setParser_MBR",   "init_Phone",
+    "reset_Phone",      "close_Phone",      "appendf0_Phone",
+};
+
+namespace {
+
+template <typename F>
+bool Resolve(void* handle, int index, F& slot, std::string& missing) {
+  void* p = dlsym(handle, kMbrolaNames[index]);
+  if (p == nullptr) {
+    if (missing.empty()) missing = kMbrolaNames[index];
+    return false;
+  }
+  slot = reinterpret_cast<F>(p);
+  return true;
+}
+
+}  // namespace
+
+std::string MbrolaLibraryPath() {
+  const std::string setting = Settings::ReadSetting("SONORATTS", "MBROLA_LIB");
+  if (!setting.empty()) {
+    const bool windows = setting.find('\\') != std::string::npos || (setting.size() >= 2 && setting[1] == ':');
+    return windows ? Paths::ToHost(setting) : setting;
+  }
+  if (const char* env = std::getenv("FONIX_MBROLA_LIB"); env != nullptr && *env != '\0') return env;
+  return FONIX_MBROLA_LIBRARY;
+}
+
+bool LoadMbrola(const std::string& path, std::string& error) {
+  UnloadMbrola();
+  EngineState& e = Engine();
+  void* handle = path.empty() ? nullptr : dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) {
+    const char* why = dlerror();
+    error = std::string("Biblioteca MBROLA não encontrada: "_cp) + path + (why != nullptr ? std::string(" (") + why + ")" : "");
+    return false;
+  }
+  MbrolaTable t;
+  std::string missing;
+  bool ok = true;
+  int i = 0;
+  ok = Resolve(handle, i++, t.init_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.init_rename_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.write_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.flush_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.read_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.readtype_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.close_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.reset_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.lastError_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.lastErrorStr_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.setNoError_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.getNoError_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.setFreq_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.getFreq_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.setVolumeRatio_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.getVolumeRatio_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.getVersion_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.getDatabaseInfo_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.setParser_MBR, missing) && ok;
+  ok = Resolve(handle, i++, t.init_Phone, missing) && ok;
+  ok = Resolve(handle, i++, t.reset_Phone, missing) && ok;
+  ok = Resolve(handle, i++, t.close_Phone, missing) && ok;
+  ok = Resolve(handle, i++, t.appendf0_Phone, missing) && ok;
+  if (!ok) {
+    dlclose(handle);
+    error = std::string("Função "_cp) + missing + " ausente na biblioteca MBROLA";
+    return false;
+  }
+  e.library = handle;
+  e.mbr = t;
+  return true;
+}
+
+void UnloadMbrola() {
+  EngineState& e = Engine();
+  if (e.library != nullptr) dlclose(e.library);
+  e.library = nullptr;
+  e.mbr = MbrolaTable{};
+}
+
+}  // namespace Sonora

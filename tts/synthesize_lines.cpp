@@ -1,0 +1,113 @@
+// Samples are gathered into blocks before they are queued, so the wave output gets few,
+// large buffers; with an output file they are appended as they are read.
+#include "tts/synthesize_lines.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "tts/sonora_state.h"
+#include "tts/wave_output.h"
+
+namespace Sonora {
+namespace {
+
+void Put32(uint8_t* p, uint32_t v) {
+  for (int k = 0; k < 4; ++k) p[k] = static_cast<uint8_t>(v >> (8 * k));
+}
+void Put16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+void PlayBlock() {
+  EngineState& e = Engine();
+  WriteWaveHeader(e.playback.data(), static_cast<uint32_t>(e.fill));
+  WaveOutput::PlayImage(e.playback.data(), kHeaderBytes + e.fill);
+  e.fill = 0;
+}
+
+// One read of the synthesizer: the number of bytes now in the scratch buffer; a negative
+// count counts as an error and as nothing read.
+int ReadBytes(bool& failed) {
+  EngineState& e = Engine();
+  const int n = e.mbr.read_MBR(e.scratch.data(), kScratchSamples);
+  if (n < 0) {
+    failed = true;
+    return 0;
+  }
+  return 2 * std::min(n, kScratchSamples);
+}
+
+}  // namespace
+
+void WriteWaveHeader(uint8_t* out, uint32_t dataSize) {
+  std::memcpy(out, "RIFF", 4);
+  Put32(out + 4, dataSize + 36);
+  std::memcpy(out + 8, "WAVEfmt ", 8);
+  Put32(out + 16, 16);
+  Put16(out + 20, 1);
+  Put16(out + 22, 1);
+  Put32(out + 24, 16000);
+  Put32(out + 28, 32000);
+  Put16(out + 32, 2);
+  Put16(out + 34, 16);
+  std::memcpy(out + 36, "data", 4);
+  Put32(out + 40, dataSize);
+}
+
+bool SynthesizeLines(const std::vector<std::string>& lines) {
+  EngineState& e = Engine();
+  if (e.library == nullptr) return false;
+  e.scratch.resize(kScratchSamples);
+  e.playback.resize(kHeaderBytes + 2 * kScratchSamples);
+  WaveOutput::Flags& flags = WaveOutput::WaveFlags();
+  const bool fastRate = flags.fastRate, cutting = flags.speechCutting;
+  flags.fastRate = false;
+  flags.speechCutting = false;
+  e.mbr.reset_MBR();
+  e.fill = 0;
+  bool ok = true;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const bool last = i + 1 == lines.size();
+    if (lines[i].empty() && !last) continue;
+    std::string line = lines[i] + "\r\n";
+    e.mbr.write_MBR(line.data());
+    if (e.mbr.lastError_MBR() != 0) {
+      e.mbr.reset_MBR();
+      ok = false;
+    }
+    if (last) e.mbr.flush_MBR();
+    bool readFailed = false;
+    int n = ReadBytes(readFailed);
+    if (readFailed || e.mbr.lastError_MBR() != 0) {
+      e.mbr.reset_MBR();
+      ok = false;
+    }
+    while (n > 0) {
+      const auto* bytes = reinterpret_cast<const uint8_t*>(e.scratch.data());
+      if (e.writingToFile) {
+        if (e.output == nullptr || std::fwrite(bytes, 1, static_cast<std::size_t>(n), e.output) != static_cast<std::size_t>(n))
+          ok = false;
+      } else {
+        if (e.fill + static_cast<std::size_t>(n) >= kPlaybackBlock) PlayBlock();
+        std::memcpy(e.playback.data() + kHeaderBytes + e.fill, bytes, static_cast<std::size_t>(n));
+        e.fill += static_cast<std::size_t>(n);
+      }
+      bool ignored = false;
+      n = ReadBytes(ignored);
+    }
+  }
+  if (!e.writingToFile && e.fill > 0) {
+    if (e.fill < kMinimumBlock) {
+      std::memset(e.playback.data() + kHeaderBytes + e.fill, 0, kMinimumBlock - e.fill);
+      e.fill = kMinimumBlock;
+    }
+    PlayBlock();
+  }
+  flags.fastRate = fastRate;
+  flags.speechCutting = cutting;
+  return ok;
+}
+
+}  // namespace Sonora
