@@ -164,8 +164,10 @@ uint8_t ConsoleReadKey() {
     Messages::PumpMessages();
     if (s.count > 0) break;
     if (Console::Device().InputExhausted()) Console::ConsoleDone(3);
+    Console::Device().SetReading(true);
     Messages::WaitMessage(-1);
   }
+  Console::Device().SetReading(false);
   const uint8_t key = s.queue[0];
   std::memmove(s.queue, s.queue + 1, static_cast<std::size_t>(s.count - 1));
   --s.count;

@@ -96,6 +96,8 @@ bool Midi(std::string_view args);
 // Menus and the clipboard.
 bool Menu(std::string_view args);
 bool Transfere(std::string_view args);
+// The picture over the console's text.
+bool Imagem(std::string_view args);
 // A command whose part of the runtime is not built yet.
 bool NotAvailable(std::string_view args);
 
