@@ -27,6 +27,7 @@ volatile bool gDisplayLost = false;
 // returns: the run ends as when the window is closed, without touching the display again.
 int OnDisplayLost(Display*) {
   gDisplayLost = true;
+  WindowFont::ReleaseFontconfig();
   std::fflush(nullptr);
   std::fprintf(stderr, "fonix: a conexão com a tela foi perdida\n");
   std::exit(3);

@@ -140,8 +140,10 @@ void Close(State& font) {
   font.glyphs.clear();
   font.fonts.clear();
   // Fontconfig's configuration is only needed to find the face again.
-  if (!font.file.empty()) FcFini();
+  if (!font.file.empty()) ReleaseFontconfig();
   font.file.clear();
 }
+
+void ReleaseFontconfig() { FcFini(); }
 
 }  // namespace WindowFont

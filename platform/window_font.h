@@ -47,5 +47,7 @@ bool Open(State& font, const ConsoleDevice::Look& look, std::string& error);
 // when the glyph cannot be made (the cell is then drawn blank).
 SDL_Surface* Glyph(State& font, uint8_t ch, ConsoleDevice::Rgb fg, ConsoleDevice::Rgb bg, int zoom);
 void Close(State& font);
+// Lets go of fontconfig's configuration (before an exit that skips the normal close).
+void ReleaseFontconfig();
 
 }  // namespace WindowFont
