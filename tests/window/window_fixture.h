@@ -103,15 +103,16 @@ class WindowTest : public ::testing::Test {
     return {static_cast<int>((p >> 16) & 255), static_cast<int>((p >> 8) & 255), static_cast<int>(p & 255)};
   }
 
-  // How many pixels of the rectangle have colour `c`.
-  int Count(int x, int y, int w, int h, Rgb c) {
+  // How many pixels of the rectangle have colour `c` (or are near it, by `tolerance`).
+  int Count(int x, int y, int w, int h, Rgb c, int tolerance = 0) {
     XImage* image = XGetImage(display_, window_, x, y, static_cast<unsigned>(w), static_cast<unsigned>(h), AllPlanes, ZPixmap);
     if (!image) return -1;
     int n = 0;
     for (int j = 0; j < h; ++j)
       for (int i = 0; i < w; ++i) {
         const unsigned long p = XGetPixel(image, i, j);
-        n += Rgb{static_cast<int>((p >> 16) & 255), static_cast<int>((p >> 8) & 255), static_cast<int>(p & 255)} == c;
+        const int r = static_cast<int>((p >> 16) & 255), g = static_cast<int>((p >> 8) & 255), b = static_cast<int>(p & 255);
+        n += std::abs(r - c.r) <= tolerance && std::abs(g - c.g) <= tolerance && std::abs(b - c.b) <= tolerance;
       }
     XDestroyImage(image);
     return n;
