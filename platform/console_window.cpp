@@ -22,10 +22,14 @@ namespace {
 
 // Set when the connection to the display is lost: nothing may talk to it after that.
 volatile bool gDisplayLost = false;
+Display* gDisplay = nullptr;
+XIOErrorHandler gPreviousIoHandler = nullptr;
 
-// Xlib calls this when the display's connection breaks and ends the process when it
-// returns: the run ends as when the window is closed, without touching the display again.
-int OnDisplayLost(Display*) {
+// Xlib calls this when a display's connection breaks and ends the process when it returns.
+// For the window's display the run ends as when the window is closed, without touching the
+// display again; other connections keep the handler they had.
+int OnDisplayLost(Display* display) {
+  if (display != gDisplay) return gPreviousIoHandler ? gPreviousIoHandler(display) : 0;
   gDisplayLost = true;
   WindowFont::ReleaseFontconfig();
   std::fflush(nullptr);
@@ -93,7 +97,8 @@ class Window final : public Backend {
         handle_ = info.info.x11.window;
         display_ = info.info.x11.display;
         fd_ = ConnectionNumber(display_);
-        XSetIOErrorHandler(OnDisplayLost);
+        gDisplay = display_;
+        if (!gPreviousIoHandler) gPreviousIoHandler = XSetIOErrorHandler(OnDisplayLost);
       }
     }
     // Elsewhere (Wayland) the window's own number stands for it.

@@ -42,6 +42,7 @@ class WindowTest : public ::testing::Test {
     ASSERT_TRUE(server_.Managed()) << "openbox is needed (scripts/deps.sh installs it)";
     WriteSettings(ExtraSettings());
     setenv("FONIX_CONSOLE", "window", 1);
+    setenv("FONIX_AUDIO", "null", 1);
     unsetenv("FONIX_KEYS");
     Console::ResetConsole();
     Keyboard::ResetKeyboard();
