@@ -123,15 +123,20 @@ int main(int argc, char** argv) {
   XWindowAttributes a;
   XGetWindowAttributes(d, w, &a);
   const int cellW = a.width / 80, cellH = a.height / 25;
-  for (int i = 0; i < 25; ++i) Console::ConsoleWrite(Row(i) + (i < 24 ? "\n" : ""));
+  for (int i = 0; i < 25; ++i) {
+    Console::ConsoleWrite(Row(i));
+    if (i < 24) Console::ConsoleWrite("\n");
+  }
 
   // Full redraws: a full row written on the last row and a line feed scroll the screen; the
   // background changes each time so that every cell is drawn anew.
   std::vector<double> full, one;
   for (int i = 0; i < rounds; ++i) {
     Console::ConsoleSetBackground(1 + i % 6);
+    std::string line(1, '\n');
+    line += Row(i);
     const double start = NowMs();
-    Console::ConsoleWrite("\n" + Row(i));
+    Console::ConsoleWrite(line);
     ReadPixel(d, w, 1, a.height - 2);
     full.push_back(NowMs() - start);
     Messages::PumpMessages();
