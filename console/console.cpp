@@ -101,6 +101,19 @@ void WindowProc(const Messages::Message& m) {
 
 bool AcceptsKeys() { return Keyboard::QueueCount() == 0; }
 
+// A device with a window makes it now, its cells sized by the settings or the work area.
+void CreateWindow(const Settings::VideoSettings& video) {
+  int areaWidth = 0, areaHeight = 0;
+  if (!Device().WorkArea(areaWidth, areaHeight)) return;
+  ConsoleDevice::Look look;
+  look.face = video.fonte;
+  look.cellWidth = Settings::LarguraLetraFor(video, areaWidth);
+  look.cellHeight = Settings::AlturaLetraFor(video, areaHeight);
+  look.weight = video.pesoLetra;
+  look.maximised = !video.cantoTela;
+  Device().Create(look);
+}
+
 }  // namespace
 
 bool OpenDevice(std::string& error) {
@@ -137,6 +150,7 @@ void ConsoleInit() {
   s.coloursFixed = video.coresFixas;
   s.attribute = static_cast<uint8_t>((video.corFundo << 4) | video.corLetra);
   std::memset(s.attrs, s.attribute, kCells);
+  CreateWindow(video);
   Device().Redraw(View());
   Device().SetTitle(s.title);
   const int mode = Settings::ReadBrailleModo();
@@ -271,11 +285,14 @@ void ConsoleShow(ConsoleDevice::Visibility visibility) {
   Device().SetVisibility(visibility);
 }
 
-void ConsoleCopyText(std::string_view text) { Clipboard::SetText(text); }
+void ConsoleCopyText(std::string_view text) {
+  if (!S().device || !S().device->CopyText(text)) Clipboard::SetText(text);
+}
 
 std::string ConsolePasteText(std::size_t capacity) {
   if (capacity == 0) return {};
-  std::string text = Clipboard::GetText();
+  std::string text;
+  if (!S().device || !S().device->PasteText(text)) text = Clipboard::GetText();
   if (text.size() > capacity - 1) text.resize(capacity - 1);
   return text;
 }

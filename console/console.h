@@ -51,15 +51,7 @@ void ConsoleShow(ConsoleDevice::Visibility visibility);
 void ConsoleCopyText(std::string_view text);
 std::string ConsolePasteText(std::size_t capacity);
 // The picture drawn over the text: a device-independent bitmap as read from its file.
-struct Image {
-  int width = 0;
-  int height = 0;  // negative for a top-down bitmap
-  int bitCount = 0;
-  std::vector<uint8_t> info;    // the 40-byte header and the colour table
-  std::vector<uint8_t> pixels;  // rows padded to 4 bytes
-  int x = 0;                    // position in pixels
-  int y = 0;
-};
+using Image = ConsoleDevice::Picture;
 // Loads a bitmap file (Windows path) as the overlay at (0, 0); false when the file is
 // missing, unreadable, not a bitmap with a 40-byte header, or its picture is unusable, in
 // which case the previous overlay stays.

@@ -78,13 +78,13 @@ void ConsoleDrawImage(int x, int y) {
   S().overlay->x = x;
   S().overlay->y = y;
   ConsoleInit();
-  Device().ImageChanged();
+  Device().ImageChanged(ConsoleOverlay());
 }
 
 void ConsoleRemoveImage() {
   S().overlay.reset();
   ConsoleInit();
-  Device().ImageChanged();
+  Device().ImageChanged(ConsoleOverlay());
   Messages::PumpMessages();
 }
 

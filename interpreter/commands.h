@@ -108,6 +108,8 @@ bool Sensor(std::string_view args);
 bool LeMouse(std::string_view args);
 // Forgets the sensor port, the input and accessibility state (tests).
 void ResetAutomation();
+// The picture over the console's text.
+bool Imagem(std::string_view args);
 // A command whose part of the runtime is not built yet.
 bool NotAvailable(std::string_view args);
 

@@ -48,7 +48,7 @@ const Entry kTable[] = {
     {"HTAMARQ", Commands::Htamarq}, {"DIR", Commands::Dir}, {"BUSCA", Commands::Busca},
     {"TERMINA", Commands::Termina}, {"CHAMA", Commands::Chama}, {"RETORNA", Commands::Retorna},
     {"RANDOMIZA", Commands::Randomiza}, {"IP", Commands::Ip}, {"MSAA", Commands::Msaa},
-    {"MENU", Commands::Menu}, {"IMAGEM", kLater}, {"SENSOR", Commands::Sensor},
+    {"MENU", Commands::Menu}, {"IMAGEM", Commands::Imagem}, {"SENSOR", Commands::Sensor},
     {"ANSIPARAUTF8", Commands::Ansiparautf8}, {"UTF8PARAANSI", Commands::Utf8paraansi}, {"HTTP", Commands::Http},
     {"TRAZDAREDE", Commands::Trazdarede}, {"HANDLE", Commands::Handle}, {"MENSAGEM", Commands::Mensagem},
     {"CODBASE64", Commands::Codbase64}, {"REMOVEQUOTED", Commands::Removequoted}, {"ADQUOTED", Commands::Adquoted},

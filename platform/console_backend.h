@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ConsoleDevice {
 
@@ -40,6 +41,27 @@ struct ScreenView {
 
 enum class Visibility { Hidden, Normal, Restored };
 
+// The picture over the text: a device-independent bitmap as read from its file.
+struct Picture {
+  int width = 0;
+  int height = 0;  // negative for a top-down bitmap
+  int bitCount = 0;
+  std::vector<uint8_t> info;    // the 40-byte header and the colour table
+  std::vector<uint8_t> pixels;  // rows padded to 4 bytes
+  int x = 0;                    // position in pixels
+  int y = 0;
+};
+
+// How a window shows the console, from the display settings: the font's face, cell size in
+// pixels (0: what the font gives) and weight, and whether the window starts maximised.
+struct Look {
+  std::string face;
+  int cellWidth = 0;
+  int cellHeight = 0;
+  int weight = 700;
+  bool maximised = false;
+};
+
 // The low-vision magnifier's band: a piece of text shown enlarged over the top rows, in
 // colours of its own, with the character at the cursor in a third colour. The screen model
 // under it is untouched; hiding the band shows those rows again.
@@ -65,9 +87,8 @@ class Backend {
   // The bytes handed to the console, in order (a plain text stream, for line-mode output).
   virtual void WriteStream(std::string_view) {}
   virtual void Beep() {}
-  // The picture over the text was drawn, moved or removed (devices that show pictures ask
-  // the console for it).
-  virtual void ImageChanged() {}
+  // The picture over the text was drawn, moved or removed (null: none).
+  virtual void ImageChanged(const Picture*) {}
   // The magnifier's band is drawn (again, with new text) or removed.
   virtual void ShowBand(const ScreenView&, const Band&) {}
   virtual void HideBand(const ScreenView&) {}
@@ -87,13 +108,23 @@ class Backend {
   virtual void ReclaimTerminal() {}
   // The native window the console is drawn in (an X11 window id); 0 without a window.
   virtual uint64_t WindowHandle() const { return 0; }
+  // A device with a window: the desktop's work area in pixels (false without one), asked
+  // before Create so that the cell size can follow it; Create makes the window.
+  virtual bool WorkArea(int& /*width*/, int& /*height*/) { return false; }
+  virtual void Create(const Look&) {}
+  // A key wait is in progress (the window shows the caret while it has the focus).
+  virtual void SetReading(bool) {}
+  // The desktop's clipboard, when the device has one (false: the process clipboard serves).
+  virtual bool CopyText(std::string_view) { return false; }
+  virtual bool PasteText(std::string&) { return false; }
 };
 
 // Decides whether the console may be handed another key now (the key queue is empty).
 using AcceptsKeys = bool (*)();
 
-// FONIX_CONSOLE=headless|terminal (window comes later); default: terminal when standard
-// input and output are terminals, else headless. Returns null with a message in `error`
+// FONIX_CONSOLE=window|terminal|lines|headless; default: headless when a key script
+// (FONIX_KEYS) drives the run, else the window when a display opens, else terminal when
+// standard input and output are terminals, else headless. Returns null with a message in `error`
 // when the key script of FONIX_KEYS is malformed.
 std::unique_ptr<Backend> OpenBackend(AcceptsKeys acceptsKeys, std::string& error);
 

@@ -7,6 +7,7 @@
 #include "platform/console_headless.h"
 #include "platform/console_terminal.h"
 #include "platform/terminal_clipboard.h"
+#include "platform/console_window.h"
 
 namespace ConsoleDevice {
 namespace {
@@ -22,6 +23,17 @@ bool DumbTerminal() {
 std::unique_ptr<Backend> OpenBackend(AcceptsKeys acceptsKeys, std::string& error) {
   const char* chosen = std::getenv("FONIX_CONSOLE");
   std::string kind = chosen ? chosen : "";
+  const char* script = std::getenv("FONIX_KEYS");
+  // A key script drives the headless device; otherwise a display that opens gets the window.
+  if (kind.empty() && !script) {
+    std::string ignored;
+    if (auto window = OpenWindow(ignored)) return window;
+  }
+  if (kind == "window") {
+    auto window = OpenWindow(error);
+    if (!window) error = "FONIX_CONSOLE=window: " + error;
+    return window;
+  }
   if (kind.empty()) {
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) kind = "headless";
     else kind = DumbTerminal() ? "lines" : "terminal";
@@ -30,7 +42,7 @@ std::unique_ptr<Backend> OpenBackend(AcceptsKeys acceptsKeys, std::string& error
   if (kind == "terminal") return OpenTerminal(acceptsKeys);
   if (kind == "lines") return OpenLineMode(acceptsKeys);
   if (kind != "headless") {
-    error = "FONIX_CONSOLE desconhecido: " + kind + " (use terminal, lines ou headless)";
+    error = "FONIX_CONSOLE desconhecido: " + kind + " (use window, terminal, lines ou headless)";
     return nullptr;
   }
   std::vector<KeyScript::Item> items;

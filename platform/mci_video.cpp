@@ -9,10 +9,15 @@
 #include <cstdlib>
 #include <initializer_list>
 
+#include "platform/video_windows.h"
+
 namespace MciVideo {
 namespace {
 
 bool gBadWindow = false;
+
+// The sink's bin is gone: the window is no longer drawn into.
+void SinkGone(gpointer handle, GObject*) { VideoWindows::Stopped(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(handle))); }
 
 int NoteError(Display*, XErrorEvent*) {
   gBadWindow = true;
@@ -56,6 +61,8 @@ GstElement* MakeSink(uint64_t handle) {
   GstPad* pad = gst_element_get_static_pad(convert, "sink");
   gst_element_add_pad(bin, gst_ghost_pad_new("sink", pad));
   gst_object_unref(pad);
+  VideoWindows::Started(handle);
+  g_object_weak_ref(G_OBJECT(bin), SinkGone, reinterpret_cast<gpointer>(static_cast<uintptr_t>(handle)));
   return bin;
 }
 

@@ -7,6 +7,8 @@ packages=(
   wbrazilian espeak-ng python3
   libespeak-ng-dev espeak-ng-data
   libsdl2-dev libfluidsynth-dev fluid-soundfont-gm
+  # the window console device: its font, pictures, and the tests' key typing and peer
+  libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core libjpeg62-turbo-dev libxtst-dev xterm xclip x11-xkb-utils
   libx11-dev xdg-utils procps xvfb openbox x11-utils xfonts-base
   libssl-dev ca-certificates openssl curl
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-tools gstreamer1.0-x
