@@ -6,9 +6,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "console/settings.h"
 #include "platform/cp1252.h"
+#include "platform/data_places.h"
 #include "platform/paths.h"
 #include "tts/sonora_state.h"
 
@@ -44,6 +46,12 @@ std::string MbrolaLibraryPath() {
     return windows ? Paths::ToHost(setting) : setting;
   }
   if (const char* env = std::getenv("FONIX_MBROLA_LIB"); env != nullptr && *env != '\0') return env;
+  // Installed beside the executable (<prefix>/bin/../<libdir>/fonix), else the build tree's.
+  if (const std::string folder = DataPlaces::ExecutableFolder(); !folder.empty()) {
+    const std::filesystem::path installed = std::filesystem::path(folder).parent_path() / FONIX_MBROLA_INSTALLED;
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(installed, ec)) return installed.lexically_normal().string();
+  }
   return FONIX_MBROLA_LIBRARY;
 }
 

@@ -4,13 +4,14 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/data_places.h"
 #include "platform/paths.h"
 
 namespace Sonora {
 
+// FONIX_SONORA_DATA, else the installed share/fonix/sonora, else the build tree's.
 std::string GeneratedSonoraFolder() {
-  const char* env = std::getenv("FONIX_SONORA_DATA");
-  return env != nullptr && *env != '\0' ? env : FONIX_SONORA_DATA_DIR;
+  return DataPlaces::Find("FONIX_SONORA_DATA", "sonora", FONIX_SONORA_DATA_DIR);
 }
 
 bool InstallSonoraData() {

@@ -90,6 +90,18 @@ run nobody "$userhome" "" fonix "$work/ola.fnx"
 for event in "line: Olá do fonix" "phrase: OLÁ DO FONIX " "word: _quatorz" "char: 97" "end: normal"; do
   expect "$userhome" "$event"
 done
+# With Sonora chosen in its settings, fonix speaks through the installed synthesizer library
+# and its voice: the capture file is the synthesizer's 16000 Hz speech.
+sonorahome=$work/sonora-home
+mkdir -p "$sonorahome/.config/Auris"
+printf '[TRADUTOR]\r\nSAPI=S\r\n[SERVFALA]\r\nTIPOSAPI=3\r\n' >"$sonorahome/.config/Auris/Auris.ini"
+chown -R nobody "$sonorahome"
+(cd / && runuser -u nobody -- env -i PATH=/usr/bin:/bin HOME="$sonorahome" LANG=C.UTF-8 FONIX_CONSOLE=headless \
+  FONIX_AUDIO="capture:$sonorahome/fala.wav" timeout 120 fonix "$work/ola.fnx" >/dev/null 2>"$sonorahome/stderr")
+rate=$(od -An -tu4 -j24 -N4 "$sonorahome/fala.wav" 2>/dev/null | tr -d ' ')
+size=$(stat -c %s "$sonorahome/fala.wav" 2>/dev/null || echo 0)
+[ "$rate" = 16000 ] && [ "$size" -gt 32000 ] ||
+  fail "Sonora instalado não falou: taxa ${rate:-nenhuma}, $size bytes; $(cat "$sonorahome/stderr")"
 # and its manual pages are there.
 for page in fonix clipora-light; do
   [ "$(man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] || fail "man $page: $(man -w "$page" 2>&1)"
