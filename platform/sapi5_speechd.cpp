@@ -62,8 +62,14 @@ bool Connect(const std::string& clientName) {
   SigpipeIgnored guard;
   const bool placeNamed = std::getenv("SPEECHD_ADDRESS") != nullptr;
   char* error = nullptr;
-  SPDConnection* c = spd_open2(clientName.c_str(), "main", nullptr, SPD_MODE_THREADED, nullptr,
-                               placeNamed ? 0 : 1, &error);
+  // The address is ours to free (libspeechd loses the one it finds itself when it fails).
+  SPDConnectionAddress* address = spd_get_default_address(&error);
+  std::free(error);
+  error = nullptr;
+  if (!address) return false;
+  SPDConnection* c =
+      spd_open2(clientName.c_str(), "main", nullptr, SPD_MODE_THREADED, address, placeNamed ? 0 : 1, &error);
+  SPDConnectionAddress__free(address);
   std::free(error);
   if (!c) return false;
   c->callback_begin = OnBegin;
@@ -89,6 +95,15 @@ std::vector<Voice> Voices() {
   for (int i = 0; voices && voices[i]; ++i)
     out.push_back({Text(voices[i]->name), Text(voices[i]->language), Text(voices[i]->variant)});
   if (voices) free_spd_voices(voices);
+  return out;
+}
+
+std::string OutputModule() {
+  if (!S().connection) return {};
+  SigpipeIgnored guard;
+  char* name = spd_get_output_module(S().connection);
+  const std::string out = Text(name);
+  std::free(name);
   return out;
 }
 

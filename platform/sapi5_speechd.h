@@ -26,8 +26,11 @@ inline constexpr int kCancelled = 2;
 // not name a place). False when no Speech Dispatcher answers.
 bool Connect(const std::string& clientName);
 bool Connected();
-// The voices of the output module in use.
+// The voices of the output module in use (a module with thousands, such as eSpeak NG's,
+// takes the server seconds to list).
 std::vector<Voice> Voices();
+// The name of the output module in use; empty when the server does not say.
+std::string OutputModule();
 bool SetLanguage(const std::string& language);
 bool SetVoice(const std::string& name);
 // -100..100, clamped.

@@ -6,6 +6,8 @@ packages=(
   libgtest-dev googletest dash pkg-config locales
   wbrazilian espeak-ng python3
   libespeak-ng-dev espeak-ng-data
+  # The speech servers: Speech Dispatcher with its eSpeak NG module
+  speech-dispatcher speech-dispatcher-espeak-ng libspeechd-dev
   libsdl2-dev libfluidsynth-dev fluid-soundfont-gm
   libx11-dev xdg-utils procps xvfb openbox x11-utils xfonts-base
   libssl-dev ca-certificates openssl curl

@@ -84,24 +84,39 @@ State& St() {
 
 int ServerRate(int sapiRate) { return std::clamp(sapiRate, -10, 10) * 10; }
 
+// The placeholder module Speech Dispatcher runs when no synthesizer is installed.
+constexpr const char* kPlaceholderModule = "dummy";
+
 bool Open(int voice, int rate, std::string_view outputFile) {
   Close();
   // The server speaks to the user's own sound; a file of its own is not offered.
   if (!outputFile.empty()) return false;
   if (!Sapi5Speechd::Connect(program_invocation_short_name)) return false;
-  const std::vector<Sapi5Speechd::Voice> voices = NumberedVoices();
-  if (voices.empty()) {
+  const std::string module = Sapi5Speechd::OutputModule();
+  if (module.empty() || module == kPlaceholderModule) {
     Sapi5Speechd::Disconnect();
     return false;
   }
-  if (voice < 1 || static_cast<std::size_t>(voice) > voices.size()) {
-    voice = 1;
-    rate = 0;
+  // Voice 0 is the first: the module's own Brazilian Portuguese voice at the usual rate, without
+  // listing voices (eSpeak NG's module has thousands and takes seconds to list them).
+  if (voice < 1) {
+    Sapi5Speechd::SetLanguage("pt-BR");
+    Sapi5Speechd::SetRate(0);
+  } else {
+    const std::vector<Sapi5Speechd::Voice> voices = NumberedVoices();
+    if (voices.empty()) {
+      Sapi5Speechd::Disconnect();
+      return false;
+    }
+    if (static_cast<std::size_t>(voice) > voices.size()) {
+      voice = 1;
+      rate = 0;
+    }
+    const Sapi5Speechd::Voice& chosen = voices[static_cast<std::size_t>(voice) - 1];
+    Sapi5Speechd::SetLanguage(chosen.language.empty() ? "pt-BR" : chosen.language);
+    Sapi5Speechd::SetVoice(chosen.name);
+    Sapi5Speechd::SetRate(ServerRate(rate));  // a refusal leaves the user's own rate
   }
-  const Sapi5Speechd::Voice& chosen = voices[static_cast<std::size_t>(voice) - 1];
-  Sapi5Speechd::SetLanguage(chosen.language.empty() ? "pt-BR" : chosen.language);
-  Sapi5Speechd::SetVoice(chosen.name);
-  Sapi5Speechd::SetRate(ServerRate(rate));  // a refusal leaves the user's own rate
   State& s = St();
   s = State{};
   s.open = true;
