@@ -156,16 +156,12 @@ double EspeakFirstSample() {
 void Sapi5Figures(double& firstBegin, double& keyToSilence) {
   Sapi5Voice::St().lastBeginMs = -1;
   const int64_t start = Messages::NowMs();
-  const auto startClock = Clock::now();
   Speech::Speak(Cp1252::FromUtf8(std::string(kSentence) + ". " + kSentence + ". " + kSentence));
   while (Sapi5Voice::St().lastBeginMs < 0 && Messages::NowMs() - start < 5000) {
     Messages::WaitMessage(1);
     Messages::PumpMessages();
   }
-  firstBegin = Sapi5Voice::St().lastBeginMs >= 0
-                   ? static_cast<double>(Sapi5Voice::St().lastBeginMs - start) +
-                         (Ms(Clock::now() - startClock) - static_cast<double>(Messages::NowMs() - start)) * 0
-                   : -1;
+  firstBegin = Sapi5Voice::St().lastBeginMs >= 0 ? static_cast<double>(Sapi5Voice::St().lastBeginMs - start) : -1;
   const uint8_t esc = 27;
   const auto keyAt = Clock::now();
   Keyboard::QueueBytes(&esc, 1);
