@@ -26,6 +26,7 @@
 #include "platform/sapi4_espeak.h"
 #include "speech/server_sapi5.h"
 #include "speech/speech.h"
+#include "speech/diphone_data.h"
 #include "speech/speech_data.h"
 #include "speech/speech_state.h"
 #include "tests/servers/private_speechd.h"
