@@ -6,6 +6,8 @@ packages=(
   libgtest-dev googletest dash pkg-config locales
   wbrazilian espeak-ng python3
   libespeak-ng-dev espeak-ng-data
+  # The speech servers: Speech Dispatcher with its eSpeak NG module
+  speech-dispatcher speech-dispatcher-espeak-ng libspeechd-dev
   libsdl2-dev libfluidsynth-dev fluid-soundfont-gm
   # the window console device: its font, pictures, and the tests' key typing and peer
   libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core libjpeg62-turbo-dev libxtst-dev xterm xclip x11-xkb-utils
