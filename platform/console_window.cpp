@@ -151,7 +151,15 @@ class Window final : public Backend {
     if (!window_) return;
     if (visibility == Visibility::Hidden) {
       SDL_MinimizeWindow(window_);
+      minimizeAsked_ = true;
     } else {
+      // SDL restores only a window it knows to be minimised, and the window manager's word on
+      // a minimise just asked for may not have come yet: it is awaited (at most 500 ms).
+      for (int i = 0; i < 50 && minimizeAsked_ && !(SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED); ++i) {
+        SDL_PumpEvents();
+        SDL_Delay(10);
+      }
+      minimizeAsked_ = false;
       SDL_RestoreWindow(window_);
       SDL_RaiseWindow(window_);
     }
@@ -312,6 +320,7 @@ class Window final : public Backend {
 
   WindowCanvas::State canvas_;
   SDL_Window* window_ = nullptr;
+  bool minimizeAsked_ = false;  // TELA MINIMIZADA asked, TELA NORMAL not yet
   Display* display_ = nullptr;
   int fd_ = -1;
   uint64_t handle_ = 0;

@@ -87,10 +87,11 @@ TEST_F(WindowTest, TheTitleAndHandleNameThisWindowAndItMinimisesAndComesBack) {
     }
     return name == "Programa de teste ção";
   }));
+  // Both go through the window manager, which may be slow to answer on a loaded machine.
   Console::ConsoleShow(ConsoleDevice::Visibility::Hidden);
-  ASSERT_TRUE(PumpUntil([&] { return !Viewable(); })) << "TELA MINIMIZADA left the window shown";
+  ASSERT_TRUE(PumpUntil([&] { return !Viewable(); }, 10000)) << "TELA MINIMIZADA left the window shown";
   Console::ConsoleShow(ConsoleDevice::Visibility::Restored);
-  ASSERT_TRUE(PumpUntil([&] { return Viewable(); })) << "TELA NORMAL did not bring it back";
+  ASSERT_TRUE(PumpUntil([&] { return Viewable(); }, 10000)) << "TELA NORMAL did not bring it back";
 }
 
 TEST_F(WindowTest, ClosingTheWindowEndsTheRunWithStatusThree) {
