@@ -85,7 +85,7 @@ case_save_mp4() {
   # Enter while nothing is printed yet, then while the second of three steps is the newest:
   # the downloader's steps follow what the program has said (FAKE_SYNC).
   export FAKE_SYNC=1
-  run "tom jobim{ENTER}s{ENTER}{WAIT 8000}{ENTER}{WAIT 8000}{ESC}{ESC}"
+  run "tom jobim{ENTER}s{ENTER}{WAIT 8000}{ENTER}{WAIT 20000}{ESC}{ESC}"
   expect_status 0
   expect_order "line: Salvando vídeo " "line: Download do vídeo concluído."
   expect_file "$downloads/Resultado 1 de tom jobim - 1 01 por Canal 1.mp4"
