@@ -89,7 +89,12 @@ int KeyWhen(bool (*ready)(), int afterMs, Clock::time_point* at) {
   const auto start = Clock::now();
   Messages::Source key;
   key.fd = [] { return -1; };
-  key.dueInMs = [=] { return *at != Clock::time_point{} ? -1 : 1; };
+  // Due (0) once the condition holds and the time has passed; the loop drains only what is due.
+  key.dueInMs = [=] {
+    if (*at != Clock::time_point{}) return -1;
+    if (!ready()) return 1;
+    return std::max(0, afterMs - static_cast<int>(Ms(Clock::now() - start)));
+  };
   key.drain = [=] {
     if (*at != Clock::time_point{} || !ready() || Ms(Clock::now() - start) < afterMs) return;
     *at = Clock::now();
@@ -193,6 +198,7 @@ void PeerFigures(SPDConnection* c, double& firstBegin, double& cancel) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  setvbuf(stdout, nullptr, _IOLBF, 0);
   const int tries = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
   const std::filesystem::path root = std::filesystem::temp_directory_path() / "fonix_server_bench";
   std::filesystem::remove_all(root);
