@@ -20,9 +20,7 @@ bool TakeWord(std::string_view& args, std::string_view word) {
 }
 
 bool ReadInteger(std::string_view& args, long& out) {
-  std::string value;
-  if (!Values::ReadValue(args, value)) return false;
-  const auto n = Values::NumericValue(Text::Trim(value));
+  const auto n = Values::ReadNumber(args);
   if (!n) return false;
   out = *n;
   return true;

@@ -120,6 +120,12 @@ bool ReadListRef(std::string_view& args, std::string& name) {
   return true;
 }
 
+std::optional<int32_t> ReadNumber(std::string_view& args) {
+  std::string value;
+  if (!ReadValue(args, value)) return std::nullopt;
+  return NumericValue(Text::Trim(value));
+}
+
 std::optional<int32_t> NumericValue(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;

@@ -23,6 +23,8 @@ bool ReadListRef(std::string_view& args, std::string& name);
 // The text as a 32-bit number: decimal with optional sign, or hexadecimal after "$", "x",
 // "X", "0x", "0X"; leading spaces allowed, nothing after the digits.
 std::optional<int32_t> NumericValue(std::string_view text);
+// A value read as ReadValue does, taken as a number (NumericValue of its trimmed text).
+std::optional<int32_t> ReadNumber(std::string_view& args);
 // Integer expression after "("; leaves the text at the token that ended it.
 bool EvaluateExpression(std::string_view& args, int64_t& result);
 // Removes a trailing "&" (and the blanks before it); true when there was one.
