@@ -1,10 +1,12 @@
 // Diphone concatenation. This voice's units are true diphones, cut from the middle of one
 // phone to the middle of the next, so a word is played as the chain of its phone pairs,
-// silence "$" at both ends: casa is $-k k-a a-z z-a a-$.
+// silence "$" at both ends: casa is $-k k-a a-z z-a a-$. Each unit overlaps the one
+// before it by a few milliseconds, faded across, and sound fades out before a silence.
 #include "speech/diphone_synth.h"
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace DiphoneSynth {
 namespace {
@@ -35,9 +37,12 @@ const uint8_t* FindRecord(std::string_view name) {
   return nullptr;
 }
 
-void AppendFill(uint8_t value, std::size_t count) {
-  const std::vector<uint8_t> fill(count, value);
+void AppendSilence(std::size_t count) {
+  if (count == 0) return;
+  FadeOut();
+  const std::vector<uint8_t> fill(count, 128);
   Append(fill.data(), fill.size());
+  Synth().soundFrom = Synth().fill;
 }
 
 void Noise() {
@@ -46,7 +51,7 @@ void Noise() {
     Synth().noise = Synth().noise * 1103515245u + 12345u;
     b = static_cast<uint8_t>(88 + (Synth().noise >> 16) % 80);
   }
-  Append(noise.data(), noise.size());
+  AppendJoined(noise.data(), noise.size());
 }
 
 // A diphone of the index at its length for the stress state and the factor.
@@ -65,7 +70,7 @@ bool Fetch(const std::string& name, double factor) {
   const long bytes = std::clamp<long>(std::lround(factor * static_cast<double>(length)), 0, stored);
   if (bytes > 0 && s.readUnit) {
     const std::vector<uint8_t> data = s.readUnit(offset, static_cast<std::size_t>(bytes));
-    Append(data.data(), data.size());
+    AppendJoined(data.data(), data.size());
   }
   return true;
 }
@@ -77,7 +82,10 @@ void PlayNameAt(std::string name, double factor, int depth) {
   if (name[0] == '_') {
     if (s.readRecorded)
       if (const auto data = s.readRecorded(name)) {
+        // A recording has its own edges: nothing is joined into it or onto it.
+        FadeOut();
         Append(data->data(), data->size());
+        s.soundFrom = s.fill;
         return;
       }
   } else if (Fetch(name, factor)) {
@@ -138,7 +146,7 @@ void Flush() {
   std::copy_n("data", 4, h + 36);
   put32(h + 40, dataBytes);
   if (s.play) s.play(s.buffer.data(), s.fill);
-  s.fill = kHeaderSize;
+  s.fill = s.soundFrom = kHeaderSize;
 }
 
 void Append(const uint8_t* data, std::size_t length) {
@@ -153,6 +161,34 @@ void Append(const uint8_t* data, std::size_t length) {
     data += take;
     length -= take;
   }
+}
+
+void AppendJoined(const uint8_t* data, std::size_t length) {
+  State& s = Synth();
+  if (s.buffer.size() != kBufferSize) s.buffer.assign(kBufferSize, 128);
+  const std::size_t overlap = std::min({s.crossFade, length / 2, s.fill - std::min(s.fill, s.soundFrom)});
+  uint8_t* tail = s.buffer.data() + s.fill - overlap;
+  for (std::size_t i = 0; i < overlap; ++i) {
+    const double w = static_cast<double>(i + 1) / static_cast<double>(overlap + 1);
+    const double mixed = (1 - w) * (tail[i] - 128.0) + w * (data[i] - 128.0);
+    tail[i] = static_cast<uint8_t>(std::clamp<long>(std::lround(mixed) + 128, 0, 255));
+  }
+  const std::size_t before = s.fill;
+  Append(data + overlap, length - overlap);
+  // A buffer played on the way leaves only this unit's rest to join onto.
+  if (s.fill < before) s.soundFrom = kHeaderSize;
+}
+
+void FadeOut() {
+  State& s = Synth();
+  if (s.buffer.size() != kBufferSize) return;
+  const std::size_t n = std::min(s.fadeOut, s.fill - std::min(s.fill, s.soundFrom));
+  uint8_t* tail = s.buffer.data() + s.fill - n;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double gain = 0.5 * (1 + std::cos(std::numbers::pi * static_cast<double>(i + 1) / static_cast<double>(n)));
+    tail[i] = static_cast<uint8_t>(std::lround((tail[i] - 128.0) * gain) + 128);
+  }
+  s.soundFrom = s.fill;
 }
 
 void PlayName(std::string_view name, double factor) { PlayNameAt(std::string(name), factor, 0); }
@@ -228,7 +264,7 @@ void Say(std::string_view notation) {
   };
   for (std::size_t i = 0; i < notation.size(); ++i) {
     if (s.keyWaiting && s.keyWaiting()) {
-      s.fill = kHeaderSize;  // what is left is not heard: the key silences the voice
+      s.fill = s.soundFrom = kHeaderSize;  // what is left is not heard: the key silences the voice
       return;
     }
     const char c = notation[i];
@@ -240,7 +276,7 @@ void Say(std::string_view notation) {
       case ']':
         end(true);
         // The end of a word, not a long unit ended by "/": those run on inside the word.
-        AppendFill(128, static_cast<std::size_t>(std::max(0, s.interPal) / 100 * 100));
+        AppendSilence(static_cast<std::size_t>(std::max(0, s.interPal) / 100 * 100));
         break;
       case ' ':
         end(true);
@@ -252,7 +288,7 @@ void Say(std::string_view notation) {
         end(true);
         if (i + 1 < notation.size()) {
           const char next = notation[++i];
-          if (IsPause(next)) AppendFill(128, PauseBytes(next));
+          if (IsPause(next)) AppendSilence(PauseBytes(next));
           else PlayUnit(std::string("_") + next, 1.0);
         }
         break;
@@ -261,6 +297,7 @@ void Say(std::string_view notation) {
     }
   }
   end(true);
+  FadeOut();
   Flush();
 }
 

@@ -18,6 +18,10 @@ inline constexpr std::size_t kBufferSize = 64000;
 inline constexpr std::size_t kHeaderSize = 44;
 inline constexpr std::size_t kRecordSize = 15;
 inline constexpr std::size_t kNoiseBytes = 300;
+// Samples two joined units overlap by (3 ms), and the fade of the sound before a silence
+// or the end of a phrase (25 ms).
+inline constexpr std::size_t kCrossFade = 33;
+inline constexpr std::size_t kFadeOut = 276;
 
 struct State {
   std::vector<uint8_t> index;  // 15-byte records sorted by unit name
@@ -32,8 +36,14 @@ struct State {
   int sobraFon = 0;  // below this a cut diphone keeps its length, up to this (SOBRAFON)
   int interPal = 0;  // silence after each word, in whole blocks of 100 bytes (INTERPAL)
 
+  std::size_t crossFade = kCrossFade;
+  std::size_t fadeOut = kFadeOut;
+
   std::vector<uint8_t> buffer;  // kBufferSize once allocated; header first
   std::size_t fill = kHeaderSize;
+  // Where the sound the next unit joins began: the buffer holds it from here to fill
+  // (after a silence, a recorded file or a played buffer there is nothing to join).
+  std::size_t soundFrom = kHeaderSize;
   bool stressed = false;
   uint32_t noise = 12345;  // state of the noise generator
 };
@@ -61,6 +71,11 @@ std::vector<Piece> SplitUnit(std::string_view notation, DiphonePhones::Token& pr
 
 // Appends samples (played first when the buffer would reach its size) and plays the rest.
 void Append(const uint8_t* data, std::size_t length);
+// Appends a unit of the voice: its first samples overlap the sound it follows, fading
+// from that sound into this one.
+void AppendJoined(const uint8_t* data, std::size_t length);
+// Fades the sound at the end of the buffer out to silence (before a pause and at the end).
+void FadeOut();
 void Flush();
 
 }  // namespace DiphoneSynth
