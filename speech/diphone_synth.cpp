@@ -225,7 +225,7 @@ void PlayUnit(std::string_view unit, double factor) {
 // which would otherwise say the vowel twice as long, is played at 0.6; after a nasal
 // vowel the pair is the three characters vowel, glide, "~" ("aw~" of pao). A final s is
 // split off (a-s s-$) and the pair before its vowel is played at 0.7.
-std::vector<Piece> SplitUnit(std::string_view notation, Token& previous, bool first, bool last) {
+std::vector<Piece> SplitUnit(std::string_view notation, Token& previous, bool first, bool last, bool runOn) {
   std::vector<Piece> pieces;
   if (first && last && notation.size() == 1 && DiphonePhones::Read(notation).size() == 1) {
     pieces.push_back({std::string(notation), 1.0});
@@ -234,7 +234,8 @@ std::vector<Piece> SplitUnit(std::string_view notation, Token& previous, bool fi
   }
   std::vector<Token> seq{previous};
   for (const Token& t : DiphonePhones::Read(notation)) seq.push_back(t);
-  if (last) seq.push_back(Token{});
+  const bool toSilence = last && !runOn;
+  if (toSilence) seq.push_back(Token{});
   for (std::size_t i = 0; i + 1 < seq.size(); ++i) pieces.push_back({DiphonePhones::PairUnit(seq[i], seq[i + 1]), 1.0});
   const auto syllabic = [&seq](std::size_t i) { return KindOf(seq[i]) == Kind::Vowel || KindOf(seq[i]) == Kind::Nasal; };
   for (std::size_t j = 2; j < seq.size(); ++j)
@@ -246,9 +247,18 @@ std::vector<Piece> SplitUnit(std::string_view notation, Token& previous, bool fi
       if (t[i].notation == "s") return static_cast<int>(i);
     return 0;
   }();
-  if (last && n >= 4 && seq[n - 2].phone == s && syllabic(n - 3)) pieces[n - 4].factor = 0.7;
-  previous = last ? Token{} : seq.back();
+  // The final s is the last phone, or the one before the silence.
+  const std::size_t at = toSilence ? n - 2 : n - 1;
+  if (last && at >= 2 && seq[at].phone == s && syllabic(at - 1)) pieces[at - 2].factor = 0.7;
+  previous = toSilence ? Token{} : seq.back();
   return pieces;
+}
+
+// Whether the index holds every diphone a unit gathers.
+bool InIndex(const std::string& unit) {
+  for (const std::string& name : DiphonePhones::GatherNames(unit).names)
+    if (FindRecord(name) == nullptr) return false;
+  return true;
 }
 
 void Say(std::string_view notation) {
@@ -256,11 +266,24 @@ void Say(std::string_view notation) {
   std::string unit;
   Token previous;
   bool first = true;
-  auto end = [&](bool last) {
+  // Without a gap between words, a word runs on into the next one: its last phone is
+  // joined to the next word's first by their diphone instead of going through silence.
+  bool runningOn = false;
+  auto end = [&](bool last, bool runOn = false) {
     if (unit.empty() && !(last && previous.phone != DiphonePhones::kSilence)) return;
-    for (const Piece& p : SplitUnit(unit, previous, first, last)) PlayUnit(p.unit, p.factor);
+    if (runningOn && !unit.empty()) {
+      const std::vector<Token> next = DiphonePhones::Read(unit);
+      if (!next.empty() && !InIndex(DiphonePhones::PairUnit(previous, next.front()))) {
+        PlayUnit(DiphonePhones::PairUnit(previous, Token{}), 1.0);
+        previous = Token{};
+      }
+    }
+    runningOn = false;
+    const bool alone = first && previous.phone == DiphonePhones::kSilence;
+    for (const Piece& p : SplitUnit(unit, previous, alone, last, runOn)) PlayUnit(p.unit, p.factor);
     unit.clear();
     first = last;
+    runningOn = runOn && previous.phone != DiphonePhones::kSilence;
   };
   for (std::size_t i = 0; i < notation.size(); ++i) {
     if (s.keyWaiting && s.keyWaiting()) {
@@ -270,16 +293,20 @@ void Say(std::string_view notation) {
     const char c = notation[i];
     switch (c) {
       case '[':
-        end(true);
+        if (!unit.empty() || !runningOn) end(true);
         s.stressed = false;
         break;
       case ']':
-        end(true);
         // The end of a word, not a long unit ended by "/": those run on inside the word.
-        AppendSilence(static_cast<std::size_t>(std::max(0, s.interPal) / 100 * 100));
+        if (s.interPal <= 0) {
+          end(true, true);
+          break;
+        }
+        end(true);
+        AppendSilence(static_cast<std::size_t>(s.interPal / 100 * 100));
         break;
       case ' ':
-        end(true);
+        if (!unit.empty() || !runningOn) end(true);
         break;
       case '/':
         if (unit.size() > 8) end(false);

@@ -66,8 +66,11 @@ struct Piece {
 };
 // The units a word's phones are played as (see the .cpp). `notation` is one unit of the
 // notation; `previous` the phone before it in its word, for the pair across units; `last`
-// whether the word ends with it. Updates `previous`.
-std::vector<Piece> SplitUnit(std::string_view notation, DiphonePhones::Token& previous, bool first, bool last);
+// whether the word ends with it; `runOn` that the word goes on into the next one without
+// silence (its last phone stays in `previous` for the pair into the next word). Updates
+// `previous`.
+std::vector<Piece> SplitUnit(std::string_view notation, DiphonePhones::Token& previous, bool first, bool last,
+                             bool runOn = false);
 
 // Appends samples (played first when the buffer would reach its size) and plays the rest.
 void Append(const uint8_t* data, std::size_t length);

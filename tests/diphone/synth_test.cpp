@@ -71,6 +71,20 @@ TEST(Synth, AWordIsTheChainOfItsPairsWithTheGapAfterIt) {
   EXPECT_EQ(v.Runs(), (Runs{{1, 100}, {2, 100}, {3, 100}, {4, 100}, {5, 100}, {128, 200}}));
 }
 
+TEST(Synth, WithoutAGapWordsRunOnThroughTheDiphoneBetweenThem) {
+  FakeVoice v({{"$$K", {1, 100}}, {"$KA", {2, 100}}, {"$AK", {3, 100}}, {"$A$", {5, 100}}, {"$$Z", {6, 100}}, {"$ZA", {7, 100}}});
+  DiphoneSynth::Say("[k/a] [k/a]");
+  EXPECT_EQ(v.Runs(), (Runs{{1, 100}, {2, 100}, {3, 100}, {2, 100}, {5, 100}}));
+  // No diphone a-z in the index: the first word ends in silence, the next starts from it.
+  v.heard.clear();
+  DiphoneSynth::Say("[k/a] [z/a]");
+  EXPECT_EQ(v.Runs(), (Runs{{1, 100}, {2, 100}, {5, 100}, {6, 100}, {7, 100}, {5, 100}}));
+  // A pause or a recorded letter ends the run.
+  v.heard.clear();
+  DiphoneSynth::Say("[k/a] _, [ /_b]");
+  EXPECT_EQ(v.Runs(), (Runs{{1, 100}, {2, 100}, {5, 100}, {128, 4000}, {98, 50}}));
+}
+
 TEST(Synth, UnstressedDiphonesAreCutButNeverTheStressedOnes) {
   FakeVoice v({{"$$K", {1, 1000}}, {"$KA", {2, 1000}}, {"$AZ", {3, 1000}}, {"$ZA", {4, 1000}}, {"$A$", {5, 1000}}});
   Synth().corteFon = 300;
