@@ -10,7 +10,7 @@ namespace {
 using K = Kind;
 // Multi-letter notations come first among those sharing a first letter, so that the
 // longest-first reading below can simply take the first that matches.
-constexpr std::array<Phone, 38> kPhones{{
+constexpr std::array<Phone, 39> kPhones{{
     {"", "$", K::Silence, "_", "silence before and after a word"},
     {"a", "a", K::Vowel, "a", "a of casa"},
     {"eh", "eh", K::Vowel, "E", "open e of cafe"},
@@ -49,6 +49,8 @@ constexpr std::array<Phone, 38> kPhones{{
     {"l", "l", K::Consonant, "l", "lado"},
     {"rr", "rr", K::Consonant, "x", "strong r of carro, rato, cantar"},
     {"r", "r", K::Consonant, "*", "tap r of caro, prato"},
+    // No rule writes it: the player makes an unstressed a at the end of a word this one.
+    {"", "a&", K::Vowel, "&", "unstressed final a of casa, para"},
 }};
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
@@ -71,6 +73,8 @@ std::string UnitCode(Token t) {
 }  // namespace
 
 std::span<const Phone> Table() { return kPhones; }
+
+int ReducedA() { return static_cast<int>(kPhones.size()) - 1; }
 
 bool IsVowelLike(Kind k) { return k == K::Vowel || k == K::Nasal || k == K::Glide || k == K::NasalGlide; }
 

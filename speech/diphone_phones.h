@@ -22,6 +22,8 @@ struct Phone {
 // Every phone, silence ("$") first.
 std::span<const Phone> Table();
 inline constexpr int kSilence = 0;
+// The a of an unstressed last syllable ("casa", "para"), recorded as eSpeak NG's reduced a.
+int ReducedA();
 
 struct Token {
   int phone = kSilence;

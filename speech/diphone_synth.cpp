@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 namespace DiphoneSynth {
 namespace {
@@ -14,6 +13,7 @@ namespace {
 using DiphonePhones::Kind;
 using DiphonePhones::Token;
 constexpr int kMaxFallbackDepth = 8;
+constexpr double kFadeFloor = 0.01;  // -40 dB: where the fade-out's curve ends
 
 Kind KindOf(const Token& t) { return DiphonePhones::Table()[static_cast<std::size_t>(t.phone)].kind; }
 
@@ -92,13 +92,16 @@ void PlayNameAt(std::string name, double factor, int depth) {
     return;
   }
   if (name.size() <= 2) return Noise();
+  // A database without the reduced a has the full one.
+  if (const std::size_t reduced = name.find('&'); reduced != std::string::npos)
+    return PlayNameAt(name.erase(reduced, 1), factor, depth + 1);
   // A longer name that is missing is played as shorter ones that may be there.
   if (IsVowelLetter(name.back())) {
     PlayNameAt(name.substr(0, name.size() - 1), 0.9 * factor, depth + 1);
     PlayNameAt(std::string("$") + name.back(), factor, depth + 1);
   } else if (name.ends_with("CIRC") && name.size() >= 7) {
     PlayNameAt(name.substr(0, name.size() - 5), 0.9 * factor, depth + 1);
-    PlayNameAt("$" + name.substr(name.size() - 5), factor, depth + 1);
+    PlayNameAt(std::string(1, '$').append(name, name.size() - 5), factor, depth + 1);
   } else if (name.ends_with("TIL")) {
     std::string base = name.substr(0, name.size() - 3);
     const bool wasStressed = s.stressed;
@@ -185,7 +188,10 @@ void FadeOut() {
   const std::size_t n = std::min(s.fadeOut, s.fill - std::min(s.fill, s.soundFrom));
   uint8_t* tail = s.buffer.data() + s.fill - n;
   for (std::size_t i = 0; i < n; ++i) {
-    const double gain = 0.5 * (1 + std::cos(std::numbers::pi * static_cast<double>(i + 1) / static_cast<double>(n)));
+    // The level falls by the same decibels each millisecond, 40 dB over the fade, as a
+    // voice dies away; the last sample is silence.
+    const double t = static_cast<double>(i + 1) / static_cast<double>(n);
+    const double gain = (std::exp(std::log(kFadeFloor) * t) - kFadeFloor) / (1 - kFadeFloor);
     tail[i] = static_cast<uint8_t>(std::lround((tail[i] - 128.0) * gain) + 128);
   }
   s.soundFrom = s.fill;
@@ -197,7 +203,7 @@ void PlayUnit(std::string_view unit, double factor) {
   if (unit.empty()) return;
   State& s = Synth();
   if (unit[0] == '_') {
-    if (unit.size() > 1) PlayName("_" + std::to_string(static_cast<uint8_t>(unit[1])), factor);
+    if (unit.size() > 1) PlayName(std::string(1, '_').append(std::to_string(static_cast<uint8_t>(unit[1]))), factor);
     return;
   }
   bool turnedOn = false;
@@ -205,8 +211,9 @@ void PlayUnit(std::string_view unit, double factor) {
   for (char c : unit) {
     if (std::string_view("AEIOU").find(c) != std::string_view::npos && !s.stressed) s.stressed = turnedOn = true;
     if (c == '^' || c == '~') {
-      PlayName(name + (c == '^' ? "CIRC" : "TIL"), factor);
-      name = "$";
+      name.append(c == '^' ? "CIRC" : "TIL");
+      PlayName(name, factor);
+      name.assign(1, '$');
     } else {
       name += c;
     }
@@ -234,10 +241,23 @@ std::vector<Piece> SplitUnit(std::string_view notation, Token& previous, bool fi
   }
   std::vector<Token> seq{previous};
   for (const Token& t : DiphonePhones::Read(notation)) seq.push_back(t);
+  const auto syllabic = [&seq](std::size_t i) { return KindOf(seq[i]) == Kind::Vowel || KindOf(seq[i]) == Kind::Nasal; };
+  // The unstressed a of a word's last syllable is the reduced a, as Portuguese says it:
+  // the word's last vowel, with another vowel before it.
+  if (last) {
+    std::size_t v = seq.size();
+    while (v > 1 && !syllabic(v - 1)) --v;
+    const int a = DiphonePhones::Read("a").front().phone;
+    if (v > 1 && seq[v - 1].phone == a && !seq[v - 1].stressed)
+      for (std::size_t k = 0; k + 1 < v; ++k)
+        if (syllabic(k)) {
+          seq[v - 1].phone = DiphonePhones::ReducedA();
+          break;
+        }
+  }
   const bool toSilence = last && !runOn;
   if (toSilence) seq.push_back(Token{});
   for (std::size_t i = 0; i + 1 < seq.size(); ++i) pieces.push_back({DiphonePhones::PairUnit(seq[i], seq[i + 1]), 1.0});
-  const auto syllabic = [&seq](std::size_t i) { return KindOf(seq[i]) == Kind::Vowel || KindOf(seq[i]) == Kind::Nasal; };
   for (std::size_t j = 2; j < seq.size(); ++j)
     if ((KindOf(seq[j]) == Kind::Glide || KindOf(seq[j]) == Kind::NasalGlide) && syllabic(j - 1)) pieces[j - 2].factor = 0.6;
   const std::size_t n = seq.size();

@@ -19,9 +19,9 @@ inline constexpr std::size_t kHeaderSize = 44;
 inline constexpr std::size_t kRecordSize = 15;
 inline constexpr std::size_t kNoiseBytes = 300;
 // Samples two joined units overlap by (3 ms), and the fade of the sound before a silence
-// or the end of a phrase (25 ms).
+// or the end of a phrase (50 ms, most of it in the last phone's own fall to silence).
 inline constexpr std::size_t kCrossFade = 33;
-inline constexpr std::size_t kFadeOut = 276;
+inline constexpr std::size_t kFadeOut = 551;
 
 struct State {
   std::vector<uint8_t> index;  // 15-byte records sorted by unit name

@@ -109,6 +109,14 @@ TEST(Synth, MissingNamesFallBackWithTheirFactors) {
   EXPECT_EQ(v.Runs(), (Runs{{1, 90}, {2, 100}, {1, 90}, {3, 100}, {2, 81}, {4, 90}}));
 }
 
+TEST(Synth, AMissingReducedAIsTheFullOne) {
+  FakeVoice v({{"$ZA", {1, 100}}, {"$A$", {2, 100}}, {"$ZA&", {3, 100}}});
+  DiphoneSynth::PlayName("$ZA&", 1.0);  // there
+  DiphoneSynth::PlayName("$A&$", 1.0);  // missing: the full a's
+  DiphoneSynth::Flush();
+  EXPECT_EQ(v.Runs(), (Runs{{3, 100}, {2, 100}}));
+}
+
 TEST(Synth, AMissingShortNameIsNoise) {
   FakeVoice v({});
   DiphoneSynth::PlayName("$Q", 1.0);
@@ -134,7 +142,12 @@ TEST(Synth, SplittingFactorsOfGlidesAndFinalS) {
   using U = std::vector<std::pair<std::string, double>>;
   EXPECT_EQ(units("pAy"), (U{{"$p", 1.0}, {"pA", 0.6}, {"Ay", 1.0}, {"y$", 1.0}}));
   EXPECT_EQ(units("kA~w"), (U{{"$k", 1.0}, {"kAn", 0.6}, {"Aw~", 1.0}, {"wn$", 1.0}}));
-  EXPECT_EQ(units("kAzas"), (U{{"$k", 1.0}, {"kA", 1.0}, {"Az", 1.0}, {"za", 0.7}, {"as", 1.0}, {"s$", 1.0}}));
+  EXPECT_EQ(units("kAzas"), (U{{"$k", 1.0}, {"kA", 1.0}, {"Az", 1.0}, {"za&", 0.7}, {"a&s", 1.0}, {"s$", 1.0}}));
+  // The unstressed a of the last syllable is the reduced one; a stressed a, an a before
+  // the last syllable and the a of a word of one vowel keep the full a.
+  EXPECT_EQ(units("kAza"), (U{{"$k", 1.0}, {"kA", 1.0}, {"Az", 1.0}, {"za&", 1.0}, {"a&$", 1.0}}));
+  EXPECT_EQ(units("kazA"), (U{{"$k", 1.0}, {"ka", 1.0}, {"az", 1.0}, {"zA", 1.0}, {"A$", 1.0}}));
+  EXPECT_EQ(units("na"), (U{{"$n", 1.0}, {"na", 1.0}, {"a$", 1.0}}));
   EXPECT_EQ(units("prAtu"), (U{{"$p", 1.0}, {"pr", 1.0}, {"rA", 1.0}, {"At", 1.0}, {"tu", 1.0}, {"u$", 1.0}}));
   EXPECT_EQ(units("nhA"), (U{{"$nh", 1.0}, {"nhA", 1.0}, {"A$", 1.0}}));
   EXPECT_EQ(units("E"), (U{{"E", 1.0}}));  // one character: as it is

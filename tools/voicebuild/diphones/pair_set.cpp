@@ -31,6 +31,13 @@ bool FromRules(const std::string& rulesPath, Wanted& wanted) {
     for (int b : firsts) pairs.insert({a, b});
   }
   for (int b : firsts) pairs.insert({DiphonePhones::kSilence, b});
+  // The reduced a goes wherever an a can end a word.
+  const int a = DiphonePhones::Read("a").front().phone, reduced = DiphonePhones::ReducedA();
+  for (const auto& [x, y] : std::set<std::pair<int, int>>(pairs)) {
+    if (y == a) pairs.insert({x, reduced});
+    if (x == a && (y == DiphonePhones::kSilence || firsts.contains(y) || y == DiphonePhones::Read("s").front().phone))
+      pairs.insert({reduced, y});
+  }
   wanted.pairs.assign(pairs.begin(), pairs.end());
   // Alone are played only the units of one letter (a word "a", or the halves a missing
   // pair falls back to), so only phones of a one-letter code; the others' names would
