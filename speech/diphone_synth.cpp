@@ -92,7 +92,7 @@ void PlayNameAt(std::string name, double factor, int depth) {
     return;
   }
   if (name.size() <= 2) return Noise();
-  // A database without the reduced a has the full one.
+  // A database without a reduced vowel has the full one.
   if (const std::size_t reduced = name.find('&'); reduced != std::string::npos)
     return PlayNameAt(name.erase(reduced, 1), factor, depth + 1);
   // A longer name that is missing is played as shorter ones that may be there.
@@ -242,16 +242,16 @@ std::vector<Piece> SplitUnit(std::string_view notation, Token& previous, bool fi
   std::vector<Token> seq{previous};
   for (const Token& t : DiphonePhones::Read(notation)) seq.push_back(t);
   const auto syllabic = [&seq](std::size_t i) { return KindOf(seq[i]) == Kind::Vowel || KindOf(seq[i]) == Kind::Nasal; };
-  // The unstressed a of a word's last syllable is the reduced a, as Portuguese says it:
-  // the word's last vowel, with another vowel before it.
+  // The unstressed a, i or u of a word's last syllable is the reduced vowel, as Portuguese
+  // says it: the word's last vowel, with another vowel before it.
   if (last) {
     std::size_t v = seq.size();
     while (v > 1 && !syllabic(v - 1)) --v;
-    const int a = DiphonePhones::Read("a").front().phone;
-    if (v > 1 && seq[v - 1].phone == a && !seq[v - 1].stressed)
+    const int reduced = v > 1 ? DiphonePhones::ReducedOf(seq[v - 1].phone) : -1;
+    if (reduced >= 0 && !seq[v - 1].stressed)
       for (std::size_t k = 0; k + 1 < v; ++k)
         if (syllabic(k)) {
-          seq[v - 1].phone = DiphonePhones::ReducedA();
+          seq[v - 1].phone = reduced;
           break;
         }
   }

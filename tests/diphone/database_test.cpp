@@ -114,8 +114,9 @@ TEST(DiphoneDatabase, UnitsMeetInsideAVowelAtItsLevel) {
     const double median = levels[levels.size() / 2];
     std::size_t far = 0;
     for (double l : levels) far += std::fabs(20 * std::log10(l / median)) > 3.0;
-    // Within 3 dB of the vowel's median level, but for the few the gain limit leaves.
-    EXPECT_LE(far, levels.size() / 20) << DiphonePhones::Table()[std::size_t(phone)].code << ": " << far << " of " << levels.size();
+    // Within 3 dB of the vowel's median level, but for the few the gain limit leaves; a
+    // reduced vowel is so short that its 10 ms edges take in more of its neighbours.
+    EXPECT_LE(far, levels.size() / (DiphonePhones::IsReduced(phone) ? 10 : 20)) << DiphonePhones::Table()[std::size_t(phone)].code << ": " << far << " of " << levels.size();
   }
 }
 

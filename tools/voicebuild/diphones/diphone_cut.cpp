@@ -22,9 +22,9 @@ constexpr long kSnapWindow = 44;            // 4 ms either side of a cut, 16 ms 
 
 const DiphonePhones::Phone& P(int i) { return DiphonePhones::Table()[static_cast<std::size_t>(i)]; }
 bool Voiced(int i) { return DiphonePhones::IsVowelLike(P(i).kind); }
-// A carrier stresses its pair's first syllable, but never the reduced a, which only
+// A carrier stresses its pair's first syllable, but never a reduced vowel, which only
 // follows a stressed one.
-bool Syllabic(int i) { return (P(i).kind == Kind::Vowel || P(i).kind == Kind::Nasal) && i != DiphonePhones::ReducedA(); }
+bool Syllabic(int i) { return (P(i).kind == Kind::Vowel || P(i).kind == Kind::Nasal) && !DiphonePhones::IsReduced(i); }
 
 struct Carrier {
   std::vector<std::string> phonemes;  // expected events, in order
@@ -45,7 +45,7 @@ std::string_view Before(int p) {
 
 Carrier Build(const std::vector<int>& phones, bool before, bool after) {
   Carrier c;
-  if (before && phones.front() == DiphonePhones::ReducedA()) c.phonemes.emplace_back("a");
+  if (before && DiphonePhones::IsReduced(phones.front())) c.phonemes.emplace_back("a");
   if (before) c.phonemes.emplace_back(Before(phones.front()));
   c.first = c.phonemes.size();
   for (int p : phones) c.phonemes.emplace_back(P(p).espeak);

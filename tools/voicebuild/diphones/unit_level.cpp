@@ -9,7 +9,7 @@ namespace UnitLevel {
 namespace {
 
 constexpr float kFullScale = 32768.0f;
-constexpr float kMinGain = 0.5f, kMaxGain = 2.0f;
+constexpr float kMinGain = 0.33f, kMaxGain = 3.0f;
 constexpr float kQuiet = 200.0f;  // an edge quieter than this is a closure or a pause: left as it is
 
 float Median(std::vector<float> v) {
