@@ -284,6 +284,15 @@ TEST_F(DownloadTest, KeysDuringAStream) {
   EXPECT_EQ(said[5], "say: O download foi interrompido.");
   EXPECT_TRUE(Has(events, "line: s"));
   EXPECT_GT(File("sem-fim.mp3").size(), 4096u);
+  // A chunked stream stopped by the user is a success too, although its last chunk never
+  // came.
+  Start("{WAIT 600}{ESC}s");
+  Get(Url("/audio-chunked-endless"), "sem-fim2.mp3");
+  EXPECT_EQ(Var("$CHK"), "0");
+  EXPECT_TRUE(Has(Events(), "line: O download foi interrompido."));
+  const std::string streamed = File("sem-fim2.mp3");
+  EXPECT_GT(streamed.size(), 4096u);
+  EXPECT_TRUE(streamed == Pattern(0, streamed.size()));
 }
 
 TEST_F(DownloadTest, KeysDuringAFileWithLength) {

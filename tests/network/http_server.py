@@ -191,6 +191,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     out.write(b"1" + b"0" * 21 + b"\r\n" + b"x" * 5000 + b"\r\n0\r\n\r\n")
                 else:  # cut: a chunk of 0x1000 announced, 100 bytes sent
                     out.write(b"1000\r\n" + b"x" * 100)
+            elif route == "audio-chunked-endless":
+                out.write(b"HTTP/1.1 200 OK\r\nContent-Type: audio/mpeg\r\nTransfer-Encoding: chunked\r\n\r\n")
+                i = 0
+                while time.time() < deadline:
+                    out.write(b"1000\r\n" + pattern(i, 4096) + b"\r\n")
+                    i += 4096
+                    time.sleep(0.02)
             elif route == "cut-page":
                 if self.is_fallback():
                     out.write(b"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 100000\r\n\r\n")
@@ -244,7 +251,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 
 HOSTILE = ("endless-headers", "fallback-endless-headers", "endless-header-line", "endless-status",
-           "slow-headers", "slow-status", "bad-chunk", "bad-chunk-audio", "cut-page", "empty-page", "nobody")
+           "slow-headers", "slow-status", "bad-chunk", "bad-chunk-audio", "audio-chunked-endless", "cut-page",
+           "empty-page", "nobody")
 
 
 class LineHandler(socketserver.StreamRequestHandler):
