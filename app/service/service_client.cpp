@@ -36,6 +36,7 @@ struct Watch {
   std::string serviceExe, driveC, addressFile, moreLines;
   std::thread thread;
   int wake[2] = {-1, -1};  // written to stop the thread
+  ~Watch();
 };
 
 Watch& TheWatch() {
@@ -240,6 +241,15 @@ void StopWatching() {
 
 }  // namespace
 
+// At the process's end the thread is stopped before the statics it uses go.
+Watch::~Watch() {
+  if (!thread.joinable()) return;
+  const char stop = 1;
+  while (write(wake[1], &stop, 1) < 0 && errno == EINTR) {
+  }
+  thread.join();
+}
+
 ClientState& State() {
   static ClientState state;
   return state;
@@ -283,6 +293,7 @@ int JoinExisting(int port, const std::string& driveC) {
 
 std::string StartOrJoin(const std::string& serviceExe, const std::string& driveC, const std::string& addressFile,
                         const std::string& moreLines, const std::function<void()>& onWait) {
+  State();  // made before the watch, so that it outlives the watch's thread at the end
   StopWatching();
   Watch& watch = TheWatch();
   std::string address;
