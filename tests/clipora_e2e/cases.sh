@@ -354,3 +354,37 @@ case_hostile_stream_address() {
   expect "line: Endereço recusado: o vídeo só é aberto por um endereço que começa com http:// ou https://."
   [ "$(calls "$FAKE_DIR/player.argv" | wc -l)" = 1 ] || fail "um endereço recusado foi tocado"
 }
+
+case_hung_downloader_esc() {
+  # A downloader that never answers: Esc ends it and the wait, with a word, on the pasted
+  # link and on the search; the keys typed ahead of Esc are not lost.
+  touch "$FAKE_DIR/hang"
+  run "https://www.youtube.com/watch?v=abcdefghijk{ENTER}{WAIT 3000}{ESC}{WAIT 1000}{ESC}"
+  expect_status 0
+  expect_order "line: Aguarde" "line: Cancelado." "line: Qual sua busca?" "line: Até logo."
+  sleep 1
+  local pid
+  for pid in $(cat "$FAKE_DIR/hang.pids"); do
+    ! kill -0 "$pid" 2>/dev/null || fail "o youtube-dl parado ficou rodando ($pid)"
+  done
+  run "n{WAIT 300}tom jobim{ENTER}{WAIT 3000}{ESC}{WAIT 1000}{ESC}"
+  expect_status 0
+  expect_order "line: Aguarde" "line: Cancelado." "line: Qual sua busca?" "line: Até logo."
+  expect_not "line: Nenhum resultado foi encontrado."
+  # The search service's own downloader is still held: it goes with the case.
+  kill $(cat "$FAKE_DIR/hang.pids") 2>/dev/null
+}
+
+case_full_disk_search() {
+  # The work folder on a full disk (a small filesystem of the case's own, filled up): the
+  # search says so instead of finding nothing.
+  mkdir -p "$app/temp"
+  FONIX_KEYS="tom jobim{ENTER}{WAIT 2000}{ENTER}{ESC}{ESC}" timeout 180 unshare -rm sh -c \
+    'mount -t tmpfs -o size=64k tmpfs "$1" && mkdir "$1/cheio" && { cat /dev/zero >"$1/cheio/enche" 2>/dev/null; exec "$2"; }' \
+    sh "$app/temp" "$clipora" >"$work/stdout" 2>"$work/stderr"
+  status=$?
+  expect_status 0
+  expect_order "line: Aguarde" "line: Não há espaço livre no disco para guardar a pesquisa. Libere espaço e tente outra vez." \
+    "line: Qual sua busca?"
+  expect_not "line: Nenhum resultado foi encontrado."
+}

@@ -7,6 +7,11 @@ log="$FAKE_DIR/downloader.log"
 ( IFS='|'; printf '%s\n' "$*" ) >> "$log"
 { echo $#; printf '%s\0' "$@"; } >> "$FAKE_DIR/downloader.argv"
 [ -f "$FAKE_DIR/fails" ] && { echo "ERROR: [youtube] nada feito" >&2; exit 1; }
+# A downloader that hangs (as one stuck on the network does), its process id kept.
+if [ -f "$FAKE_DIR/hang" ] && [ "$*" != "--version" ]; then
+  echo $$ >>"$FAKE_DIR/hang.pids"
+  exec sleep 600
+fi
 case " $* " in
   *" --version "*) cat "$FAKE_DIR/version" 2>/dev/null || echo 2023.03.04; exit 0 ;;
 esac
@@ -48,8 +53,6 @@ if [ "$title" = 1 ]; then
   if [ "$stream" = 1 ]; then
     if [ -f "$FAKE_DIR/stream" ]; then cat "$FAKE_DIR/stream"; else printf 'https://stream.invalid/%s.mp4\n' "$id"; fi
   fi
-  # A downloader that hangs (as one stuck on the network does).
-  [ -f "$FAKE_DIR/hang" ] && sleep 600
   exit 0
 fi
 if [ -n "$out" ]; then

@@ -72,7 +72,7 @@ PY
 expect_call() {
   local file=$1; shift
   local want; want=$(python3 -c 'import json, sys; print(json.dumps(sys.argv[1:], ensure_ascii=False))' "$@")
-  calls "$file" | grep -qxF -- "$want" || fail "chamada esperada em $(basename "$file"): $want; houve: $(calls "$file")"
+  calls "$file" | grep -xF -- "$want" >/dev/null || fail "chamada esperada em $(basename "$file"): $want; houve: $(calls "$file")"
 }
 searches() { grep -o 'ytsearch' "$FAKE_DIR/downloader.log" 2>/dev/null | wc -l; }
 
