@@ -44,7 +44,7 @@ case_paging() {
 case_play() {
   run "tom jobim{ENTER}{DOWN}{ENTER}5{ESC}{ESC}"
   expect_status 0
-  expect_grep "^-f|mp4|-e|-g|https://www.youtube.com/watch?v=vid00000002$" "$FAKE_DIR/downloader.log"
+  expect_grep "^-f|mp4|-e|-g|--|https://www.youtube.com/watch?v=vid00000002$" "$FAKE_DIR/downloader.log"
   [ "$(cat "$FAKE_DIR/player.log")" = "https://stream.invalid/vid00000002.mp4" ] ||
     fail "o tocador recebeu: $(cat "$FAKE_DIR/player.log" 2>/dev/null)"
   expect "line: Não há tocador associado a esta tecla."
@@ -60,7 +60,7 @@ case_player_markers() {
   sleep 1
   expect_grep "^https://www.youtube.com/watch?v=vid00000001$" "$FAKE_DIR/player.log"
   expect_grep "^https://stream.invalid/vid00000002.mp4$" "$FAKE_DIR/player.log"
-  expect_grep "^-f|best|-e|-g|https://www.youtube.com/watch?v=vid00000002$" "$FAKE_DIR/downloader.log"
+  expect_grep "^-f|best|-e|-g|--|https://www.youtube.com/watch?v=vid00000002$" "$FAKE_DIR/downloader.log"
 }
 
 case_details() {
@@ -70,7 +70,7 @@ case_details() {
     'say: Autor: João "Jota" Silva' "say: Duração: 2 minutos e 5 segundos" "say: Visualizações: 1234567" \
     "say: Data de publicação: 7 de fevereiro de 2019" "say: Gostaram: " "say: Não gostaram: " "say: Descrição:" \
     'say: Primeira linha com "aspas" e acentuação.' 'say: Segunda linha \n literal — fim ? é aqui.' "say: $R2"
-  expect_grep "^-j|https://www.youtube.com/watch?v=vid00000002$" "$FAKE_DIR/downloader.log"
+  expect_grep "^-j|--|https://www.youtube.com/watch?v=vid00000002$" "$FAKE_DIR/downloader.log"
 }
 
 case_details_garbage() {
@@ -175,7 +175,7 @@ case_pasted_link() {
   expect_status 0
   expect_order "line: Registros lidos: 1" "say: 1" "say: Título do vídeo abcdefghijk"
   [ "$(searches)" = 0 ] || fail "o link colado passou pela pesquisa"
-  expect_grep "^-e|https://www.youtube.com/watch?v=abcdefghijk$" "$FAKE_DIR/downloader.log"
+  expect_grep "^-e|--|https://www.youtube.com/watch?v=abcdefghijk$" "$FAKE_DIR/downloader.log"
 }
 
 case_downloader_fails() {
@@ -295,4 +295,96 @@ case_save_ask_name() {
     "line: Conversão concluída."
   [ "$(grep -c -- '-f|mp4|-o' "$FAKE_DIR/downloader.log")" = 1 ] || fail "o cancelamento baixou assim mesmo"
   expect_file "$work/inicio/Resultado 1 de tom jobim - 1 01 por Canal 1.mp3"
+}
+
+# The file name the application makes of a menu text (what a name may not hold replaced).
+safe_name() {
+  local n=$1
+  n=${n//:/ }; n=${n//\?/ }; n=${n//\//-}; n=${n//</ }; n=${n//>/ }; n=${n//|/ }; n=${n//\"/-}; n=${n//\\/-}
+  printf '%s' "${n//\*/ }"
+}
+
+case_hostile_pasted_link() {
+  # A link from a chat message: every text made of it stays one argument on every command
+  # line (the title, the player's stream address, the details, the MP4 and MP3 names).
+  make_video
+  local link="https://www.youtube.com/watch?v=abcdefghijk\" & touch $work/pwned & \" | echo %HOME% ^& -o x"
+  local id=${link##*v=}
+  run "$link{ENTER}{ENTER}{WAIT 2000}i{ESC}s{WAIT 8000}m{WAIT 20000}{ESC}{ESC}"
+  expect_status 0
+  [ ! -e "$work/pwned" ] || fail "o link colado executou um comando"
+  expect_call "$FAKE_DIR/downloader.argv" -e -- "$link"
+  expect_call "$FAKE_DIR/downloader.argv" -f mp4 -e -g -- "$link"
+  expect_call "$FAKE_DIR/player.argv" "https://stream.invalid/$id.mp4"
+  expect_call "$FAKE_DIR/downloader.argv" -j -- "$link"
+  local name; name=$(safe_name "Título do vídeo $id")
+  expect_call "$FAKE_DIR/downloader.argv" -f mp4 -o "$downloads/${name//%/%%}.mp4" -- "$link"
+  expect_order "say: Título do vídeo $id" "line: Download do vídeo concluído." "line: Conversão concluída."
+  expect_file "$downloads/$name.mp3"
+}
+
+case_hostile_search_text() {
+  # A search text with each character a command line could take for its own: the title
+  # made of it names the saved files.
+  make_video
+  local text='-o "x" & y | z % w ^ v'
+  run "$text{ENTER}s{WAIT 8000}{DOWN}m{WAIT 20000}{ESC}{ESC}"
+  expect_status 0
+  expect_call "$FAKE_DIR/downloader.argv" --ignore-config --no-warnings --flat-playlist --print \
+    '%(title)s\%(id)s\%(duration_string|AO VIVO)s\%(channel,uploader|)s' "ytsearch20:$text"
+  local one two
+  one=$(safe_name "Resultado 1 de $text - 1:01 por Canal 1")
+  two=$(safe_name "Resultado 2 de $text - 2:02 por Canal 2")
+  expect_call "$FAKE_DIR/downloader.argv" -f mp4 -o "$downloads/${one//%/%%}.mp4" -- \
+    "https://www.youtube.com/watch?v=vid00000001"
+  expect_file "$downloads/$one.mp4"
+  expect_file "$downloads/$two.mp3"
+}
+
+case_hostile_stream_address() {
+  # The downloader's stream address reaches the player as one argument; one that is not
+  # an address of the web is refused aloud and nothing is played.
+  printf '%s\n' "https://stream.invalid/x.mp4\" --log-file=$work/mpv.log \"" >"$FAKE_DIR/stream"
+  run "tom jobim{ENTER}{ENTER}{WAIT 2000}{ESC}{ESC}"
+  expect_status 0
+  expect_call "$FAKE_DIR/player.argv" "https://stream.invalid/x.mp4\" --log-file=$work/mpv.log \""
+  [ "$(calls "$FAKE_DIR/player.argv" | wc -l)" = 1 ] || fail "chamadas do tocador: $(calls "$FAKE_DIR/player.argv")"
+  printf '%s\n' "http:--log-file=$work/mpv.log" >"$FAKE_DIR/stream"
+  run "{DOWN}{DOWN}{ENTER}{ENTER}{WAIT 2000}{ESC}{ESC}"
+  expect "line: Endereço recusado: o vídeo só é aberto por um endereço que começa com http:// ou https://."
+  [ "$(calls "$FAKE_DIR/player.argv" | wc -l)" = 1 ] || fail "um endereço recusado foi tocado"
+}
+
+case_hung_downloader_esc() {
+  # A downloader that never answers: Esc ends it and the wait, with a word, on the pasted
+  # link and on the search; the keys typed ahead of Esc are not lost.
+  touch "$FAKE_DIR/hang"
+  run "https://www.youtube.com/watch?v=abcdefghijk{ENTER}{WAIT 3000}{ESC}{WAIT 1000}{ESC}"
+  expect_status 0
+  expect_order "line: Aguarde" "line: Cancelado." "line: Qual sua busca?" "line: Até logo."
+  sleep 1
+  local pid
+  for pid in $(cat "$FAKE_DIR/hang.pids"); do
+    ! kill -0 "$pid" 2>/dev/null || fail "o youtube-dl parado ficou rodando ($pid)"
+  done
+  run "n{WAIT 300}tom jobim{ENTER}{WAIT 3000}{ESC}{WAIT 1000}{ESC}"
+  expect_status 0
+  expect_order "line: Aguarde" "line: Cancelado." "line: Qual sua busca?" "line: Até logo."
+  expect_not "line: Nenhum resultado foi encontrado."
+  # The search service's own downloader is still held: it goes with the case.
+  kill $(cat "$FAKE_DIR/hang.pids") 2>/dev/null
+}
+
+case_full_disk_search() {
+  # The work folder on a full disk (a small filesystem of the case's own, filled up): the
+  # search says so instead of finding nothing.
+  mkdir -p "$app/temp"
+  FONIX_KEYS="tom jobim{ENTER}{WAIT 2000}{ENTER}{ESC}{ESC}" timeout 180 unshare -rm sh -c \
+    'mount -t tmpfs -o size=64k tmpfs "$1" && mkdir "$1/cheio" && { cat /dev/zero >"$1/cheio/enche" 2>/dev/null; exec "$2"; }' \
+    sh "$app/temp" "$clipora" >"$work/stdout" 2>"$work/stderr"
+  status=$?
+  expect_status 0
+  expect_order "line: Aguarde" "line: Não há espaço livre no disco para guardar a pesquisa. Libere espaço e tente outra vez." \
+    "line: Qual sua busca?"
+  expect_not "line: Nenhum resultado foi encontrado."
 }

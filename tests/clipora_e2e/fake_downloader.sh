@@ -1,10 +1,17 @@
 #!/bin/bash
 # The video site lies off this machine: this stands for the downloader at
 # c:\clipora-light\youtube-dl.exe and answers from the test's fixtures ($FAKE_DIR). Every
-# call is logged one line each, its arguments separated by " | ".
+# call is logged one line each, its arguments separated by " | ", and exactly in
+# downloader.argv: the argument count on a line, then each argument and a zero byte.
 log="$FAKE_DIR/downloader.log"
 ( IFS='|'; printf '%s\n' "$*" ) >> "$log"
+{ echo $#; printf '%s\0' "$@"; } >> "$FAKE_DIR/downloader.argv"
 [ -f "$FAKE_DIR/fails" ] && { echo "ERROR: [youtube] nada feito" >&2; exit 1; }
+# A downloader that hangs (as one stuck on the network does), its process id kept.
+if [ -f "$FAKE_DIR/hang" ] && [ "$*" != "--version" ]; then
+  echo $$ >>"$FAKE_DIR/hang.pids"
+  exec sleep 600
+fi
 case " $* " in
   *" --version "*) cat "$FAKE_DIR/version" 2>/dev/null || echo 2023.03.04; exit 0 ;;
 esac
@@ -26,6 +33,7 @@ while [ $# -gt 0 ]; do
     -g) stream=1 ;;
     -o) out=$2; shift ;;
     -f|--print) shift ;;
+    --) url=${2:-}; break ;;
     http*) url=$1 ;;
   esac
   shift
@@ -42,7 +50,9 @@ fi
 if [ "$json" = 1 ]; then cat "$FAKE_DIR/video.json"; exit 0; fi
 if [ "$title" = 1 ]; then
   printf 'T\303\255tulo do v\303\255deo %s\n' "$id"
-  [ "$stream" = 1 ] && printf 'https://stream.invalid/%s.mp4\n' "$id"
+  if [ "$stream" = 1 ]; then
+    if [ -f "$FAKE_DIR/stream" ]; then cat "$FAKE_DIR/stream"; else printf 'https://stream.invalid/%s.mp4\n' "$id"; fi
+  fi
   exit 0
 fi
 if [ -n "$out" ]; then
@@ -60,7 +70,8 @@ if [ -n "$out" ]; then
     done
   fi
   printf '\n'
-  [ -f "$FAKE_DIR/no-file" ] || cp "$FAKE_DIR/video.mp4" "$out"
+  # "%%" in the output name is a "%", as the real downloader reads its name.
+  [ -f "$FAKE_DIR/no-file" ] || cp "$FAKE_DIR/video.mp4" "${out//%%/%}"
   exit 0
 fi
 echo "ERROR: argumentos inesperados" >&2

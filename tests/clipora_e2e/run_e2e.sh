@@ -50,6 +50,30 @@ make_video() {
   ffmpeg -loglevel error -f lavfi -i "sine=frequency=440:duration=2" -f lavfi -i "color=c=blue:s=64x48:d=2" \
     -shortest -c:v mpeg4 -c:a aac -y "$FAKE_DIR/video.mp4" || fail "ffmpeg não gerou o vídeo de teste"
 }
+# The calls recorded in a .argv file (count line, then each argument and a zero byte), one a
+# line, as JSON lists.
+calls() {
+  python3 - "$1" <<'PY'
+import json, sys
+try:
+    data = open(sys.argv[1], "rb").read()
+except OSError:
+    data = b""
+while data:
+    count, _, data = data.partition(b"\n")
+    args = []
+    for _ in range(int(count)):
+        arg, _, data = data.partition(b"\0")
+        args.append(arg.decode("utf-8", "replace"))
+    print(json.dumps(args, ensure_ascii=False))
+PY
+}
+# expect_call FILE ARG...: some call recorded in FILE had exactly these arguments.
+expect_call() {
+  local file=$1; shift
+  local want; want=$(python3 -c 'import json, sys; print(json.dumps(sys.argv[1:], ensure_ascii=False))' "$@")
+  calls "$file" | grep -xF -- "$want" >/dev/null || fail "chamada esperada em $(basename "$file"): $want; houve: $(calls "$file")"
+}
 searches() { grep -o 'ytsearch' "$FAKE_DIR/downloader.log" 2>/dev/null | wc -l; }
 
 # shellcheck source=cases.sh
