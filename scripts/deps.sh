@@ -26,6 +26,8 @@ packages=(
   libxtst-dev libatspi2.0-dev at-spi2-core dbus python3-gi gir1.2-gtk-3.0 xclip
   # the braille display: BrlAPI to build, BRLTTY for the tests and the users
   libbrlapi-dev brltty
+  # The voices' benchmark: its outside listener (a recogniser) and sound tools
+  sox python3-pocketsphinx pocketsphinx-en-us python3-num2words
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -10,7 +10,7 @@ namespace {
 using K = Kind;
 // Multi-letter notations come first among those sharing a first letter, so that the
 // longest-first reading below can simply take the first that matches.
-constexpr std::array<Phone, 38> kPhones{{
+constexpr std::array<Phone, 41> kPhones{{
     {"", "$", K::Silence, "_", "silence before and after a word"},
     {"a", "a", K::Vowel, "a", "a of casa"},
     {"eh", "eh", K::Vowel, "E", "open e of cafe"},
@@ -49,6 +49,11 @@ constexpr std::array<Phone, 38> kPhones{{
     {"l", "l", K::Consonant, "l", "lado"},
     {"rr", "rr", K::Consonant, "x", "strong r of carro, rato, cantar"},
     {"r", "r", K::Consonant, "*", "tap r of caro, prato"},
+    // No rule writes these: the player makes the unstressed a, i and u of a word's last
+    // syllable the reduced vowels (see ReducedOf).
+    {"", "a&", K::Vowel, "&", "unstressed final a of casa, para"},
+    {"", "i&", K::Vowel, "y", "unstressed final i of pode, sete"},
+    {"", "u&", K::Vowel, "U", "unstressed final u of gato, cinco"},
 }};
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
@@ -71,6 +76,16 @@ std::string UnitCode(Token t) {
 }  // namespace
 
 std::span<const Phone> Table() { return kPhones; }
+
+int ReducedOf(int phone) {
+  const std::string_view code = kPhones[static_cast<std::size_t>(phone)].code;
+  if (code != "a" && code != "i" && code != "u") return -1;
+  for (std::size_t i = 0; i < kPhones.size(); ++i)
+    if (kPhones[i].code.size() == 2 && kPhones[i].code[0] == code[0] && kPhones[i].code[1] == '&') return static_cast<int>(i);
+  return -1;
+}
+
+bool IsReduced(int phone) { return kPhones[static_cast<std::size_t>(phone)].code.ends_with('&'); }
 
 bool IsVowelLike(Kind k) { return k == K::Vowel || k == K::Nasal || k == K::Glide || k == K::NasalGlide; }
 
@@ -131,8 +146,9 @@ Gathered GatherNames(std::string_view unit) {
   for (char c : unit) {
     if (IsUpperVowel(c)) g.stress = true;
     if (c == '^' || c == '~') {
-      g.names.push_back(name + (c == '^' ? "CIRC" : "TIL"));
-      name = "$";
+      name.append(c == '^' ? "CIRC" : "TIL");
+      g.names.push_back(name);
+      name.assign(1, '$');
     } else {
       name += Upper(c);
     }

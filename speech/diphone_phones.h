@@ -22,6 +22,10 @@ struct Phone {
 // Every phone, silence ("$") first.
 std::span<const Phone> Table();
 inline constexpr int kSilence = 0;
+// The reduced vowel of a, i or u (-1 for the other phones): the vowel of an unstressed last
+// syllable ("casa", "pode", "gato"), recorded as eSpeak NG's reduced vowels.
+int ReducedOf(int phone);
+bool IsReduced(int phone);
 
 struct Token {
   int phone = kSilence;

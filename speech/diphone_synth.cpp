@@ -1,6 +1,7 @@
 // Diphone concatenation. This voice's units are true diphones, cut from the middle of one
 // phone to the middle of the next, so a word is played as the chain of its phone pairs,
-// silence "$" at both ends: casa is $-k k-a a-z z-a a-$.
+// silence "$" at both ends: casa is $-k k-a a-z z-a a-$. Each unit overlaps the one
+// before it by a few milliseconds, faded across, and sound fades out before a silence.
 #include "speech/diphone_synth.h"
 
 #include <algorithm>
@@ -12,6 +13,7 @@ namespace {
 using DiphonePhones::Kind;
 using DiphonePhones::Token;
 constexpr int kMaxFallbackDepth = 8;
+constexpr double kFadeFloor = 0.01;  // -40 dB: where the fade-out's curve ends
 
 Kind KindOf(const Token& t) { return DiphonePhones::Table()[static_cast<std::size_t>(t.phone)].kind; }
 
@@ -35,9 +37,12 @@ const uint8_t* FindRecord(std::string_view name) {
   return nullptr;
 }
 
-void AppendFill(uint8_t value, std::size_t count) {
-  const std::vector<uint8_t> fill(count, value);
+void AppendSilence(std::size_t count) {
+  if (count == 0) return;
+  FadeOut();
+  const std::vector<uint8_t> fill(count, 128);
   Append(fill.data(), fill.size());
+  Synth().soundFrom = Synth().fill;
 }
 
 void Noise() {
@@ -46,7 +51,7 @@ void Noise() {
     Synth().noise = Synth().noise * 1103515245u + 12345u;
     b = static_cast<uint8_t>(88 + (Synth().noise >> 16) % 80);
   }
-  Append(noise.data(), noise.size());
+  AppendJoined(noise.data(), noise.size());
 }
 
 // A diphone of the index at its length for the stress state and the factor.
@@ -65,7 +70,7 @@ bool Fetch(const std::string& name, double factor) {
   const long bytes = std::clamp<long>(std::lround(factor * static_cast<double>(length)), 0, stored);
   if (bytes > 0 && s.readUnit) {
     const std::vector<uint8_t> data = s.readUnit(offset, static_cast<std::size_t>(bytes));
-    Append(data.data(), data.size());
+    AppendJoined(data.data(), data.size());
   }
   return true;
 }
@@ -77,20 +82,26 @@ void PlayNameAt(std::string name, double factor, int depth) {
   if (name[0] == '_') {
     if (s.readRecorded)
       if (const auto data = s.readRecorded(name)) {
+        // A recording has its own edges: nothing is joined into it or onto it.
+        FadeOut();
         Append(data->data(), data->size());
+        s.soundFrom = s.fill;
         return;
       }
   } else if (Fetch(name, factor)) {
     return;
   }
   if (name.size() <= 2) return Noise();
+  // A database without a reduced vowel has the full one.
+  if (const std::size_t reduced = name.find('&'); reduced != std::string::npos)
+    return PlayNameAt(name.erase(reduced, 1), factor, depth + 1);
   // A longer name that is missing is played as shorter ones that may be there.
   if (IsVowelLetter(name.back())) {
     PlayNameAt(name.substr(0, name.size() - 1), 0.9 * factor, depth + 1);
     PlayNameAt(std::string("$") + name.back(), factor, depth + 1);
   } else if (name.ends_with("CIRC") && name.size() >= 7) {
     PlayNameAt(name.substr(0, name.size() - 5), 0.9 * factor, depth + 1);
-    PlayNameAt("$" + name.substr(name.size() - 5), factor, depth + 1);
+    PlayNameAt(std::string(1, '$').append(name, name.size() - 5), factor, depth + 1);
   } else if (name.ends_with("TIL")) {
     std::string base = name.substr(0, name.size() - 3);
     const bool wasStressed = s.stressed;
@@ -138,7 +149,7 @@ void Flush() {
   std::copy_n("data", 4, h + 36);
   put32(h + 40, dataBytes);
   if (s.play) s.play(s.buffer.data(), s.fill);
-  s.fill = kHeaderSize;
+  s.fill = s.soundFrom = kHeaderSize;
 }
 
 void Append(const uint8_t* data, std::size_t length) {
@@ -155,13 +166,44 @@ void Append(const uint8_t* data, std::size_t length) {
   }
 }
 
+void AppendJoined(const uint8_t* data, std::size_t length) {
+  State& s = Synth();
+  if (s.buffer.size() != kBufferSize) s.buffer.assign(kBufferSize, 128);
+  const std::size_t overlap = std::min({s.crossFade, length / 2, s.fill - std::min(s.fill, s.soundFrom)});
+  uint8_t* tail = s.buffer.data() + s.fill - overlap;
+  for (std::size_t i = 0; i < overlap; ++i) {
+    const double w = static_cast<double>(i + 1) / static_cast<double>(overlap + 1);
+    const double mixed = (1 - w) * (tail[i] - 128.0) + w * (data[i] - 128.0);
+    tail[i] = static_cast<uint8_t>(std::clamp<long>(std::lround(mixed) + 128, 0, 255));
+  }
+  const std::size_t before = s.fill;
+  Append(data + overlap, length - overlap);
+  // A buffer played on the way leaves only this unit's rest to join onto.
+  if (s.fill < before) s.soundFrom = kHeaderSize;
+}
+
+void FadeOut() {
+  State& s = Synth();
+  if (s.buffer.size() != kBufferSize) return;
+  const std::size_t n = std::min(s.fadeOut, s.fill - std::min(s.fill, s.soundFrom));
+  uint8_t* tail = s.buffer.data() + s.fill - n;
+  for (std::size_t i = 0; i < n; ++i) {
+    // The level falls by the same decibels each millisecond, 40 dB over the fade, as a
+    // voice dies away; the last sample is silence.
+    const double t = static_cast<double>(i + 1) / static_cast<double>(n);
+    const double gain = (std::exp(std::log(kFadeFloor) * t) - kFadeFloor) / (1 - kFadeFloor);
+    tail[i] = static_cast<uint8_t>(std::lround((tail[i] - 128.0) * gain) + 128);
+  }
+  s.soundFrom = s.fill;
+}
+
 void PlayName(std::string_view name, double factor) { PlayNameAt(std::string(name), factor, 0); }
 
 void PlayUnit(std::string_view unit, double factor) {
   if (unit.empty()) return;
   State& s = Synth();
   if (unit[0] == '_') {
-    if (unit.size() > 1) PlayName("_" + std::to_string(static_cast<uint8_t>(unit[1])), factor);
+    if (unit.size() > 1) PlayName(std::string(1, '_').append(std::to_string(static_cast<uint8_t>(unit[1]))), factor);
     return;
   }
   bool turnedOn = false;
@@ -169,8 +211,9 @@ void PlayUnit(std::string_view unit, double factor) {
   for (char c : unit) {
     if (std::string_view("AEIOU").find(c) != std::string_view::npos && !s.stressed) s.stressed = turnedOn = true;
     if (c == '^' || c == '~') {
-      PlayName(name + (c == '^' ? "CIRC" : "TIL"), factor);
-      name = "$";
+      name.append(c == '^' ? "CIRC" : "TIL");
+      PlayName(name, factor);
+      name.assign(1, '$');
     } else {
       name += c;
     }
@@ -189,7 +232,7 @@ void PlayUnit(std::string_view unit, double factor) {
 // which would otherwise say the vowel twice as long, is played at 0.6; after a nasal
 // vowel the pair is the three characters vowel, glide, "~" ("aw~" of pao). A final s is
 // split off (a-s s-$) and the pair before its vowel is played at 0.7.
-std::vector<Piece> SplitUnit(std::string_view notation, Token& previous, bool first, bool last) {
+std::vector<Piece> SplitUnit(std::string_view notation, Token& previous, bool first, bool last, bool runOn) {
   std::vector<Piece> pieces;
   if (first && last && notation.size() == 1 && DiphonePhones::Read(notation).size() == 1) {
     pieces.push_back({std::string(notation), 1.0});
@@ -198,9 +241,23 @@ std::vector<Piece> SplitUnit(std::string_view notation, Token& previous, bool fi
   }
   std::vector<Token> seq{previous};
   for (const Token& t : DiphonePhones::Read(notation)) seq.push_back(t);
-  if (last) seq.push_back(Token{});
-  for (std::size_t i = 0; i + 1 < seq.size(); ++i) pieces.push_back({DiphonePhones::PairUnit(seq[i], seq[i + 1]), 1.0});
   const auto syllabic = [&seq](std::size_t i) { return KindOf(seq[i]) == Kind::Vowel || KindOf(seq[i]) == Kind::Nasal; };
+  // The unstressed a, i or u of a word's last syllable is the reduced vowel, as Portuguese
+  // says it: the word's last vowel, with another vowel before it.
+  if (last) {
+    std::size_t v = seq.size();
+    while (v > 1 && !syllabic(v - 1)) --v;
+    const int reduced = v > 1 ? DiphonePhones::ReducedOf(seq[v - 1].phone) : -1;
+    if (reduced >= 0 && !seq[v - 1].stressed)
+      for (std::size_t k = 0; k + 1 < v; ++k)
+        if (syllabic(k)) {
+          seq[v - 1].phone = reduced;
+          break;
+        }
+  }
+  const bool toSilence = last && !runOn;
+  if (toSilence) seq.push_back(Token{});
+  for (std::size_t i = 0; i + 1 < seq.size(); ++i) pieces.push_back({DiphonePhones::PairUnit(seq[i], seq[i + 1]), 1.0});
   for (std::size_t j = 2; j < seq.size(); ++j)
     if ((KindOf(seq[j]) == Kind::Glide || KindOf(seq[j]) == Kind::NasalGlide) && syllabic(j - 1)) pieces[j - 2].factor = 0.6;
   const std::size_t n = seq.size();
@@ -210,9 +267,18 @@ std::vector<Piece> SplitUnit(std::string_view notation, Token& previous, bool fi
       if (t[i].notation == "s") return static_cast<int>(i);
     return 0;
   }();
-  if (last && n >= 4 && seq[n - 2].phone == s && syllabic(n - 3)) pieces[n - 4].factor = 0.7;
-  previous = last ? Token{} : seq.back();
+  // The final s is the last phone, or the one before the silence.
+  const std::size_t at = toSilence ? n - 2 : n - 1;
+  if (last && at >= 2 && seq[at].phone == s && syllabic(at - 1)) pieces[at - 2].factor = 0.7;
+  previous = toSilence ? Token{} : seq.back();
   return pieces;
+}
+
+// Whether the index holds every diphone a unit gathers.
+bool InIndex(const std::string& unit) {
+  for (const std::string& name : DiphonePhones::GatherNames(unit).names)
+    if (FindRecord(name) == nullptr) return false;
+  return true;
 }
 
 void Say(std::string_view notation) {
@@ -220,30 +286,47 @@ void Say(std::string_view notation) {
   std::string unit;
   Token previous;
   bool first = true;
-  auto end = [&](bool last) {
+  // Without a gap between words, a word runs on into the next one: its last phone is
+  // joined to the next word's first by their diphone instead of going through silence.
+  bool runningOn = false;
+  auto end = [&](bool last, bool runOn = false) {
     if (unit.empty() && !(last && previous.phone != DiphonePhones::kSilence)) return;
-    for (const Piece& p : SplitUnit(unit, previous, first, last)) PlayUnit(p.unit, p.factor);
+    if (runningOn && !unit.empty()) {
+      const std::vector<Token> next = DiphonePhones::Read(unit);
+      if (!next.empty() && !InIndex(DiphonePhones::PairUnit(previous, next.front()))) {
+        PlayUnit(DiphonePhones::PairUnit(previous, Token{}), 1.0);
+        previous = Token{};
+      }
+    }
+    runningOn = false;
+    const bool alone = first && previous.phone == DiphonePhones::kSilence;
+    for (const Piece& p : SplitUnit(unit, previous, alone, last, runOn)) PlayUnit(p.unit, p.factor);
     unit.clear();
     first = last;
+    runningOn = runOn && previous.phone != DiphonePhones::kSilence;
   };
   for (std::size_t i = 0; i < notation.size(); ++i) {
     if (s.keyWaiting && s.keyWaiting()) {
-      s.fill = kHeaderSize;  // what is left is not heard: the key silences the voice
+      s.fill = s.soundFrom = kHeaderSize;  // what is left is not heard: the key silences the voice
       return;
     }
     const char c = notation[i];
     switch (c) {
       case '[':
-        end(true);
+        if (!unit.empty() || !runningOn) end(true);
         s.stressed = false;
         break;
       case ']':
-        end(true);
         // The end of a word, not a long unit ended by "/": those run on inside the word.
-        AppendFill(128, static_cast<std::size_t>(std::max(0, s.interPal) / 100 * 100));
+        if (s.interPal <= 0) {
+          end(true, true);
+          break;
+        }
+        end(true);
+        AppendSilence(static_cast<std::size_t>(s.interPal / 100 * 100));
         break;
       case ' ':
-        end(true);
+        if (!unit.empty() || !runningOn) end(true);
         break;
       case '/':
         if (unit.size() > 8) end(false);
@@ -252,7 +335,7 @@ void Say(std::string_view notation) {
         end(true);
         if (i + 1 < notation.size()) {
           const char next = notation[++i];
-          if (IsPause(next)) AppendFill(128, PauseBytes(next));
+          if (IsPause(next)) AppendSilence(PauseBytes(next));
           else PlayUnit(std::string("_") + next, 1.0);
         }
         break;
@@ -261,6 +344,7 @@ void Say(std::string_view notation) {
     }
   }
   end(true);
+  FadeOut();
   Flush();
 }
 

@@ -18,6 +18,10 @@ inline constexpr std::size_t kBufferSize = 64000;
 inline constexpr std::size_t kHeaderSize = 44;
 inline constexpr std::size_t kRecordSize = 15;
 inline constexpr std::size_t kNoiseBytes = 300;
+// Samples two joined units overlap by (3 ms), and the fade of the sound before a silence
+// or the end of a phrase (50 ms, most of it in the last phone's own fall to silence).
+inline constexpr std::size_t kCrossFade = 33;
+inline constexpr std::size_t kFadeOut = 551;
 
 struct State {
   std::vector<uint8_t> index;  // 15-byte records sorted by unit name
@@ -32,8 +36,14 @@ struct State {
   int sobraFon = 0;  // below this a cut diphone keeps its length, up to this (SOBRAFON)
   int interPal = 0;  // silence after each word, in whole blocks of 100 bytes (INTERPAL)
 
+  std::size_t crossFade = kCrossFade;
+  std::size_t fadeOut = kFadeOut;
+
   std::vector<uint8_t> buffer;  // kBufferSize once allocated; header first
   std::size_t fill = kHeaderSize;
+  // Where the sound the next unit joins began: the buffer holds it from here to fill
+  // (after a silence, a recorded file or a played buffer there is nothing to join).
+  std::size_t soundFrom = kHeaderSize;
   bool stressed = false;
   uint32_t noise = 12345;  // state of the noise generator
 };
@@ -56,11 +66,19 @@ struct Piece {
 };
 // The units a word's phones are played as (see the .cpp). `notation` is one unit of the
 // notation; `previous` the phone before it in its word, for the pair across units; `last`
-// whether the word ends with it. Updates `previous`.
-std::vector<Piece> SplitUnit(std::string_view notation, DiphonePhones::Token& previous, bool first, bool last);
+// whether the word ends with it; `runOn` that the word goes on into the next one without
+// silence (its last phone stays in `previous` for the pair into the next word). Updates
+// `previous`.
+std::vector<Piece> SplitUnit(std::string_view notation, DiphonePhones::Token& previous, bool first, bool last,
+                             bool runOn = false);
 
 // Appends samples (played first when the buffer would reach its size) and plays the rest.
 void Append(const uint8_t* data, std::size_t length);
+// Appends a unit of the voice: its first samples overlap the sound it follows, fading
+// from that sound into this one.
+void AppendJoined(const uint8_t* data, std::size_t length);
+// Fades the sound at the end of the buffer out to silence (before a pause and at the end).
+void FadeOut();
 void Flush();
 
 }  // namespace DiphoneSynth

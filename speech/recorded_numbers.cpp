@@ -10,25 +10,15 @@
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/transcript.h"
+#include "speech/number_reading.h"
 #include "speech/speech.h"
 #include "speech/speech_state.h"
-#include "tts/number_words.h"
 #include "tts/wave_output.h"
 
 namespace Speech {
 namespace {
 
 constexpr std::size_t kBufferData = 30000;
-
-const Sonora::NumberTables& RecordedTables() {
-  static const Sonora::NumberTables tables = [] {
-    Sonora::NumberTables t = Sonora::CardinalTables();
-    t.units = {"zero", "um", "dois", "tres", "quatro", "cinco", "seis", "sete", "oito", "nove"};
-    t.tens = {"", "", "vinte", "trinta", "quarenta", "cinquenta", "sessenta", "setenta", "oitenta", "noventa"};
-    return t;
-  }();
-  return tables;
-}
 
 // The file name of a number word: "ã" and "õ" lose their tilde, "dezessete" is
 // "dezeset", and the name is cut to eight characters with its "_".
@@ -71,7 +61,7 @@ struct Buffer {
 }  // namespace
 
 std::string NumberWords(long long value) {
-  return Sonora::CardinalWords(value < 0 ? 0 : static_cast<uint64_t>(value), RecordedTables());
+  return CardinalNumberWords(value < 0 ? 0 : static_cast<uint64_t>(value));
 }
 
 void SayNumberWords(const std::string& words, bool feminine) {

@@ -2,6 +2,8 @@
 // missing name with their factors, noise, the cut of unstressed diphones, the buffer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,8 +21,10 @@ struct FakeVoice {
   std::vector<std::vector<uint8_t>> images;  // what was played
   std::vector<uint8_t> heard;                // their samples, in order
 
-  explicit FakeVoice(const std::map<std::string, std::pair<uint8_t, uint16_t>>& units) {
+  // Without the cross-fade and the fade-out every unit is heard whole, as it is stored.
+  explicit FakeVoice(const std::map<std::string, std::pair<uint8_t, uint16_t>>& units, bool smooth = false) {
     DiphoneSynth::ResetSynth();
+    if (!smooth) Synth().crossFade = Synth().fadeOut = 0;
     for (const auto& [name, unit] : units) {  // a map is sorted by name, as the index must be
       const auto offset = static_cast<uint32_t>(data.size());
       std::vector<uint8_t> r(15, 0);
@@ -67,6 +71,20 @@ TEST(Synth, AWordIsTheChainOfItsPairsWithTheGapAfterIt) {
   EXPECT_EQ(v.Runs(), (Runs{{1, 100}, {2, 100}, {3, 100}, {4, 100}, {5, 100}, {128, 200}}));
 }
 
+TEST(Synth, WithoutAGapWordsRunOnThroughTheDiphoneBetweenThem) {
+  FakeVoice v({{"$$K", {1, 100}}, {"$KA", {2, 100}}, {"$AK", {3, 100}}, {"$A$", {5, 100}}, {"$$Z", {6, 100}}, {"$ZA", {7, 100}}});
+  DiphoneSynth::Say("[k/a] [k/a]");
+  EXPECT_EQ(v.Runs(), (Runs{{1, 100}, {2, 100}, {3, 100}, {2, 100}, {5, 100}}));
+  // No diphone a-z in the index: the first word ends in silence, the next starts from it.
+  v.heard.clear();
+  DiphoneSynth::Say("[k/a] [z/a]");
+  EXPECT_EQ(v.Runs(), (Runs{{1, 100}, {2, 100}, {5, 100}, {6, 100}, {7, 100}, {5, 100}}));
+  // A pause or a recorded letter ends the run.
+  v.heard.clear();
+  DiphoneSynth::Say("[k/a] _, [ /_b]");
+  EXPECT_EQ(v.Runs(), (Runs{{1, 100}, {2, 100}, {5, 100}, {128, 4000}, {98, 50}}));
+}
+
 TEST(Synth, UnstressedDiphonesAreCutButNeverTheStressedOnes) {
   FakeVoice v({{"$$K", {1, 1000}}, {"$KA", {2, 1000}}, {"$AZ", {3, 1000}}, {"$ZA", {4, 1000}}, {"$A$", {5, 1000}}});
   Synth().corteFon = 300;
@@ -89,6 +107,14 @@ TEST(Synth, MissingNamesFallBackWithTheirFactors) {
   DiphoneSynth::PlayName("$XYZ", 1.0);       // nothing to fall back to: silent
   DiphoneSynth::Flush();
   EXPECT_EQ(v.Runs(), (Runs{{1, 90}, {2, 100}, {1, 90}, {3, 100}, {2, 81}, {4, 90}}));
+}
+
+TEST(Synth, AMissingReducedAIsTheFullOne) {
+  FakeVoice v({{"$ZA", {1, 100}}, {"$A$", {2, 100}}, {"$ZA&", {3, 100}}});
+  DiphoneSynth::PlayName("$ZA&", 1.0);  // there
+  DiphoneSynth::PlayName("$A&$", 1.0);  // missing: the full a's
+  DiphoneSynth::Flush();
+  EXPECT_EQ(v.Runs(), (Runs{{3, 100}, {2, 100}}));
 }
 
 TEST(Synth, AMissingShortNameIsNoise) {
@@ -116,8 +142,15 @@ TEST(Synth, SplittingFactorsOfGlidesAndFinalS) {
   using U = std::vector<std::pair<std::string, double>>;
   EXPECT_EQ(units("pAy"), (U{{"$p", 1.0}, {"pA", 0.6}, {"Ay", 1.0}, {"y$", 1.0}}));
   EXPECT_EQ(units("kA~w"), (U{{"$k", 1.0}, {"kAn", 0.6}, {"Aw~", 1.0}, {"wn$", 1.0}}));
-  EXPECT_EQ(units("kAzas"), (U{{"$k", 1.0}, {"kA", 1.0}, {"Az", 1.0}, {"za", 0.7}, {"as", 1.0}, {"s$", 1.0}}));
-  EXPECT_EQ(units("prAtu"), (U{{"$p", 1.0}, {"pr", 1.0}, {"rA", 1.0}, {"At", 1.0}, {"tu", 1.0}, {"u$", 1.0}}));
+  EXPECT_EQ(units("kAzas"), (U{{"$k", 1.0}, {"kA", 1.0}, {"Az", 1.0}, {"za&", 0.7}, {"a&s", 1.0}, {"s$", 1.0}}));
+  // The unstressed a of the last syllable is the reduced one; a stressed a, an a before
+  // the last syllable and the a of a word of one vowel keep the full a.
+  EXPECT_EQ(units("kAza"), (U{{"$k", 1.0}, {"kA", 1.0}, {"Az", 1.0}, {"za&", 1.0}, {"a&$", 1.0}}));
+  EXPECT_EQ(units("kazA"), (U{{"$k", 1.0}, {"ka", 1.0}, {"az", 1.0}, {"zA", 1.0}, {"A$", 1.0}}));
+  EXPECT_EQ(units("na"), (U{{"$n", 1.0}, {"na", 1.0}, {"a$", 1.0}}));
+  EXPECT_EQ(units("prAtu"), (U{{"$p", 1.0}, {"pr", 1.0}, {"rA", 1.0}, {"At", 1.0}, {"tu&", 1.0}, {"u&$", 1.0}}));
+  EXPECT_EQ(units("pOdji"), (U{{"$p", 1.0}, {"pO", 1.0}, {"Odj", 1.0}, {"dji&", 1.0}, {"i&$", 1.0}}));
+  EXPECT_EQ(units("vidEw"), (U{{"$v", 1.0}, {"vi", 1.0}, {"id", 1.0}, {"dE", 0.6}, {"Ew", 1.0}, {"w$", 1.0}}));  // no final a, i, u
   EXPECT_EQ(units("nhA"), (U{{"$nh", 1.0}, {"nhA", 1.0}, {"A$", 1.0}}));
   EXPECT_EQ(units("E"), (U{{"E", 1.0}}));  // one character: as it is
   // Every pair's unit gathers the name the database builder gives it.
@@ -141,6 +174,49 @@ TEST(Synth, PausesRecordedLettersAndTheBufferFlushedAt64000) {
   EXPECT_EQ(v.Runs()[0], (std::pair<int, int>{98, 50}));
   EXPECT_EQ(v.Runs()[1], (std::pair<int, int>{128, 4000}));
   EXPECT_EQ(v.Runs()[2], (std::pair<int, int>{7, 60000}));
+}
+
+// The largest step between two neighbouring samples of what was heard.
+int LargestStep(const std::vector<uint8_t>& heard, std::size_t from, std::size_t to) {
+  int step = 0;
+  for (std::size_t i = from + 1; i < to && i < heard.size(); ++i) step = std::max(step, std::abs(heard[i] - heard[i - 1]));
+  return step;
+}
+
+TEST(Synth, JoinedUnitsFadeIntoEachOtherAndThePhraseFadesOut) {
+  // Units of one level each, far apart: joined end to end they would jump by 120.
+  FakeVoice v({{"$$K", {188, 1000}}, {"$KA", {68, 1000}}, {"$A$", {188, 1000}}}, true);
+  DiphoneSynth::Say("[k/a]");
+  const std::size_t k = DiphoneSynth::kCrossFade;
+  // Each join overlaps the units: two joins shorten the phrase by two cross-fades.
+  ASSERT_EQ(v.heard.size(), 3000 - 2 * k);
+  EXPECT_LE(LargestStep(v.heard, 0, v.heard.size()), 120 / static_cast<int>(k) + 2);
+  // Across the join the level goes from one unit's to the other's, never beyond.
+  for (std::size_t i = 1000 - k; i < 1000; ++i) {
+    EXPECT_LE(v.heard[i], 188);
+    EXPECT_GE(v.heard[i], 68);
+  }
+  EXPECT_EQ(v.heard[1000 - k - 1], 188);
+  EXPECT_EQ(v.heard[1000], 68);
+  // The end: the last unit falls to silence over the fade, without a step, ending at 128.
+  EXPECT_EQ(v.heard.back(), 128);
+  const std::size_t fade = v.heard.size() - DiphoneSynth::kFadeOut;
+  EXPECT_EQ(v.heard[fade - 1], 188);
+  for (std::size_t i = fade; i < v.heard.size(); ++i) EXPECT_LE(v.heard[i], v.heard[i - 1]);
+  EXPECT_LE(LargestStep(v.heard, fade - 1, v.heard.size()), 2);
+}
+
+TEST(Synth, SoundFadesBeforeEveryPauseAndNothingJoinsIntoSilence) {
+  FakeVoice v({{"$$K", {200, 1000}}, {"$KA", {200, 1000}}, {"$A$", {60, 1000}}}, true);
+  Synth().interPal = 300;
+  DiphoneSynth::Say("[k/a] _, [k/a]");
+  const std::size_t word = 3000 - 2 * DiphoneSynth::kCrossFade;
+  // word, its gap, the comma's pause, the word again: the gaps stay whole.
+  ASSERT_EQ(v.heard.size(), word + 300 + 4000 + word + 300);
+  for (std::size_t i = word; i < word + 4300; ++i) ASSERT_EQ(v.heard[i], 128) << i;
+  EXPECT_EQ(v.heard[word - 1], 128);
+  EXPECT_LE(LargestStep(v.heard, word - DiphoneSynth::kFadeOut - 1, word + 1), 2);
+  EXPECT_EQ(v.heard[word + 4300], 200);  // after silence the word starts as it is stored
 }
 
 TEST(Synth, AKeyStopsThePhrase) {

@@ -1,7 +1,9 @@
 // Carrier words are built around the pair ("a" + consonant, "t" + vowel, so that each
 // phone of the pair sits inside a word) and spoken with the pair's vowel stressed. The
-// cut points are the mid-points of the two phones by eSpeak NG's phoneme events, moved to
-// the nearest rising zero crossing so that joined diphones do not click.
+// cut points are the mid-points of the two phones by eSpeak NG's phoneme events. In a
+// voiced phone the cut goes to the same place of a pitch period in every unit: the rising
+// zero crossing before the period's highest peak, so that two units joined there overlap
+// in phase; elsewhere to the nearest rising zero crossing.
 #include "tools/voicebuild/diphones/diphone_cut.h"
 
 #include <algorithm>
@@ -9,17 +11,20 @@
 #include <numbers>
 
 #include "speech/diphone_phones.h"
+#include "speech/diphone_synth.h"
 
 namespace DiphoneCut {
 namespace {
 
 using DiphonePhones::Kind;
 constexpr std::size_t kPauseSamples = 330;  // 30 ms of the pause beside a word edge
-constexpr long kSnapWindow = 44;            // 4 ms either side of a cut
+constexpr long kSnapWindow = 44;            // 4 ms either side of a cut, 16 ms at most
 
 const DiphonePhones::Phone& P(int i) { return DiphonePhones::Table()[static_cast<std::size_t>(i)]; }
 bool Voiced(int i) { return DiphonePhones::IsVowelLike(P(i).kind); }
-bool Syllabic(int i) { return P(i).kind == Kind::Vowel || P(i).kind == Kind::Nasal; }
+// A carrier stresses its pair's first syllable, but never a reduced vowel, which only
+// follows a stressed one.
+bool Syllabic(int i) { return (P(i).kind == Kind::Vowel || P(i).kind == Kind::Nasal) && !DiphonePhones::IsReduced(i); }
 
 struct Carrier {
   std::vector<std::string> phonemes;  // expected events, in order
@@ -40,6 +45,7 @@ std::string_view Before(int p) {
 
 Carrier Build(const std::vector<int>& phones, bool before, bool after) {
   Carrier c;
+  if (before && DiphonePhones::IsReduced(phones.front())) c.phonemes.emplace_back("a");
   if (before) c.phonemes.emplace_back(Before(phones.front()));
   c.first = c.phonemes.size();
   for (int p : phones) c.phonemes.emplace_back(P(p).espeak);
@@ -114,19 +120,54 @@ std::vector<float> Halve(const std::vector<int16_t>& in) {
   return out;
 }
 
-std::size_t Snap(const std::vector<float>& s, std::size_t at) {
-  for (long d = 0; d <= kSnapWindow; ++d)
-    for (long sign : {-1L, 1L}) {
-      const long i = static_cast<long>(at) + sign * d;
-      if (i >= 1 && i < static_cast<long>(s.size()) && s[static_cast<std::size_t>(i - 1)] < 0 && s[static_cast<std::size_t>(i)] >= 0)
-        return static_cast<std::size_t>(i);
-    }
-  return at;
+bool RisingAt(const std::vector<float>& s, long i) {
+  return i >= 1 && i < static_cast<long>(s.size()) && s[static_cast<std::size_t>(i - 1)] < 0 && s[static_cast<std::size_t>(i)] >= 0;
 }
 
-uint8_t Byte(float v) {
-  const long b = std::lround(v / 256.0f * 1.4f) + 128;  // eSpeak NG peaks near 18000
-  return static_cast<uint8_t>(std::clamp(b, 0L, 255L));
+// The pitch period around `at` by autocorrelation, in samples; 0 when the stretch is not
+// periodic enough to be a voiced sound.
+long PitchPeriod(const std::vector<float>& s, std::size_t at) {
+  constexpr long kMin = 40, kMax = 150;  // 275 .. 73 Hz at 11025 Hz
+  constexpr long kSpan = 2 * kMax;
+  const long from = static_cast<long>(at) - kSpan / 2;
+  if (from < 0 || from + kSpan + kMax > static_cast<long>(s.size())) return 0;
+  double energy = 0;
+  for (long i = from; i < from + kSpan; ++i) energy += double(s[static_cast<std::size_t>(i)]) * s[static_cast<std::size_t>(i)];
+  if (energy <= 0) return 0;
+  long best = 0;
+  double bestScore = 0.5;  // a voiced stretch repeats itself at least this closely
+  for (long lag = kMin; lag <= kMax; ++lag) {
+    double sum = 0, lagged = 0;
+    for (long i = from; i < from + kSpan; ++i) {
+      const float x = s[static_cast<std::size_t>(i + lag)];
+      sum += double(s[static_cast<std::size_t>(i)]) * x;
+      lagged += double(x) * x;
+    }
+    const double score = sum / std::sqrt(energy * lagged + 1e-9);
+    if (score > bestScore) bestScore = score, best = lag;
+  }
+  return best;
+}
+
+// The rising zero crossing before the highest peak of the pitch period at `at`; -1 when
+// there is none.
+long PitchMark(const std::vector<float>& s, std::size_t at, long period) {
+  const long start = static_cast<long>(at) - period / 2;
+  long peak = start;
+  for (long i = start; i < start + period; ++i)
+    if (s[static_cast<std::size_t>(i)] > s[static_cast<std::size_t>(peak)]) peak = i;
+  for (long i = peak; i > peak - period && i >= 1; --i)
+    if (RisingAt(s, i)) return i;
+  return -1;
+}
+
+std::size_t Snap(const std::vector<float>& s, std::size_t at) {
+  if (const long period = PitchPeriod(s, at); period > 0)
+    if (const long mark = PitchMark(s, at, period); mark > 0) return static_cast<std::size_t>(mark);
+  for (long d = 0; d <= 4 * kSnapWindow; ++d)
+    for (long sign : {-1L, 1L})
+      if (RisingAt(s, static_cast<long>(at) + sign * d)) return static_cast<std::size_t>(static_cast<long>(at) + sign * d);
+  return at;
 }
 
 Cut Take(EspeakPhonemes::Session& session, const Carrier& c, bool fromPause, bool toPause, bool whole) {
@@ -145,12 +186,16 @@ Cut Take(EspeakPhonemes::Session& session, const Carrier& c, bool fromPause, boo
   if (fromPause || whole) from = b[k] / 2 > kPauseSamples ? b[k] / 2 - kPauseSamples : 0;
   else from = Snap(half, (b[k] + b[k + 1]) / 4);
   if (toPause || whole) to = std::min(half.size(), b[last + 1] / 2 + kPauseSamples);
-  else to = Snap(half, (b[last] + b[last + 1]) / 4);
+  // A unit going on into a phone carries the cross-fade past its cut: the player overlaps
+  // it with the next unit's start, the same place of the next pitch period.
+  else to = std::min(half.size(), Snap(half, (b[last] + b[last + 1]) / 4) + DiphoneSynth::kCrossFade);
   if (to <= from + 20) {
     cut.problem = "phones too short in [[" + c.text + "]]";
     return cut;
   }
-  for (std::size_t i = from; i < to; ++i) cut.samples.push_back(Byte(half[i]));
+  cut.samples.assign(half.begin() + static_cast<long>(from), half.begin() + static_cast<long>(to));
+  cut.fromPhone = !(fromPause || whole);
+  cut.toPhone = !(toPause || whole);
   return cut;
 }
 

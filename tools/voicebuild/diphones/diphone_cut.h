@@ -1,5 +1,5 @@
 // Cutting one diphone out of a monotone carrier word: from the middle of its first phone
-// to the middle of its second, at 11025 Hz 8-bit.
+// to the middle of its second, at 11025 Hz, at the recording's level (16-bit scale).
 #pragma once
 
 #include <cstdint>
@@ -13,8 +13,10 @@ namespace DiphoneCut {
 inline constexpr int kRate = 11025;
 
 struct Cut {
-  std::vector<uint8_t> samples;  // empty when the carrier did not say what was asked
+  std::vector<float> samples;    // empty when the carrier did not say what was asked
   std::string problem;           // why, for the build's list of missing diphones
+  bool fromPhone = false;        // the unit begins inside a phone (not in a pause)
+  bool toPhone = false;          // and ends inside one
 };
 
 // Phone indexes of DiphonePhones::Table(); silence on either side takes a stretch of the

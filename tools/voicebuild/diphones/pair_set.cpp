@@ -31,6 +31,13 @@ bool FromRules(const std::string& rulesPath, Wanted& wanted) {
     for (int b : firsts) pairs.insert({a, b});
   }
   for (int b : firsts) pairs.insert({DiphonePhones::kSilence, b});
+  // A reduced vowel goes wherever its full vowel can end a word.
+  const int s = DiphonePhones::Read("s").front().phone;
+  for (const auto& [x, y] : std::set<std::pair<int, int>>(pairs)) {
+    if (const int r = DiphonePhones::ReducedOf(y); r >= 0) pairs.insert({x, r});
+    if (const int r = DiphonePhones::ReducedOf(x); r >= 0 && (y == DiphonePhones::kSilence || firsts.contains(y) || y == s))
+      pairs.insert({r, y});
+  }
   wanted.pairs.assign(pairs.begin(), pairs.end());
   // Alone are played only the units of one letter (a word "a", or the halves a missing
   // pair falls back to), so only phones of a one-letter code; the others' names would

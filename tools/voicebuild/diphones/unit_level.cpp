@@ -1,0 +1,90 @@
+// Edge levelling and the database's one gain (see the header).
+#include "tools/voicebuild/diphones/unit_level.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace UnitLevel {
+namespace {
+
+constexpr float kFullScale = 32768.0f;
+constexpr float kMinGain = 0.33f, kMaxGain = 3.0f;
+constexpr float kQuiet = 200.0f;  // an edge quieter than this is a closure or a pause: left as it is
+
+float Median(std::vector<float> v) {
+  std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+float EdgeLevel(const std::vector<float>& samples, bool atEnd) {
+  const std::size_t n = std::min(kEdgeSamples, samples.size());
+  if (n == 0) return 0;
+  double sum = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const float x = samples[atEnd ? samples.size() - n + i : i];
+    sum += double(x) * x;
+  }
+  return static_cast<float>(std::sqrt(sum / static_cast<double>(n)));
+}
+
+void LevelEdges(std::vector<Unit>& units) {
+  std::map<int, std::vector<float>> levels;
+  for (const Unit& u : units) {
+    if (u.firstPhone >= 0) levels[u.firstPhone].push_back(EdgeLevel(u.samples, false));
+    if (u.lastPhone >= 0) levels[u.lastPhone].push_back(EdgeLevel(u.samples, true));
+  }
+  std::map<int, float> target;
+  for (auto& [phone, v] : levels) target[phone] = Median(v);
+  auto gainAt = [&target](int phone, float level) {
+    if (phone < 0 || level < kQuiet || target[phone] < kQuiet) return -1.0f;
+    return std::clamp(target[phone] / level, kMinGain, kMaxGain);
+  };
+  for (Unit& u : units) {
+    float first = gainAt(u.firstPhone, EdgeLevel(u.samples, false));
+    float last = gainAt(u.lastPhone, EdgeLevel(u.samples, true));
+    if (first < 0 && last < 0) continue;
+    if (first < 0) first = last;
+    if (last < 0) last = first;
+    // Each edge's stretch takes its gain whole; between them the gain goes linearly.
+    const std::size_t n = u.samples.size();
+    const std::size_t edge = n > 2 * kEdgeSamples ? kEdgeSamples : 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::size_t from = i < edge ? 0 : i - edge, span = n - 2 * edge;
+      const float t = span > 1 ? std::min(1.0f, static_cast<float>(from) / static_cast<float>(span - 1)) : 0.0f;
+      u.samples[i] *= first + (last - first) * t;
+    }
+  }
+}
+
+std::vector<std::vector<uint8_t>> ToBytes(const std::vector<Unit>& units) {
+  // The loud samples: the 99.9th percentile of the database's magnitudes.
+  std::vector<float> magnitudes;
+  for (const Unit& u : units)
+    for (float x : u.samples) magnitudes.push_back(std::fabs(x));
+  float loud = 1;
+  if (!magnitudes.empty()) {
+    const auto at = magnitudes.begin() + static_cast<long>(static_cast<double>(magnitudes.size() - 1) * 0.999);
+    std::nth_element(magnitudes.begin(), at, magnitudes.end());
+    loud = std::max(*at, 1.0f);
+  }
+  const float gain = kLoud * kFullScale / loud;
+  constexpr float kKnee = kLoud, kRoom = kLimit - kLoud;
+  std::vector<std::vector<uint8_t>> out;
+  for (const Unit& u : units) {
+    std::vector<uint8_t> bytes;
+    bytes.reserve(u.samples.size());
+    for (float x : u.samples) {
+      float v = x * gain / kFullScale;
+      const float m = std::fabs(v);
+      if (m > kKnee) v = std::copysign(kKnee + kRoom * std::tanh((m - kKnee) / kRoom), v);
+      bytes.push_back(static_cast<uint8_t>(std::clamp(std::lround(v * 128.0f) + 128, 1L, 254L)));
+    }
+    out.push_back(std::move(bytes));
+  }
+  return out;
+}
+
+}  // namespace UnitLevel

@@ -1,0 +1,38 @@
+// The loudness of the diphone database: units levelled at their edges so that two units
+// meeting inside a phone meet at that phone's level, and the whole database brought to
+// one level below full scale as 8-bit samples.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace UnitLevel {
+
+struct Unit {
+  std::string name;
+  std::vector<float> samples;  // 16-bit scale
+  int firstPhone = -1;         // the phone the unit begins in, -1 when it begins in a pause
+  int lastPhone = -1;          // the phone it ends in, -1 when it ends in a pause
+};
+
+// Samples measured at each edge of a unit (10 ms at 11025 Hz).
+inline constexpr std::size_t kEdgeSamples = 110;
+// The level the loud parts of the database are brought to, and the limit no sample passes
+// (of full scale).
+inline constexpr float kLoud = 0.8f;
+inline constexpr float kLimit = 0.96f;
+
+// The RMS of the first or last kEdgeSamples of a unit.
+float EdgeLevel(const std::vector<float>& samples, bool atEnd);
+
+// Gives every edge inside a phone the median level of that phone's edges, the gain
+// going linearly from one edge's stretch of a unit to the other's (an edge in a pause takes the
+// other edge's gain).
+void LevelEdges(std::vector<Unit>& units);
+
+// One gain for the whole database (its loud samples at kLoud), the few beyond bent
+// softly below kLimit, then 8-bit unsigned, 128 silence.
+std::vector<std::vector<uint8_t>> ToBytes(const std::vector<Unit>& units);
+
+}  // namespace UnitLevel
