@@ -94,11 +94,16 @@ std::string Search(std::string_view query) {
     downloader = Paths::ToHost("c:\\clipora-light\\youtube-dl.exe");
     folder = Paths::ToHost("c:\\clipora-light");
   }
-  if (downloader.empty() || access(downloader.c_str(), F_OK) != 0) return {};
+  SearchAnswer::Outcome outcome;
+  outcome.found = !downloader.empty() && access(downloader.c_str(), F_OK) == 0;
+  if (!outcome.found) return SearchAnswer::Answer(outcome, "");
   const ChildCapture::Result run = ChildCapture::Run(downloader, SearchAnswer::DownloaderArguments(request), folder,
                                                      gState->options.searchTimeoutMs, kMaxDownloaderOutput);
-  if (!run.started || run.timedOut) return {};
-  return SearchAnswer::FromDownloaderOutput(run.output);
+  outcome.started = run.started;
+  outcome.timedOut = run.timedOut;
+  outcome.exitStatus = run.exitStatus;
+  outcome.errors = run.errors;
+  return SearchAnswer::Answer(outcome, run.output);
 }
 
 std::string ShortLinkPage(std::string_view query) {
