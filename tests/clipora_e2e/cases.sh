@@ -180,10 +180,52 @@ case_pasted_link() {
 
 case_downloader_fails() {
   touch "$FAKE_DIR/fails"
-  run "tom jobim{ENTER}{ENTER}{ESC}{ESC}"
+  run "tom jobim{ENTER}n{ESC}{ESC}"
   expect_status 0
-  expect "line: Nenhum resultado foi encontrado."
-  expect_order "line: Nenhum resultado foi encontrado." "line: Qual sua busca?" "line: Até logo."
+  expect_order "line: O baixador de vídeos falhou: nada feito" "line: Aperte y para atualizar o baixador." \
+    "line: Qual sua busca?" "line: Até logo."
+  expect_not "line: Nenhum resultado foi encontrado."
+}
+
+# Each way a search fails is heard as its own sentence; no results is not a failure.
+case_search_failures() {
+  printf '%s\n' "WARNING: [youtube] lento" \
+    "ERROR: [youtube] x: Unable to download API page: <urlopen error [Errno -3] Temporary failure in name resolution>" \
+    >"$FAKE_DIR/fails"
+  run "tom jobim{ENTER}{ENTER}{ESC}{ESC}"
+  expect_order "line: Aguarde" "line: Sem conexão com a internet: o site de vídeos não pôde ser alcançado. Verifique sua rede e tente outra vez." \
+    "line: Qual sua busca?"
+  expect_not "line: Aperte y para atualizar o baixador."
+  echo "ERROR: [youtube:search] tom: Sign in to confirm you're not a bot. Use --cookies-from-browser" >"$FAKE_DIR/fails"
+  run "{DOWN}{DOWN}{ENTER}{WAIT 3000}n{ESC}{ESC}"
+  expect_order "line: O baixador de vídeos falhou: Sign in to confirm you're not a bot" \
+    "line: Aperte y para atualizar o baixador." "line: Qual sua busca?"
+  rm -f "$FAKE_DIR/fails"
+  echo 0 >"$FAKE_DIR/total"
+  run "{DOWN}{DOWN}{ENTER}{WAIT 3000}{ENTER}{ESC}{ESC}"
+  expect_order "line: Nenhum resultado foi encontrado." "line: Qual sua busca?"
+  expect_not "line: O baixador de vídeos falhou."
+  # A downloader that is not a program at all.
+  printf 'não é um programa\n' >"$app/youtube-dl.exe"
+  run "{DOWN}{DOWN}{ENTER}{WAIT 3000}n{ESC}{ESC}"
+  expect_order "line: O baixador de vídeos não está instalado ou não funciona." \
+    "line: Aperte y para atualizar o baixador." "line: Qual sua busca?"
+}
+
+# Play, details and save that fail say why after their own message.
+case_video_failures() {
+  echo "ERROR: [youtube] vid00000001: Video unavailable. This video is private" >"$FAKE_DIR/fails-video"
+  run "tom jobim{ENTER}{ENTER}{WAIT 3000}i{WAIT 3000}{ESC}{ESC}"
+  expect_order "line: Não foi possível obter o endereço do vídeo. Tente outra vez ou atualize o youtube-dl com a tecla y." \
+    "line: O baixador de vídeos falhou: Video unavailable" "line: Não foi possível obter as informações do vídeo." \
+    "line: O baixador de vídeos falhou: Video unavailable"
+  # The download folder is gone: nothing is fetched, and the reason is the folder.
+  rm -f "$FAKE_DIR/fails-video" "$FAKE_DIR/fails"
+  sed -i 's/^dirdownloads=.*/dirdownloads=z:\\nao\\existe\r/' "$app/clipora-light.cfg"
+  run "{DOWN}{DOWN}{ENTER}{WAIT 3000}s{WAIT 3000}{ESC}{ESC}"
+  expect_order "line: Erro. O vídeo não foi baixado." \
+    "line: Não foi possível gravar na pasta de downloads: o disco está cheio ou a pasta não permite gravação."
+  [ "$(grep -c -- '-o|' "$FAKE_DIR/downloader.log")" = 0 ] || fail "baixou sem ter onde gravar"
 }
 
 case_odd_search_text() {

@@ -4,7 +4,15 @@
 # call is logged one line each, its arguments separated by " | ".
 log="$FAKE_DIR/downloader.log"
 ( IFS='|'; printf '%s\n' "$*" ) >> "$log"
-[ -f "$FAKE_DIR/fails" ] && { echo "ERROR: [youtube] nada feito" >&2; exit 1; }
+# "fails-video" makes every call but a search fail as "fails" does.
+if [ -f "$FAKE_DIR/fails-video" ]; then
+  case " $* " in *" ytsearch"*) ;; *) cp "$FAKE_DIR/fails-video" "$FAKE_DIR/fails" ;; esac
+fi
+# "fails" makes every call fail with its text as the error (a default one when it is empty).
+if [ -f "$FAKE_DIR/fails" ]; then
+  if [ -s "$FAKE_DIR/fails" ]; then cat "$FAKE_DIR/fails" >&2; else echo "ERROR: [youtube] nada feito" >&2; fi
+  exit 1
+fi
 case " $* " in
   *" --version "*) cat "$FAKE_DIR/version" 2>/dev/null || echo 2023.03.04; exit 0 ;;
 esac
