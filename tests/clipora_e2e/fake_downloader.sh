@@ -4,6 +4,9 @@
 # call is logged one line each, its arguments separated by " | ".
 log="$FAKE_DIR/downloader.log"
 ( IFS='|'; printf '%s\n' "$*" ) >> "$log"
+case " $* " in
+  *" --version "*) cat "$FAKE_DIR/version" 2>/dev/null || echo 2023.03.04; exit 0 ;;
+esac
 # "fails-video" makes every call but a search fail as "fails" does.
 if [ -f "$FAKE_DIR/fails-video" ]; then
   case " $* " in *" ytsearch"*) ;; *) cp "$FAKE_DIR/fails-video" "$FAKE_DIR/fails" ;; esac
@@ -13,9 +16,6 @@ if [ -f "$FAKE_DIR/fails" ]; then
   if [ -s "$FAKE_DIR/fails" ]; then cat "$FAKE_DIR/fails" >&2; else echo "ERROR: [youtube] nada feito" >&2; fi
   exit 1
 fi
-case " $* " in
-  *" --version "*) cat "$FAKE_DIR/version" 2>/dev/null || echo 2023.03.04; exit 0 ;;
-esac
 step() { printf '[download] %5s%% of 1.00MiB at 512.00KiB/s ETA 00:02\r' "$1"; }
 # Waits (at most a minute) until the program's transcript holds the line given.
 wait_for() {
@@ -25,10 +25,11 @@ wait_for() {
     sleep 0.1
   done
 }
-search="" url="" out="" json=0 title=0 stream=0
+search="" url="" out="" json=0 title=0 stream=0 playlist_end=""
 while [ $# -gt 0 ]; do
   case "$1" in
     ytsearch*) search=$1 ;;
+    --playlist-end) playlist_end=$2; shift ;;
     -j) json=1 ;;
     -e) title=1 ;;
     -g) stream=1 ;;
@@ -39,6 +40,14 @@ while [ $# -gt 0 ]; do
   shift
 done
 id=${url##*v=}
+if [ -n "$playlist_end" ]; then
+  total=$(cat "$FAKE_DIR/total" 2>/dev/null || echo 45)
+  for ((i = 1; i <= playlist_end && i <= total; i++)); do
+    printf 'Faixa %d da lista\\lst%08d\\3:%02d\\Canal da lista\n' "$i" "$i" "$i"
+  done
+  echo "FONIX-LISTA Lista de teste: $url"
+  exit 0
+fi
 if [ -n "$search" ]; then
   n=${search#ytsearch}; n=${n%%:*}; q=${search#*:}
   total=$(cat "$FAKE_DIR/total" 2>/dev/null || echo 45)
