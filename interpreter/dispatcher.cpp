@@ -21,7 +21,6 @@ struct Entry {
   Handler handler;
 };
 
-constexpr Handler kLater = Commands::NotAvailable;
 
 const Entry kTable[] = {
     {"MIDI", Commands::Midi}, {"DEBUG", Commands::Debug}, {"SEJA", Commands::Seja},

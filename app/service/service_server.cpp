@@ -110,15 +110,19 @@ void SendQuick(int fd, std::string_view answer) {
 
 std::string Busy() { return Response("503 Service Unavailable", "text/plain", "ocupado\n", "Retry-After: 2\r\n"); }
 
-// At most `limit` result lines.
+// At most `limit` result lines; the marked lines (a list's name, the reason of a failure) are
+// no results and stay.
 std::string FirstLines(const std::string& answer, int limit) {
-  std::size_t at = 0;
-  for (int line = 0; line < limit; ++line) {
-    at = answer.find('\n', at);
-    if (at == std::string::npos) return answer;
-    ++at;
+  std::string out;
+  int results = 0;
+  for (std::size_t at = 0; at < answer.size();) {
+    std::size_t end = answer.find('\n', at);
+    end = end == std::string::npos ? answer.size() : end + 1;
+    const bool marked = answer.compare(at, 2, "\\\\") == 0;
+    if (marked || results++ < limit) out.append(answer, at, end - at);
+    at = end;
   }
-  return answer.substr(0, at);
+  return out;
 }
 
 std::string Search(std::string_view query) {
@@ -131,11 +135,16 @@ std::string Search(std::string_view query) {
     downloader = Paths::ToHost("c:\\clipora-light\\youtube-dl.exe");
     folder = Paths::ToHost("c:\\clipora-light");
   }
-  if (downloader.empty() || access(downloader.c_str(), F_OK) != 0) return {};
+  SearchAnswer::Outcome outcome;
+  outcome.found = !downloader.empty() && access(downloader.c_str(), F_OK) == 0;
+  if (!outcome.found) return SearchAnswer::Answer(outcome, "");
   const ChildCapture::Result run = ChildCapture::Run(downloader, SearchAnswer::DownloaderArguments(request), folder,
                                                      gState->options.searchTimeoutMs, kMaxDownloaderOutput);
-  if (!run.started || run.timedOut) return {};
-  return FirstLines(SearchAnswer::FromDownloaderOutput(run.output), request.limit);
+  outcome.started = run.started;
+  outcome.timedOut = run.timedOut;
+  outcome.exitStatus = run.exitStatus;
+  outcome.errors = run.errors;
+  return FirstLines(SearchAnswer::Answer(outcome, run.output), request.limit);
 }
 
 // A client that has gone while its search waited is not searched for.

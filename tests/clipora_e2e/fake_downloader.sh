@@ -6,7 +6,6 @@
 log="$FAKE_DIR/downloader.log"
 ( IFS='|'; printf '%s\n' "$*" ) >> "$log"
 { echo $#; printf '%s\0' "$@"; } >> "$FAKE_DIR/downloader.argv"
-[ -f "$FAKE_DIR/fails" ] && { echo "ERROR: [youtube] nada feito" >&2; exit 1; }
 # A downloader that hangs (as one stuck on the network does), its process id kept.
 if [ -f "$FAKE_DIR/hang" ] && [ "$*" != "--version" ]; then
   echo $$ >>"$FAKE_DIR/hang.pids"
@@ -15,6 +14,15 @@ fi
 case " $* " in
   *" --version "*) cat "$FAKE_DIR/version" 2>/dev/null || echo 2023.03.04; exit 0 ;;
 esac
+# "fails-video" makes every call but a search fail as "fails" does.
+if [ -f "$FAKE_DIR/fails-video" ]; then
+  case " $* " in *" ytsearch"*) ;; *) cp "$FAKE_DIR/fails-video" "$FAKE_DIR/fails" ;; esac
+fi
+# "fails" makes every call fail with its text as the error (a default one when it is empty).
+if [ -f "$FAKE_DIR/fails" ]; then
+  if [ -s "$FAKE_DIR/fails" ]; then cat "$FAKE_DIR/fails" >&2; else echo "ERROR: [youtube] nada feito" >&2; fi
+  exit 1
+fi
 step() { printf '[download] %5s%% of 1.00MiB at 512.00KiB/s ETA 00:02\r' "$1"; }
 # Waits (at most a minute) until the program's transcript holds the line given.
 wait_for() {
@@ -24,21 +32,30 @@ wait_for() {
     sleep 0.1
   done
 }
-search="" url="" out="" json=0 title=0 stream=0
+search="" url="" out="" json=0 title=0 stream=0 playlist_end=""
 while [ $# -gt 0 ]; do
   case "$1" in
     ytsearch*) search=$1 ;;
+    --playlist-end) playlist_end=$2; shift ;;
     -j) json=1 ;;
     -e) title=1 ;;
     -g) stream=1 ;;
     -o) out=$2; shift ;;
     -f|--print) shift ;;
-    --) url=${2:-}; break ;;
+    --) case "${2:-}" in ytsearch*) search=$2 ;; *) url=${2:-} ;; esac; break ;;
     http*) url=$1 ;;
   esac
   shift
 done
 id=${url##*v=}
+if [ -n "$playlist_end" ]; then
+  total=$(cat "$FAKE_DIR/total" 2>/dev/null || echo 45)
+  for ((i = 1; i <= playlist_end && i <= total; i++)); do
+    printf 'Faixa %d da lista\\lst%08d\\3:%02d\\Canal da lista\n' "$i" "$i" "$i"
+  done
+  echo "FONIX-LISTA Lista de teste: $url"
+  exit 0
+fi
 if [ -n "$search" ]; then
   n=${search#ytsearch}; n=${n%%:*}; q=${search#*:}
   total=$(cat "$FAKE_DIR/total" 2>/dev/null || echo 45)

@@ -16,6 +16,13 @@ mkdir -p "$FAKE_DIR" "$app" "$work/home"
 cp "$here/fake_downloader.sh" "$app/youtube-dl.exe"
 cp "$here/fake_player.sh" "$app/tocador"
 cp "$here/video.json" "$FAKE_DIR/video.json"
+# A current downloader, and a release site that cannot be reached (the update cases start
+# their own and make the downloader Debian's).
+echo 2026.08.19 >"$FAKE_DIR/version"
+export FONIX_RESOLVE="github.com:443:127.0.0.1"
+# The JavaScript runtime beside the downloader: a stand-in that only says its version.
+printf '#!/bin/sh\necho "deno 2.5.6"\n' >"$app/deno"
+chmod +x "$app/deno"
 export FONIX_CONSOLE=headless FONIX_AUDIO=null FONIX_DRIVE_C="$drive" HOME="$work/home"
 export XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
 export FONIX_TRANSCRIPT="$work/transcript" FONIX_SCREEN="$work/screen"
