@@ -21,7 +21,6 @@ struct Entry {
   Handler handler;
 };
 
-
 const Entry kTable[] = {
     {"MIDI", Commands::Midi}, {"DEBUG", Commands::Debug}, {"SEJA", Commands::Seja},
     {"TELA", Commands::Tela}, {"COR", Commands::Cor}, {"FUNDO", Commands::Fundo},
