@@ -2,6 +2,7 @@
 #include "interpreter/run.h"
 
 #include <new>
+#include <optional>
 #include <string>
 
 #include "console/console.h"
@@ -29,11 +30,11 @@ int nestedLines = 0;
 bool ExecuteLine(std::string_view line, bool nested) {
   // A stored line (or the part of it after a condition) is read as it was read the first
   // time; any other text is scanned now, the same way.
-  LineScan::Scanned scanned;
+  std::optional<LineScan::Scanned> scanned;
   const LineScan::Scanned* form = LineScan::Find(line);
   if (!form) {
-    LineScan::Scan(line, scanned);
-    form = &scanned;
+    LineScan::Scan(line, scanned.emplace());
+    form = &*scanned;
   }
   if (form->nothing) return true;
   if (nested && nestedLines >= kMaxNestedLines) {

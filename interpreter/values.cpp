@@ -156,6 +156,16 @@ std::optional<int32_t> ReadNumber(std::string_view& args) {
 }
 
 std::optional<int32_t> NumericValue(std::string_view text) {
+  // Short plain digits (most numbers a program reads) need none of the other forms.
+  if (!text.empty() && text.size() <= 9 && Text::IsDigit(text[0]) && !(text.size() > 1 && text[1] == 'x') &&
+      !(text.size() > 1 && text[1] == 'X')) {
+    int32_t v = 0;
+    for (char c : text) {
+      if (!Text::IsDigit(c)) return std::nullopt;
+      v = v * 10 + (c - '0');
+    }
+    return v;
+  }
   std::size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
   text.remove_prefix(i);

@@ -116,7 +116,11 @@ bool ReplaceVariableTail(int code, std::size_t from, std::string_view text) {
   from = std::min(from, slot.size());
   if (from + text.size() > slot.size() && !TextFits(from + text.size(), slot.size())) return false;
   const std::size_t before = slot.size();
-  if (Within(text, slot)) {
+  if (from + text.size() <= slot.capacity() && !Within(text, slot)) {
+    // The common case (a counter's digits): written over the old tail in place.
+    slot.resize(from + text.size());
+    std::copy(text.begin(), text.end(), slot.begin() + static_cast<std::ptrdiff_t>(from));
+  } else if (Within(text, slot)) {
     const std::string copy(text);
     slot.replace(from, std::string::npos, copy);
   } else {
