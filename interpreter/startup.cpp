@@ -66,6 +66,9 @@ int RunMain(std::string_view programName, std::string_view programFolder, const 
   bool ended = false;
   RunResult result{Outcome::Normal, 0};
   try {
+    // Sounds finish from the first message on: a key handled while the run is being set up
+    // (a braille mode change and its two tones) needs the wave output's completions.
+    Speech::ConnectWaveOutput();
     ResetInterpreter();
     St().commandLine = std::move(commandLine);
     Paths::EnsureDriveC();
