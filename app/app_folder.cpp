@@ -110,6 +110,7 @@ bool Install() {
   ok = LinkTool("ffmpeg.exe", "ffmpeg") && ok;
   ok = CopyLauncher("youtube-dl") && ok;
   ok = CopyLauncher("tocador") && ok;
+  ok = CopyLauncher("executorjs") && ok;
   return ok;
 }
 

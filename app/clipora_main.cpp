@@ -14,6 +14,7 @@
 #include "interpreter/startup.h"
 #include "platform/cp1252.h"
 #include "platform/paths.h"
+#include "speech/speech.h"
 
 namespace {
 
@@ -24,15 +25,17 @@ std::string SelfExecutable() {
 }
 
 // What the program reads at its start: the search service's address (written by the
-// service client, which owns the file's lock) and the user's download folder.
-void PrepareWorld() {
-  AppFolder::Install();
+// service client, which owns the file's lock) and the user's download folder. Run with the
+// speech up, so that a wait for another instance's start is told.
+void JoinService() {
   std::error_code ec;
   const std::string driveC = std::filesystem::canonical(Paths::DriveRoot('c'), ec).string();
   const std::string environment = Paths::ToHost("c:\\clipora-light\\ambiente");
   if (ec || environment.empty()) return;
   const std::string downloads = "downloads=" + AppFolder::DownloadFolder() + "\r\n";
-  ServiceClient::StartOrJoin(SelfExecutable(), driveC, environment, downloads);
+  ServiceClient::StartOrJoin(SelfExecutable(), driveC, environment, downloads, [] {
+    Speech::WriteLineAndSpeak("Aguarde: outro Clipora-light está iniciando o serviço de busca."_cp);
+  });
 }
 
 }  // namespace
@@ -40,11 +43,11 @@ void PrepareWorld() {
 int main(int argc, char** argv) {
   if (argc > 0 && std::filesystem::path(argv[0]).filename() == "clipora-servico")
     return LocalService::ServiceMain(argc, argv);
-  PrepareWorld();
+  AppFolder::Install();
   std::vector<std::string> lines;
   std::string error;
   Interp::SplitProgram(EmbeddedProgram::Text(), lines, error);
   std::vector<std::string> commandLine{"clipora-light"};
   for (int i = 1; i < argc; ++i) commandLine.push_back(Cp1252::FromUtf8(argv[i]));
-  return Interp::RunMain("clipora-light", "c:\\clipora-light", lines, std::move(commandLine));
+  return Interp::RunMain("clipora-light", "c:\\clipora-light", lines, std::move(commandLine), JoinService);
 }

@@ -56,6 +56,8 @@ using Image = ConsoleDevice::Picture;
 // missing, unreadable, not a bitmap with a 40-byte header, or its picture is unusable, in
 // which case the previous overlay stays.
 bool ConsoleLoadImage(std::string_view fileName);
+// The same for a file named by its Linux path (the runtime's own temporary files).
+bool ConsoleLoadImageFile(const std::string& hostPath);
 void ConsoleDrawImage(int x, int y);
 void ConsoleRemoveImage();
 const Image* ConsoleOverlay();

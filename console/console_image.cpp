@@ -39,8 +39,10 @@ uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8);
 
 }  // namespace
 
-bool ConsoleLoadImage(std::string_view fileName) {
-  File f(std::fopen(Paths::ToHost(fileName).c_str(), "rb"));
+bool ConsoleLoadImage(std::string_view fileName) { return ConsoleLoadImageFile(Paths::ToHost(fileName)); }
+
+bool ConsoleLoadImageFile(const std::string& hostPath) {
+  File f(std::fopen(hostPath.c_str(), "rb"));
   if (!f) return false;
   uint8_t head[54];
   if (!ReadAt(f.get(), 0, head, sizeof head) || U32(head + 14) != 40) return false;

@@ -205,6 +205,28 @@ std::string ShiftStateDigits() {
   return digits;
 }
 
+bool TakeEscape() {
+  Messages::PumpMessages();
+  State& s = S();
+  bool found = false;
+  int kept = 0;
+  for (int i = 0; i < s.count; ++i) {
+    // A zero byte and the next one are one extended key (its scan code may be 27).
+    if (s.queue[i] == 0 && i + 1 < s.count) {
+      s.queue[kept++] = s.queue[i++];
+      s.queue[kept++] = s.queue[i];
+      continue;
+    }
+    if (s.queue[i] == 27) {
+      found = true;
+      continue;
+    }
+    s.queue[kept++] = s.queue[i];
+  }
+  s.count = kept;
+  return found;
+}
+
 void DiscardWaitingKeys() {
   Console::ConsoleInit();
   Console::Device().DiscardTypedKeys();

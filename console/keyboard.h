@@ -22,6 +22,9 @@ uint8_t ConsoleReadKey();
 std::string ConsoleReadLine(std::size_t capacity);
 // Shift, Ctrl, Alt held now, as the three digits "1"/"0" of the key texts.
 std::string ShiftStateDigits();
+// Pumps the pending messages and takes every Esc out of the queue, leaving the other keys
+// in their order; true when there was one.
+bool TakeEscape();
 // Drops every waiting key, and the keys the device holds typed ahead.
 void DiscardWaitingKeys();
 int QueueCount();

@@ -59,27 +59,35 @@ bool AllDigits(std::string_view s) {
   return true;
 }
 
-// The order of two comparison keys, without building them when both are digit texts
-// (the common case of counters).
-int CompareKeys(std::string_view left, std::string_view right) {
-  if (AllDigits(left) && AllDigits(right)) {
-    char a[21], b[21];
-    auto pad = [](std::string_view digits, char (&out)[21]) {
-      if (digits.size() > 21) digits = digits.substr(digits.size() - 21);
-      std::fill(out, out + 21 - digits.size(), '0');
-      std::copy(digits.begin(), digits.end(), out + 21 - digits.size());
-    };
-    // The empty text's key is twenty zeros, one shorter than every other digit key.
-    if (left.empty() || right.empty()) return left.empty() ? (right.empty() ? 0 : -1) : 1;
-    pad(left, a);
-    pad(right, b);
-    return std::memcmp(a, b, 21);
-  }
-  // std::string compares bytes as unsigned char and sorts a proper prefix first.
-  return ComparisonKey(left).compare(ComparisonKey(right));
+// The order of the comparison keys of two digit texts, without building them: the keys
+// are the texts' last 21 digits with zeros in front, so they order as numbers do, except
+// the empty text, whose twenty zeros sort before every other key.
+int CompareDigitKeys(std::string_view left, std::string_view right) {
+  if (left.empty() || right.empty()) return left.empty() ? (right.empty() ? 0 : -1) : 1;
+  if (left.size() > 21) left.remove_prefix(left.size() - 21);
+  if (right.size() > 21) right.remove_prefix(right.size() - 21);
+  while (!left.empty() && left[0] == '0') left.remove_prefix(1);
+  while (!right.empty() && right[0] == '0') right.remove_prefix(1);
+  if (left.size() != right.size()) return left.size() < right.size() ? -1 : 1;
+  return left.empty() ? 0 : std::memcmp(left.data(), right.data(), left.size());
 }
 
-bool Compare(Op op, const std::string& left, const std::string& right) {
+// The order of two comparison keys, without building them unless one text is made of
+// digits and the other is not.
+int CompareKeys(std::string_view left, std::string_view right) {
+  const bool leftDigits = AllDigits(left), rightDigits = AllDigits(right);
+  if (leftDigits && rightDigits) return CompareDigitKeys(left, right);
+  if (leftDigits || rightDigits) return ComparisonKey(left).compare(ComparisonKey(right));
+  // Both keys are the folded texts: byte by byte as unsigned codes, a proper prefix first.
+  const std::size_t n = std::min(left.size(), right.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto a = static_cast<uint8_t>(Text::FoldChar(left[i])), b = static_cast<uint8_t>(Text::FoldChar(right[i]));
+    if (a != b) return a < b ? -1 : 1;
+  }
+  return left.size() == right.size() ? 0 : (left.size() < right.size() ? -1 : 1);
+}
+
+bool Compare(Op op, std::string_view left, std::string_view right) {
   switch (op) {
     case Op::Identical: return left == right;
     case Op::Contains: return !right.empty() && TextSearch::Find(left, right) != std::string_view::npos;
@@ -119,8 +127,11 @@ bool EvaluateCondition(std::string_view& args, bool& truth) {
     negate = true;
     if (args.empty()) return false;
   }
-  std::string left, right;
-  if (!Values::ReadValue(args, left) || args.empty()) return false;
+  // The values are viewed where they stand (the line, a variable): nothing sets a variable
+  // before the comparison is made.
+  std::string_view left, right;
+  std::string leftScratch, rightScratch;
+  if (!Values::ReadValueView(args, left, leftScratch) || args.empty()) return false;
   Op op;
   if (!TakeOperator(args, op)) return false;
   args = Text::Trim(args);
@@ -131,15 +142,14 @@ bool EvaluateCondition(std::string_view& args, bool& truth) {
     if (!Values::ReadListRef(args, name)) return false;
     const auto* list = Lists::FindList(name);
     if (!list) return false;
-    const std::string key = ComparisonKey(left);
     result = false;
     for (const std::string& item : *list)
-      if (ComparisonKey(item) == key) {
+      if (CompareKeys(left, item) == 0) {
         result = true;
         break;
       }
   } else {
-    if (!Values::ReadValue(args, right)) return false;
+    if (!Values::ReadValueView(args, right, rightScratch)) return false;
     result = Compare(op, left, right);
   }
   truth = negate ? !result : result;

@@ -1,5 +1,8 @@
 // Labels, jumps, calls, the end command, and the SE / ENQUANTO / REPETE blocks, found
 // through the index of the stored lines where a scan of them would find them.
+#include <array>
+#include <charconv>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,24 +21,27 @@ namespace {
 
 using Interp::St;
 
-// A loop jumps to the same label again and again: the last answer stands while the index
-// it came from does.
-struct LastLabel {
+// A loop jumps to the same few labels again and again: the answers stand while the index
+// they came from does. A small table by a hash of the name, each entry the name as written.
+struct KnownLabel {
   std::string name;
   int line = 0;
   unsigned generation = 0;
 };
 
 bool FindLabel(std::string_view name) {
-  static LastLabel last;
+  static std::array<KnownLabel, 16> known;
+  std::size_t h = name.size();
+  for (char c : name) h = h * 31 + static_cast<uint8_t>(c);
+  KnownLabel& k = known[h & 15u];
   const unsigned generation = LineIndex::Generation();
-  if (last.line == 0 || last.generation != generation || last.name != name) {
-    last.line = LineIndex::FindLabel(Text::Fold(name));
-    last.name.assign(name);
-    last.generation = generation;
+  if (k.line == 0 || k.generation != generation || k.name != name) {
+    k.line = LineIndex::FindLabel(Text::Fold(name));
+    k.name.assign(name);
+    k.generation = generation;
   }
-  if (last.line == 0) return false;
-  St().currentLine = last.line;
+  if (k.line == 0) return false;
+  St().currentLine = k.line;
   return true;
 }
 
@@ -46,13 +52,14 @@ void SkipToEnd(LineIndex::EndWord word) {
   s.currentLine = line != 0 ? line : s.lineCount + 1;
 }
 
-// The label of DESVIA and CHAMA: "@name" without blanks, or a value holding the name.
-bool ReadLabelName(std::string_view args, std::string& name) {
+// The label of DESVIA and CHAMA: "@name" without blanks, or a value holding the name. The
+// name views the line or a variable, or else `scratch`.
+bool ReadLabelName(std::string_view args, std::string_view& name, std::string& scratch) {
   if (!args.empty() && args[0] == '@') {
-    name.assign(args.substr(1));
-    return name.find(' ') == std::string::npos;
+    name = args.substr(1);
+    return name.find(' ') == std::string_view::npos;
   }
-  if (!Values::ReadValue(args, name)) return false;
+  if (!Values::ReadValueView(args, name, scratch)) return false;
   return args.empty();
 }
 
@@ -87,12 +94,15 @@ bool RepeatStep(std::string_view args) {
   if (!Values::ReadVariableRef(args, code) || args.empty()) return false;
   const auto old = Values::NumericValue(Variables::GetVariable(code));
   if (!old) return false;
-  std::string limitText;
-  if (!Values::ReadValue(args, limitText)) return false;
+  std::string_view limitText;
+  std::string scratch;
+  if (!Values::ReadValueView(args, limitText, scratch)) return false;
   const auto limit = Values::NumericValue(limitText);
   if (!limit) return false;
   const int64_t next = static_cast<int64_t>(*old) + 1;
-  Variables::SetVariable(code, std::to_string(next));
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, next).ptr;
+  Variables::AssignVariable(code, std::string_view(digits, static_cast<std::size_t>(end - digits)));
   if (*limit < next) SkipToEnd(LineIndex::EndWord::Repete);
   return true;
 }
@@ -102,13 +112,15 @@ bool RepeatStep(std::string_view args) {
 namespace Commands {
 
 bool Desvia(std::string_view args) {
-  std::string name;
-  return ReadLabelName(args, name) && FindLabel(name);
+  std::string_view name;
+  std::string scratch;
+  return ReadLabelName(args, name, scratch) && FindLabel(name);
 }
 
 bool Chama(std::string_view args) {
-  std::string name;
-  if (!ReadLabelName(args, name)) return false;
+  std::string_view name;
+  std::string scratch;
+  if (!ReadLabelName(args, name, scratch)) return false;
   Interp::State& s = St();
   if (s.callDepth >= Interp::kMaxCallDepth) {
     Speech::WriteLineAndSpeak("Muitas chamadas sem retorno");
@@ -160,11 +172,12 @@ bool Enquanto(std::string_view args) {
 bool Repete(std::string_view args) {
   int code;
   if (!Values::ReadVariableRef(args, code) || args.empty()) return false;
-  std::string limitText;
-  if (!Values::ReadValue(args, limitText)) return false;
+  std::string_view limitText;
+  std::string scratch;
+  if (!Values::ReadValueView(args, limitText, scratch)) return false;
   const auto limit = Values::NumericValue(limitText);
   if (!limit) return false;
-  Variables::SetVariable(code, "1");
+  Variables::AssignVariable(code, "1");
   if (*limit < 1) SkipToEnd(LineIndex::EndWord::Repete);
   return true;
 }
@@ -183,9 +196,7 @@ bool Fim(std::string_view args) {
     }
     s.currentLine = n;
     std::string_view head = Text::Trim(s.lines[static_cast<std::size_t>(n)]);
-    head = Text::Trim(head.substr(head.find(' ') + 1));
-    const std::string copy(head);  // the step may not keep a view into the store
-    return RepeatStep(copy);
+    return RepeatStep(Text::Trim(head.substr(head.find(' ') + 1)));
   }
   return false;
 }

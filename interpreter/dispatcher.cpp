@@ -21,8 +21,6 @@ struct Entry {
   Handler handler;
 };
 
-constexpr Handler kLater = Commands::NotAvailable;
-
 const Entry kTable[] = {
     {"MIDI", Commands::Midi}, {"DEBUG", Commands::Debug}, {"SEJA", Commands::Seja},
     {"TELA", Commands::Tela}, {"COR", Commands::Cor}, {"FUNDO", Commands::Fundo},
@@ -69,6 +67,8 @@ bool SameWord(std::string_view a, std::string_view b) {
   return true;
 }
 
+}  // namespace
+
 // The handler of a folded keyword. The table is indexed once (a small open-addressed
 // table of positions), so a line compares its word with one or two keywords instead of
 // walking all of them; the keywords are all different, so the answer is the one a walk of
@@ -92,10 +92,9 @@ Handler FindHandler(std::string_view word) {
   return nullptr;
 }
 
-}  // namespace
+namespace {
 
-bool Dispatch(std::string_view word, std::string_view args) {
-  args = Text::Trim(args);
+bool Call(std::string_view word, std::string_view folded, Handler handler, std::string_view args) {
   Interp::State& s = Interp::St();
   if (s.debug) {
     std::string trace(word);
@@ -103,11 +102,22 @@ bool Dispatch(std::string_view word, std::string_view args) {
     trace += args;
     Speech::WriteLineAndSpeak(trace);
   }
-  s.commandWord.assign(word);
-  for (char& c : s.commandWord) c = Text::FoldChar(c);
-  if (const Handler handler = FindHandler(s.commandWord)) return handler(args);
-  Speech::WriteLineAndSpeak(std::string("Comando inválido: "_cp) + s.commandWord);
+  s.commandWord = folded;
+  if (handler) return handler(args);
+  Speech::WriteLineAndSpeak(std::string("Comando inválido: "_cp) + std::string(folded));
   return false;
+}
+
+}  // namespace
+
+bool Dispatch(std::string_view word, std::string_view args) {
+  std::string folded(word);
+  for (char& c : folded) c = Text::FoldChar(c);
+  return Call(word, folded, FindHandler(folded), Text::Trim(args));
+}
+
+bool Dispatch(const LineScan::Scanned& line, std::string_view args) {
+  return Call(line.word, line.folded, line.handler, args);
 }
 
 }  // namespace Dispatcher

@@ -1,5 +1,6 @@
 // IMAGEM: a bitmap or JPEG picture shown over the text of the console window at a pixel
-// position, or the picture removed. JPEG pictures go through a temporary bitmap.
+// position, or the picture removed. JPEG pictures go through a temporary bitmap of the
+// runtime's own (never a file of the user's).
 #include <cstdio>
 #include <string>
 
@@ -12,8 +13,6 @@
 
 namespace Commands {
 namespace {
-
-constexpr std::string_view kTemporaryBitmap = "c:\\$$$.bmp";
 
 bool IsJpegName(std::string_view name) {
   const std::string folded = Text::Fold(name);
@@ -51,18 +50,17 @@ bool Imagem(std::string_view args) {
   Console::ConsoleRemoveImage();
   const std::string name(Text::Trim(file));
   if (name.empty()) return true;
-  std::string shown = name;
-  bool temporary = false;
+  bool loaded = false;
   if (IsJpegName(name) && Paths::Exists(name)) {
     std::string error;
-    // A JPEG that cannot be decoded leaves no bitmap behind, so the load below fails.
-    JpegBitmap::Convert(Paths::ToHost(name), Paths::ToHost(kTemporaryBitmap), error);
-    shown = std::string(kTemporaryBitmap);
-    temporary = true;
+    // A JPEG that cannot be decoded leaves no bitmap behind, and the command fails.
+    const std::string temporary = JpegBitmap::ConvertToTemporary(Paths::ToHost(name), error);
+    loaded = !temporary.empty() && Console::ConsoleLoadImageFile(temporary);
+    if (!temporary.empty()) std::remove(temporary.c_str());
+  } else {
+    loaded = Console::ConsoleLoadImage(name);
   }
-  const bool loaded = Console::ConsoleLoadImage(shown);
   if (loaded) Console::ConsoleDrawImage(x, y);
-  if (temporary) std::remove(Paths::ToHost(kTemporaryBitmap).c_str());
   return loaded || optional;
 }
 

@@ -122,13 +122,14 @@ bool Lista(std::string_view args) {
     return true;
   }
   if (Lists::TakeWord(args, "ITEM")) {
-    std::string positionText;
+    std::string_view positionText;
+    std::string scratch;
     int code;
-    if (!Values::ReadValue(args, positionText)) return false;
+    if (!Values::ReadValueView(args, positionText, scratch)) return false;
     const auto position = Values::NumericValue(positionText);
     if (!position || !Values::ReadVariableRef(args, code)) return false;
     if (*position < 0 || static_cast<std::size_t>(*position) >= items.size()) return false;
-    Variables::SetVariable(code, items[static_cast<std::size_t>(*position)]);
+    Variables::AssignVariable(code, items[static_cast<std::size_t>(*position)]);
     return true;
   }
   if (Lists::TakeWord(args, "ADICIONA")) {

@@ -135,13 +135,18 @@ bool Serve(std::string_view args) {
 }
 
 bool Observa(std::string_view args) {
-  const bool keyboard = TakePrefix(args, "TECLADO ");
+  // "OBSERVA ESC var": an Esc waiting among the keys is taken (the others stay), so that a
+  // wait can be cancelled without losing what was typed ahead.
+  const bool escape = TakePrefix(args, "ESC ");
+  const bool keyboard = !escape && TakePrefix(args, "TECLADO ");
   char digit = ' ';
-  if (!keyboard && !Values::ReadChannelRef(args, digit)) return false;
+  if (!keyboard && !escape && !Values::ReadChannelRef(args, digit)) return false;
   int code;
   if (!Values::ReadVariableRef(args, code) || !args.empty()) return false;
   bool ready = false;
-  if (keyboard) {
+  if (escape) {
+    ready = Keyboard::TakeEscape();
+  } else if (keyboard) {
     ready = Keyboard::ConsoleKeyPressed();
   } else {
     const Channels::Channel& channel = *Channels::Lookup(digit);

@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 #include "services/child_process.h"
 #include "services/launch.h"
+#include "services/task_kill.h"
 #include "speech/speech.h"
 
 namespace {
@@ -50,6 +51,12 @@ bool Executa(std::string_view args) {
   SplitProgram(value, program, parameters);
   const std::string folder = Paths::CurrentFolder();
   Speech::WaitForSilence();
+  // Ending programs is the runtime's own work here (it knows its children by their Windows
+  // names); it starts nothing, so the child with pipes stays readable.
+  if (TaskKill::IsTaskKill(program)) {
+    TaskKill::Run(parameters);
+    return true;
+  }
   switch (ampersands) {
     case 0: {
       const bool started = Launch::LaunchProgram(program, folder, parameters, Launch::Show::Waited) > 31;

@@ -2,11 +2,13 @@
 #include "interpreter/run.h"
 
 #include <new>
+#include <optional>
 #include <string>
 
 #include "console/console.h"
 #include "console/keyboard.h"
 #include "interpreter/dispatcher.h"
+#include "interpreter/line_scan.h"
 #include "interpreter/startup.h"
 #include "interpreter/state.h"
 #include "interpreter/text.h"
@@ -26,8 +28,15 @@ int nestedLines = 0;
 }  // namespace
 
 bool ExecuteLine(std::string_view line, bool nested) {
-  line = Text::Trim(line);
-  if (line.empty() || line[0] == '*' || line[0] == '@') return true;
+  // A stored line (or the part of it after a condition) is read as it was read the first
+  // time; any other text is scanned now, the same way.
+  std::optional<LineScan::Scanned> scanned;
+  const LineScan::Scanned* form = LineScan::Find(line);
+  if (!form) {
+    LineScan::Scan(line, scanned.emplace());
+    form = &*scanned;
+  }
+  if (form->nothing) return true;
   if (nested && nestedLines >= kMaxNestedLines) {
     Speech::WriteLineAndSpeak("Comandos aninhados demais na linha (máximo 100)"_cp);
     return false;
@@ -37,27 +46,10 @@ bool ExecuteLine(std::string_view line, bool nested) {
     explicit Nesting(bool n) : counted(n) { nestedLines += n; }
     ~Nesting() { nestedLines -= counted; }
   } nesting(nested);
-  const std::size_t space = line.find(' ');
-  const std::string_view written = line.substr(0, space);
-  // Command words are short: upper-cased in place, without building a text.
-  char buffer[32];
-  std::string longWord;
-  char* out = buffer;
-  if (written.size() > sizeof buffer) {
-    longWord.assign(written);
-    out = longWord.data();
-  }
-  for (std::size_t i = 0; i < written.size(); ++i) {
-    const char c = written[i];
-    out[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-  }
-  const std::string_view word(out, written.size());
-  const std::string_view args = space == std::string_view::npos ? std::string_view() : line.substr(space + 1);
-  if (nested && (word == "REPETE" || word == "ENQUANTO" || word == "SENAO" || word == "SENÃO"_cp || word == "FIM"))
-    return false;
+  if (nested && form->loopWord) return false;
   Variables::TakeTextRefused();
   // A text that did not fit fails the command, whatever its handler made of it.
-  bool ok = Dispatcher::Dispatch(word, args);
+  bool ok = Dispatcher::Dispatch(*form, line.substr(form->argsStart, form->argsLength));
   if (Variables::TakeTextRefused()) ok = false;
   St().errorFlag = !ok;
   return ok;
@@ -68,7 +60,7 @@ RunResult RunProgram() {
   s.currentLine = 1;
   s.errorFlag = false;
   s.stopFlag = false;
-  s.commandWord.clear();
+  s.commandWord = {};
   s.callDepth = 0;
   s.statusCode = 0;
   while (s.currentLine <= s.lineCount && !s.stopFlag && !s.errorFlag) {

@@ -46,7 +46,7 @@ bool SplitProgram(std::string_view bytes, std::vector<std::string>& lines, std::
 }
 
 int RunMain(std::string_view programName, std::string_view programFolder, const std::vector<std::string>& lines,
-            std::vector<std::string> commandLine) {
+            std::vector<std::string> commandLine, const std::function<void()>& beforeRun) {
   // Every output the environment names is checked before anything runs.
   std::string error;
   if (!WaveOut::CheckChoice(error)) {
@@ -66,6 +66,9 @@ int RunMain(std::string_view programName, std::string_view programFolder, const 
   bool ended = false;
   RunResult result{Outcome::Normal, 0};
   try {
+    // Sounds finish from the first message on: a key handled while the run is being set up
+    // (a braille mode change and its two tones) needs the wave output's completions.
+    Speech::ConnectWaveOutput();
     ResetInterpreter();
     St().commandLine = std::move(commandLine);
     Paths::EnsureDriveC();
@@ -77,6 +80,7 @@ int RunMain(std::string_view programName, std::string_view programFolder, const 
     Console::ConsoleClear();
     Console::ConsoleSetTitle(programName);
     for (std::size_t n = 0; n < lines.size(); ++n) StoreLine(lines[n], static_cast<int>(n + 1));
+    if (beforeRun) beforeRun();
     result = RunProgram();
     ended = true;
     ReportEnd(result);

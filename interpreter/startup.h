@@ -2,6 +2,7 @@
 // and its closing report, and the exit status of the process.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +21,8 @@ bool SplitProgram(std::string_view bytes, std::vector<std::string>& lines, std::
 
 // Runs a program: `commandLine` holds the program itself first and then its arguments;
 // `programFolder` (a Windows path) is the folder the settings macros call the program's.
+// `beforeRun`, when given, runs once the console and the speech are up, before the program.
 int RunMain(std::string_view programName, std::string_view programFolder, const std::vector<std::string>& lines,
-            std::vector<std::string> commandLine);
+            std::vector<std::string> commandLine, const std::function<void()>& beforeRun = {});
 
 }  // namespace Interp

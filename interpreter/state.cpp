@@ -8,6 +8,7 @@
 #include "interpreter/channels.h"
 #include "interpreter/file_search.h"
 #include "interpreter/line_index.h"
+#include "interpreter/line_scan.h"
 #include "interpreter/lists.h"
 #include "interpreter/network_channels.h"
 #include "interpreter/menu.h"
@@ -20,6 +21,7 @@ bool StoreLine(std::string text, int number) {
   State& s = St();
   s.lines[number] = std::move(text);
   s.lineCount = number;
+  LineScan::Stored(number);
   LineIndex::Invalidate();
   return true;
 }
@@ -31,7 +33,7 @@ void ResetInterpreter() {
   s.stopFlag = false;
   s.quietEnd = false;
   s.debug = false;
-  s.commandWord.clear();
+  s.commandWord = {};
   s.callDepth = 0;
   s.statusCode = 0;
   s.randomSeed = 0;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Interp {
@@ -20,7 +21,9 @@ struct State {
   bool stopFlag = false;
   bool quietEnd = false;
   bool debug = false;
-  std::string commandWord;
+  // The command word (folded) of the command being executed; it views the line's scanned
+  // form and is valid while that command runs.
+  std::string_view commandWord;
   int callDepth = 0;
   std::array<int, kMaxCallDepth + 1> callStack{};
   int statusCode = 0;
@@ -36,7 +39,8 @@ struct State {
 inline State theState;
 inline State& St() { return theState; }
 
-// line store[n] := text; line count := n. Numbers above the store's size are refused.
+// line store[n] := text; line count := n. Numbers above the store's size are refused. Lines
+// change only through here: each line's scanned form and the line index are made anew.
 bool StoreLine(std::string text, int number);
 void ResetInterpreter();
 

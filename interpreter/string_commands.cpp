@@ -1,6 +1,7 @@
 // SEJA with its built-in forms, and the text and arithmetic commands on variables.
 #include <sys/time.h>
 
+#include <charconv>
 #include <ctime>
 #include <string>
 
@@ -118,16 +119,18 @@ int FunctionForm(std::string_view& args, std::string& value) {
       break;
     }
   if (form < 0) return 0;
-  std::string a, b;
-  if ((form == 3 || form == 5) && !ReadValue(args, a)) return -1;
-  if (!ReadValue(args, b) || !args.empty()) return -1;
+  // Viewed where they stand: nothing is set before the result is made.
+  std::string_view a, b;
+  std::string scratchA, scratchB;
+  if ((form == 3 || form == 5) && !Values::ReadValueView(args, a, scratchA)) return -1;
+  if (!Values::ReadValueView(args, b, scratchB) || !args.empty()) return -1;
   switch (form) {
     case 0: value = std::to_string(b.size()); break;
     case 1: value = Text::Fold(b); break;
     case 2: value = std::string(Text::Trim(b)); break;
     case 3: {
-      const std::size_t p = a.empty() ? std::string::npos : TextSearch::Find(b, a);
-      value = p == std::string::npos ? "0" : std::to_string(p + 1);
+      const std::size_t p = a.empty() ? std::string_view::npos : TextSearch::Find(b, a);
+      value = p == std::string_view::npos ? "0" : std::to_string(p + 1);
       break;
     }
     case 4: {
@@ -143,15 +146,19 @@ int FunctionForm(std::string_view& args, std::string& value) {
       break;
     }
     case 6: value = Chr(b); break;
-    case 7: value = b.size() == 1 ? "#" + std::to_string(static_cast<uint8_t>(b[0])) : ""; break;
+    case 7:
+      value.clear();
+      if (b.size() == 1) value.append("#").append(std::to_string(static_cast<uint8_t>(b[0])));
+      break;
   }
   return 1;
 }
 
 // Reads "variable number" for the commands that need both numeric; the number must follow.
 bool ReadNumberArgument(std::string_view& args, int32_t& number) {
-  std::string text;
-  if (!ReadValue(args, text)) return false;
+  std::string_view text;
+  std::string scratch;
+  if (!Values::ReadValueView(args, text, scratch)) return false;
   const auto n = NumericValue(text);
   if (!n) return false;
   number = *n;
@@ -186,8 +193,9 @@ bool Arithmetic(std::string_view args, Arith op) {
 
 // Two numeric values (positions and counts), each trimmed.
 bool ReadTwoNumbers(std::string_view& args, int32_t& first, int32_t& second) {
-  std::string a, b;
-  if (!ReadValue(args, a) || !ReadValue(args, b)) return false;
+  std::string_view a, b;
+  std::string scratchA, scratchB;
+  if (!Values::ReadValueView(args, a, scratchA) || !Values::ReadValueView(args, b, scratchB)) return false;
   const auto x = NumericValue(Text::Trim(a)), y = NumericValue(Text::Trim(b));
   if (!x || !y) return false;
   first = *x;
@@ -214,7 +222,13 @@ bool Seja(std::string_view args) {
   }
   const int form = FunctionForm(args, value);
   if (form < 0) return false;
-  if (form == 0 && !ReadValue(args, value)) return false;
+  if (form == 0) {
+    // A plain value goes into the variable's own storage: no text is built for it.
+    std::string_view view;
+    if (!Values::ReadValueView(args, view, value)) return false;
+    Variables::AssignVariable(code, view);
+    return args.empty();
+  }
   Variables::SetVariable(code, std::move(value));
   return args.empty();
 }
@@ -223,7 +237,7 @@ bool Soma(std::string_view args) {
   int code;
   int32_t number;
   if (!ReadVariableRef(args, code) || !ReadNumberArgument(args, number)) return false;
-  std::string& text = Variables::VariableSlot(code);
+  const std::string& text = Variables::GetVariable(code);
   std::size_t start = text.size();
   while (start > 0 && Text::IsDigit(text[start - 1])) --start;
   if (start > 0 && text[start - 1] == '-') --start;
@@ -234,10 +248,9 @@ bool Soma(std::string_view args) {
   for (char c : suffix)
     if (Text::IsDigit(c)) value = value * 10u + static_cast<uint32_t>(c - '0');
   if (!suffix.empty() && suffix[0] == '-') value = 0u - value;
-  const std::string sum = std::to_string(static_cast<int32_t>(value + static_cast<uint32_t>(number)));
-  if (!Variables::TextFits(start + sum.size(), text.size())) return false;
-  text.replace(start, std::string::npos, sum);
-  return true;
+  char sum[16];
+  const auto end = std::to_chars(sum, sum + sizeof sum, static_cast<int32_t>(value + static_cast<uint32_t>(number))).ptr;
+  return Variables::ReplaceVariableTail(code, start, std::string_view(sum, static_cast<std::size_t>(end - sum)));
 }
 
 bool Subtrai(std::string_view args) { return Arithmetic(args, Arith::Subtract); }
@@ -246,12 +259,10 @@ bool Divide(std::string_view args) { return Arithmetic(args, Arith::Divide); }
 
 bool Concatena(std::string_view args) {
   int code;
-  std::string value;
-  if (!ReadVariableRef(args, code) || !ReadValue(args, value) || !args.empty()) return false;
-  std::string& text = Variables::VariableSlot(code);
-  if (!Variables::TextFits(text.size() + value.size(), text.size())) return false;
-  text += value;
-  return true;
+  std::string_view value;
+  std::string scratch;
+  if (!ReadVariableRef(args, code) || !Values::ReadValueView(args, value, scratch) || !args.empty()) return false;
+  return Variables::AppendToVariable(code, value);
 }
 
 bool Copia(std::string_view args) {
@@ -263,10 +274,10 @@ bool Copia(std::string_view args) {
   // The first position is raised to 1 before the length is taken from it.
   const int64_t from = first < 1 ? 1 : first;
   const int64_t length = static_cast<int64_t>(last) - from + 1;
-  std::string result;
+  std::string_view result;
   if (from <= static_cast<int64_t>(text.size()) && length > 0)
-    result = text.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(length));
-  Variables::SetVariable(target, std::move(result));
+    result = std::string_view(text).substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(length));
+  Variables::AssignVariable(target, result);
   return true;
 }
 
@@ -274,16 +285,19 @@ bool Deleta(std::string_view args) {
   int code;
   int32_t position, count;
   if (!ReadVariableRef(args, code) || !ReadTwoNumbers(args, position, count)) return false;
-  std::string& text = Variables::VariableSlot(code);
+  const std::string& text = Variables::GetVariable(code);
   if (position < 1 || position > static_cast<int64_t>(text.size()) || count <= 0) return true;
-  text.erase(static_cast<std::size_t>(position - 1), static_cast<std::size_t>(count));
+  Variables::EraseFromVariable(code, static_cast<std::size_t>(position - 1), static_cast<std::size_t>(count));
   return true;
 }
 
 bool Substitui(std::string_view args) {
   int code;
-  std::string from, to;
-  if (!ReadVariableRef(args, code) || !ReadValue(args, from) || !ReadValue(args, to)) return false;
+  std::string_view from, to;
+  std::string scratchFrom, scratchTo;
+  if (!ReadVariableRef(args, code) || !Values::ReadValueView(args, from, scratchFrom) ||
+      !Values::ReadValueView(args, to, scratchTo))
+    return false;
   std::string result;
   if (!TextSearch::ReplaceFromEnd(Variables::GetVariable(code), from, to, Variables::kMaxTextLength, result))
     return Variables::TextFits(Variables::kMaxTextLength + 1);  // too long: TextFits says so

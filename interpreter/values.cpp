@@ -9,45 +9,65 @@ namespace {
 
 bool IsNameChar(char c) { return Text::IsAsciiLetter(c) || Text::IsDigit(c) || c == '_'; }
 
-// Reads the name after "$" (args at the "$"); returns the folded name, empty when none.
-std::string TakeName(std::string_view& args) {
+// The code of the name after "$" (args at the "$"), the name taken from the text; -1 when
+// there is no name or no code for it. Names are short: folded without building a text.
+int TakeNameCode(std::string_view& args) {
   std::size_t n = 1;
   while (n < args.size() && IsNameChar(args[n])) ++n;
-  std::string name = Text::Fold(args.substr(1, n - 1));
+  const std::string_view written = args.substr(1, n - 1);
   args.remove_prefix(n);
-  return name;
+  if (written.empty()) return -1;
+  char buffer[64];
+  std::string longName;
+  char* out = buffer;
+  if (written.size() > sizeof buffer) {
+    longName.resize(written.size());
+    out = longName.data();
+  }
+  for (std::size_t i = 0; i < written.size(); ++i) out[i] = Text::FoldChar(written[i]);
+  return Variables::VariableCodeForName(std::string_view(out, written.size()));
 }
 
 }  // namespace
 
-bool ReadValue(std::string_view& args, std::string& value) {
+bool ReadValueView(std::string_view& args, std::string_view& value, std::string& scratch) {
   args = Text::Trim(args);
   if (args.empty()) return false;
   const char c = args[0];
   if (c == '-' || Text::IsDigit(c)) {
     std::size_t n = 1;
     while (n < args.size() && Text::IsDigit(args[n])) ++n;
-    value.assign(args.substr(0, n));
+    value = args.substr(0, n);
     args.remove_prefix(n);
   } else if (c == '"') {
-    value.clear();
-    for (;;) {
-      args.remove_prefix(1);  // the opening quote (or the second of a doubled one)
-      const std::size_t close = args.find('"');
-      if (close == std::string_view::npos) {
-        value.append(args);
-        args = {};
-        break;
-      }
-      value.append(args.substr(0, close));
+    args.remove_prefix(1);
+    std::size_t close = args.find('"');
+    if (close == std::string_view::npos) {
+      value = args;  // unterminated: to the end of the text
+      args = {};
+    } else if (close + 1 >= args.size() || args[close + 1] != '"') {
+      value = args.substr(0, close);
       args.remove_prefix(close + 1);
-      if (args.empty() || args[0] != '"') break;
-      value.push_back('"');
+    } else {
+      // Doubled quotes stand for one quote each: the text is built.
+      scratch.clear();
+      for (;;) {
+        scratch.append(args.substr(0, close));
+        args.remove_prefix(close + 1);
+        if (args.empty() || args[0] != '"') break;
+        scratch.push_back('"');
+        args.remove_prefix(1);  // the second of the doubled quote
+        close = args.find('"');
+        if (close == std::string_view::npos) {
+          scratch.append(args);
+          args = {};
+          break;
+        }
+      }
+      value = scratch;
     }
   } else if (c == '$') {
-    const std::string name = TakeName(args);
-    if (name.empty()) return false;
-    const int code = Variables::VariableCodeForName(name);
+    const int code = TakeNameCode(args);
     if (code < 0) return false;
     value = Variables::GetVariable(code);
   } else if (Text::IsAsciiLetter(c)) {
@@ -60,11 +80,21 @@ bool ReadValue(std::string_view& args, std::string& value) {
     args = Text::TrimLeft(args);
     if (args.empty() || args[0] != ')') return false;
     args.remove_prefix(1);
-    value = std::to_string(result);
+    scratch = std::to_string(result);
+    value = scratch;
   } else {
     return false;
   }
   args = Text::Trim(args);
+  return true;
+}
+
+bool ReadValue(std::string_view& args, std::string& value) {
+  std::string_view view;
+  std::string scratch;
+  if (!ReadValueView(args, view, scratch)) return false;
+  if (view.data() == scratch.data()) value = std::move(scratch);
+  else value.assign(view);
   return true;
 }
 
@@ -82,9 +112,7 @@ bool ReadVariableRef(std::string_view& args, int& code) {
   args = Text::Trim(args);
   if (args.empty()) return false;
   if (args[0] == '$') {
-    const std::string name = TakeName(args);
-    if (name.empty()) return false;
-    code = Variables::VariableCodeForName(name);
+    code = TakeNameCode(args);
     if (code < 0) return false;
   } else {
     if (!Text::IsAsciiLetter(args[0])) return false;
@@ -121,12 +149,23 @@ bool ReadListRef(std::string_view& args, std::string& name) {
 }
 
 std::optional<int32_t> ReadNumber(std::string_view& args) {
-  std::string value;
-  if (!ReadValue(args, value)) return std::nullopt;
+  std::string_view value;
+  std::string scratch;
+  if (!ReadValueView(args, value, scratch)) return std::nullopt;
   return NumericValue(Text::Trim(value));
 }
 
 std::optional<int32_t> NumericValue(std::string_view text) {
+  // Short plain digits (most numbers a program reads) need none of the other forms.
+  if (!text.empty() && text.size() <= 9 && Text::IsDigit(text[0]) && !(text.size() > 1 && text[1] == 'x') &&
+      !(text.size() > 1 && text[1] == 'X')) {
+    int32_t v = 0;
+    for (char c : text) {
+      if (!Text::IsDigit(c)) return std::nullopt;
+      v = v * 10 + (c - '0');
+    }
+    return v;
+  }
   std::size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
   text.remove_prefix(i);

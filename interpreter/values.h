@@ -11,6 +11,10 @@ namespace Values {
 
 // A value: number literal, quoted text, $name, letter variable or (expression).
 bool ReadValue(std::string_view& args, std::string& value);
+// The same value without copying it where it can: `value` views the argument text (a number,
+// a quoted text without doubled quotes), the variable's own text, or else `scratch`. A view
+// of a variable holds until a variable is set.
+bool ReadValueView(std::string_view& args, std::string_view& value, std::string& scratch);
 // Values read and joined into `text` until a read fails (ESCREVE, FALA). False when the
 // joined text would not fit (Variables::TextFits): the command fails then.
 bool ReadJoinedValues(std::string_view& args, std::string& text);

@@ -2,6 +2,9 @@
 // variables at codes given by their order of first mention (91 upwards, wrapping to 0..64).
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -20,20 +23,47 @@ inline constexpr std::size_t kMaxDataLength = std::size_t{1} << 28;
 // longo demais para a memória" (once per command), the command fails (ExecuteLine fails
 // it even when its handler goes on) and this returns false: build nothing then.
 bool TextFits(std::size_t size, std::size_t replaced = 0);
-// Whether a TextFits refusal happened since the last call; clears it.
-bool TakeTextRefused();
 
 // Code of a folded name; a new name is appended to the name list. Returns -1 (after telling
 // the user) when the program already mentioned as many names as the table holds.
 int VariableCodeForName(std::string_view foldedName);
 // Code of a letter variable (either case).
 inline int LetterCode(char letter) { return (letter >= 'a' && letter <= 'z') ? letter - 32 : letter; }
-const std::string& GetVariable(int code);
 // Sets the variable when the text fits (TextFits); otherwise leaves it as it was.
 void SetVariable(int code, std::string text);
-// The variable's text to change in place: check TextFits before it grows.
+// The same for a text held elsewhere (it may be the variable's own text, or part of it):
+// copied into the variable's own storage, which is kept when it is large enough.
+bool AssignVariable(int code, std::string_view text);
+// In-place changes that check TextFits before the variable grows; false (the variable as it
+// was) when the text does not fit. `text` may be part of any variable, this one too.
+bool AppendToVariable(int code, std::string_view text);
+bool ReplaceVariableTail(int code, std::size_t from, std::string_view text);
+void EraseFromVariable(int code, std::size_t position, std::size_t count);
+// The variable's text to change in place: check TextFits before it grows. (The in-place
+// operations above are cheaper: after this the bytes held are counted again.)
 std::string& VariableSlot(int code);
 void ClearVariables();
 int NameCount();
+
+// The table itself, reached inline from the readers, which every line executed goes through.
+struct State {
+  std::array<std::string, 256> slots;
+  std::map<std::string, int, std::less<>> codes;
+  // Bytes of every slot's text together, kept by every change; `heldStale` when a slot was
+  // handed out to be changed in place, and the bytes must be counted again.
+  std::size_t held = 0;
+  bool heldStale = false;
+  bool refused = false;  // a text did not fit during the current command
+};
+inline State theState;
+
+inline const std::string& GetVariable(int code) { return theState.slots[static_cast<uint8_t>(code)]; }
+
+// Whether a TextFits refusal happened since the last call; clears it.
+inline bool TakeTextRefused() {
+  const bool refused = theState.refused;
+  theState.refused = false;
+  return refused;
+}
 
 }  // namespace Variables

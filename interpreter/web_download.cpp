@@ -1,9 +1,10 @@
-// The web download: the request loop with its redirects and resume, the block loop that
-// writes the body and answers the keys, and the whole-page fetch for pages without length.
+// The web download: the request loop with its redirects and resume, the bounded reading of
+// an answer's head, the block loop that writes the body and answers the keys, and the
+// whole-page fetch for pages without length.
 #include "interpreter/web_download.h"
 
-#include <poll.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -14,12 +15,12 @@
 #include "console/console.h"
 #include "console/keyboard.h"
 #include "interpreter/download_progress.h"
+#include "interpreter/file_output.h"
 #include "platform/cp1252.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "services/http_parse.h"
 #include "services/line_reader.h"
-#include "services/net_wait.h"
 #include "services/sockets.h"
 #include "services/tls.h"
 #include "speech/speech.h"
@@ -29,6 +30,9 @@ namespace {
 
 // A stream without a length counts as this long, so that it never runs out.
 constexpr int64_t kStreamLength = 999999999;
+
+constexpr std::string_view kInvalidAnswer = "Erro http: resposta inválida do servidor."_cp;
+constexpr std::string_view kNothingSent = "Resposta sem conteúdo; o arquivo anterior foi mantido."_cp;
 
 void Say(std::string_view text) { Speech::WriteLineAndSpeak(text); }
 
@@ -48,19 +52,35 @@ struct Connection {
   }
 };
 
-// The target file, written through a large buffer.
+// The target file, written through a large buffer: the target itself, or a temporary file
+// beside it that takes the target's place only when Close is called (Abandon closes the
+// file and removes a temporary one).
 class OutputFile {
  public:
   ~OutputFile() {
     if (file_) std::fclose(file_);
   }
   bool Open(const std::string& hostPath, const char* mode) {
-    if (file_) std::fclose(file_);
+    Abandon();
     file_ = hostPath.empty() ? nullptr : std::fopen(hostPath.c_str(), mode);
     if (file_) std::setvbuf(file_, nullptr, _IOFBF, 1 << 18);
     return file_ != nullptr;
   }
+  bool OpenBeside(const std::string& hostPath) {
+    Abandon();
+    if (hostPath.empty() || FileOutput::Begin(temp_, hostPath) != 0) return false;
+    const int fd = dup(temp_.fd);
+    file_ = fd < 0 ? nullptr : fdopen(fd, "wb");
+    if (!file_) {
+      if (fd >= 0) close(fd);
+      FileOutput::Abandon(temp_);
+      return false;
+    }
+    std::setvbuf(file_, nullptr, _IOFBF, 1 << 18);
+    return true;
+  }
   bool IsOpen() const { return file_ != nullptr; }
+  bool IsTemporary() const { return temp_.fd >= 0; }
   int64_t Size() {
     struct stat st {};
     if (!file_ || std::fflush(file_) != 0 || fstat(fileno(file_), &st) != 0) return 0;
@@ -70,13 +90,23 @@ class OutputFile {
   bool Write(const void* bytes, std::size_t size) { return file_ && std::fwrite(bytes, 1, size, file_) == size; }
   bool Close() {
     if (!file_) return true;
-    const bool ok = std::fclose(file_) == 0;
+    bool ok = std::fclose(file_) == 0;
     file_ = nullptr;
+    if (IsTemporary()) {
+      if (ok) ok = FileOutput::Commit(temp_) == 0;
+      else FileOutput::Abandon(temp_);
+    }
     return ok;
+  }
+  void Abandon() {
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+    FileOutput::Abandon(temp_);
   }
 
  private:
   std::FILE* file_ = nullptr;
+  FileOutput::Output temp_;
 };
 
 // What the status line and the header lines of an answer said.
@@ -125,43 +155,63 @@ bool AskToStop() {
   return true;
 }
 
-// Waits, without a time limit, for the server to begin its answer. A server that never
-// answers can be left: Esc asks whether to stop, as during the body; other keys are
-// dropped. False when the user stopped.
-bool WaitForAnswer(Connection& c) {
+// One key taken from the queue while no body is being written: Esc asks whether to stop,
+// other keys are dropped. True when the user chose to stop.
+bool AnswerStopKey() {
+  const uint8_t key = Keyboard::ConsoleReadKey();
+  if (key == 0) Keyboard::ConsoleReadKey();  // the rest of an extended key
+  else if (key == 27) return AskToStop();
+  return false;
+}
+
+// What one request's answer may spend on its head: the status line and header lines of
+// the answer and of the interim answers before it.
+struct HeadBudget {
+  std::size_t bytes = kMaxHeadBytes;
+  int lines = kMaxHeadLines;
+};
+
+// Reads one line of an answer's head, waiting as long as the server takes while Esc can
+// stop the download. False, told to the user, when the connection ends first, the head
+// outgrows its budget, or the user stopped.
+bool ReadHeadLine(Connection& c, HeadBudget& budget, std::string& line) {
+  line.clear();
+  if (budget.lines-- <= 0) {
+    Say("Erro de conexao");
+    return false;
+  }
   const auto keyWaiting = [] { return Keyboard::QueueCount() > 0; };
   for (;;) {
-    const LineReader::Reader& r = *c.reader;
-    if ((r.fillCount > 0 && r.readPosition < static_cast<std::size_t>(r.fillCount)) || Tls::TlsPending(c.socket) ||
-        NetWait::WaitFd(c.socket, POLLIN, -1, keyWaiting))
-      return true;
-    const uint8_t key = Keyboard::ConsoleReadKey();
-    if (key == 0) Keyboard::ConsoleReadKey();
-    else if (key == 27 && AskToStop()) return false;
+    if (Keyboard::ConsoleKeyPressed() && AnswerStopKey()) return false;
+    switch (LineReader::LineReaderGatherLine(*c.reader, line, budget.bytes, keyWaiting)) {
+      case LineReader::Gather::Line:
+        return true;
+      case LineReader::Gather::GaveUp:
+        break;
+      case LineReader::Gather::Closed:
+      case LineReader::Gather::TooLong:
+        Say("Erro de conexao");
+        return false;
+    }
   }
 }
 
-// Reads the status line and the headers up to the empty line (no time-out). Interim
-// answers (1xx) are passed over. False, told to the user, when the connection ends first,
-// the status line carries no code or the user stopped.
+// Reads the status line and the headers up to the empty line (no time-out, within the
+// head's budget). Interim answers (1xx) are passed over. False, told to the user, when the
+// connection ends first, the status line carries no code, the head is too large or the
+// user stopped.
 bool ReadAnswerHead(Connection& c, AnswerHead& head) {
+  HeadBudget budget;
   std::string line;
   for (;;) {
-    if (!WaitForAnswer(c)) return false;
-    if (!LineReader::LineReaderReadLine(*c.reader, 0, line)) {
-      Say("Erro de conexao");
-      return false;
-    }
+    if (!ReadHeadLine(c, budget, line)) return false;
     if (!Http::ParseStatusLine(line, head.code)) {
-      Say(std::string("Erro http: resposta inválida do servidor."_cp));
+      Say(kInvalidAnswer);
       return false;
     }
     const bool interim = head.code >= 100 && head.code < 200 && head.code != 101;
     for (;;) {
-      if (!LineReader::LineReaderReadLine(*c.reader, 0, line)) {
-        Say("Erro de conexao");
-        return false;
-      }
+      if (!ReadHeadLine(c, budget, line)) return false;
       if (line.empty()) break;
       std::string name, value;
       if (interim || !Http::SplitHeader(line, name, value)) continue;
@@ -193,9 +243,33 @@ bool TargetExists(const std::string& hostPath) {
 struct Body {
   int64_t length = 0;  // content length (kStreamLength for a stream)
   int64_t resume = 0;
+  int64_t earlier = 0;  // size of the earlier file a whole body is to replace
   bool stream = false;
   bool chunked = false;
 };
+
+// Ends the target file. A body written beside an earlier file (a whole answer to a range
+// request) takes its place when it is complete and not empty, or, cut short, when it holds
+// more of the file than the earlier one; otherwise the earlier file stays as it was, and
+// an empty answer is no success. False when the file could not be finished.
+bool FinishFile(OutputFile& out, bool& complete, int64_t earlier, const std::string& file) {
+  if (out.IsTemporary()) {
+    const int64_t size = out.Size();
+    if (complete && size == 0 && earlier > 0) {
+      Say(kNothingSent);
+      complete = false;
+    }
+    if (!complete && size <= earlier) {
+      out.Abandon();
+      return true;
+    }
+  }
+  if (!out.Close()) {
+    Say("Erro na escrita de arquivo " + file);
+    return false;
+  }
+  return true;
+}
 
 // Bytes taken from the connection at once when no click marks the blocks.
 constexpr std::size_t kSlice = 65536;
@@ -204,7 +278,8 @@ constexpr int64_t kKeyCheckMs = 10;
 
 // The block loop: the body into the file with a click after every block of kBlockSize
 // bytes while clicks are on, and the keys answered as they come. True when the whole body
-// (or a stream, however it ended) is on disk.
+// is on disk: all its length, a chunked body up to its last chunk, or a stream without
+// chunks however it ended (a chunked stream stopped by the user too).
 class BodyReceiver {
  public:
   BodyReceiver(Connection& c, OutputFile& out, const Body& body, const Request& request)
@@ -213,6 +288,7 @@ class BodyReceiver {
   bool Run() {
     const auto keyWaiting = [] { return Keyboard::QueueCount() > 0; };
     int64_t lastKeyCheck = Messages::NowMs();
+    bool stopped = false;
     for (;;) {
       if (!body_.stream && remaining_ == 0) break;
       const std::size_t want = body_.stream ? kSlice : static_cast<std::size_t>(std::min<int64_t>(remaining_, kSlice));
@@ -239,15 +315,20 @@ class BodyReceiver {
       const int64_t now = Messages::NowMs();
       if (take == LineReader::Take::GaveUp || now - lastKeyCheck >= kKeyCheckMs) {
         lastKeyCheck = now;
-        if (Keyboard::ConsoleKeyPressed() && AnswerKey()) break;
+        if (Keyboard::ConsoleKeyPressed() && AnswerKey()) {
+          stopped = true;
+          break;
+        }
       }
     }
-    if (!out_.Close()) {
-      Say("Erro na escrita de arquivo " + request_.file);
-      return false;
-    }
     c_.Close();
-    return body_.stream || remaining_ == 0;
+    bool complete = body_.stream || remaining_ == 0;
+    if (body_.chunked) {
+      complete = Http::ChunksDone(chunks_) || (stopped && body_.stream);
+      if (Http::ChunksFailed(chunks_)) Say(kInvalidAnswer);
+      else if (!complete && !stopped) Say("Erro de conexao");
+    }
+    return FinishFile(out_, complete, body_.earlier, request_.file) && complete;
   }
 
  private:
@@ -296,8 +377,11 @@ class BodyReceiver {
   std::size_t decodedTaken_ = 0;
 };
 
-// The whole-page fetch: a simpler request whose answer body is stored as text lines.
-bool FetchWholePage(const std::string& pageUrl, const Request& request) {
+// The whole-page fetch: a simpler request whose answer body is stored as text lines. The
+// page is written beside the target and takes its place only once it is whole, so a cut or
+// malformed answer leaves the target as it was; so does an empty answer when the target
+// had bytes (`earlier`, its size).
+bool FetchWholePage(const std::string& pageUrl, const Request& request, int64_t earlier) {
   Http::Url url;
   if (!Http::SplitUrl(pageUrl, url)) {
     Say(std::string("Endereço inválido: "_cp) + pageUrl);
@@ -316,13 +400,10 @@ bool FetchWholePage(const std::string& pageUrl, const Request& request) {
   // coding are kept so that the page is stored as it was meant.
   int64_t length = -1;  // -1: until the peer closes
   bool chunked = false;
-  if (!WaitForAnswer(c)) return false;
+  HeadBudget budget;
   for (bool first = true;; first = false) {
     std::string line;
-    if (!LineReader::LineReaderReadLine(*c.reader, 0, line)) {
-      Say("Erro de conexao");
-      return false;
-    }
+    if (!ReadHeadLine(c, budget, line)) return false;
     if (line.empty()) break;
     std::string name, value;
     if (first || !Http::SplitHeader(line, name, value)) continue;
@@ -331,21 +412,42 @@ bool FetchWholePage(const std::string& pageUrl, const Request& request) {
   }
   if (chunked) length = -1;
   OutputFile out;
-  if (!out.Open(Paths::ToHost(request.file), "wb")) {
+  if (!out.OpenBeside(Paths::ToHost(request.file))) {
     Say("Erro na abertura do arquivo " + request.file);
     return false;
   }
+  enum class End { Whole, Cut, Malformed, Stopped, WriteFailed };
+  End end = End::Whole;
+  const auto keyWaiting = [] { return Keyboard::QueueCount() > 0; };
+  int64_t lastKeyCheck = Messages::NowMs();
   Http::LineEnds lineEnds;
   Http::ChunkDecoder chunks;
   std::vector<uint8_t> raw(LineReader::kBufferSize);
   std::string decoded, text;
   int64_t left = length;
-  bool ok = true;
-  while (left != 0 && !Http::ChunksDone(chunks) && !Http::ChunksFailed(chunks)) {
+  int64_t bodyBytes = 0;
+  while (left != 0 && !Http::ChunksDone(chunks)) {
+    if (Http::ChunksFailed(chunks)) {
+      end = End::Malformed;
+      break;
+    }
     std::size_t want = raw.size();
     if (left > 0) want = static_cast<std::size_t>(std::min<int64_t>(left, static_cast<int64_t>(want)));
     std::size_t got = 0;
-    if (LineReader::LineReaderTake(*c.reader, raw.data(), want, got) != LineReader::Take::Bytes) break;
+    const LineReader::Take take = LineReader::LineReaderTake(*c.reader, raw.data(), want, got, keyWaiting);
+    if (take == LineReader::Take::Closed) {
+      // Only a page without length or chunks ends where the connection does.
+      if (left > 0 || chunked) end = End::Cut;
+      break;
+    }
+    const int64_t now = Messages::NowMs();
+    if (take == LineReader::Take::GaveUp || now - lastKeyCheck >= kKeyCheckMs) {
+      lastKeyCheck = now;
+      if (Keyboard::ConsoleKeyPressed() && AnswerStopKey()) {
+        end = End::Stopped;
+        break;
+      }
+    }
     if (left > 0) left -= static_cast<int64_t>(got);
     const uint8_t* bytes = raw.data();
     std::size_t size = got;
@@ -355,20 +457,41 @@ bool FetchWholePage(const std::string& pageUrl, const Request& request) {
       bytes = reinterpret_cast<const uint8_t*>(decoded.data());
       size = decoded.size();
     }
+    bodyBytes += static_cast<int64_t>(size);
     text.clear();
     Http::ConvertLineEnds(lineEnds, bytes, size, text);
     if (!out.Write(text.data(), text.size())) {
-      ok = false;
+      end = End::WriteFailed;
       break;
     }
   }
-  text.clear();
-  Http::FinishLineEnds(lineEnds, text);
-  if (!ok || !out.Write(text.data(), text.size()) || !out.Close()) {
-    Say("Erro na escrita de arquivo " + request.file);
+  c.Close();
+  if (end == End::Whole && bodyBytes == 0 && earlier > 0) {
+    Say(kNothingSent);
     return false;
   }
-  return true;
+  if (end == End::Whole) {
+    text.clear();
+    Http::FinishLineEnds(lineEnds, text);
+    if (!out.Write(text.data(), text.size()) || !out.Close()) end = End::WriteFailed;
+  }
+  out.Abandon();
+  switch (end) {
+    case End::Whole:
+      return true;
+    case End::Cut:
+      Say("Erro de conexao");
+      return false;
+    case End::Malformed:
+      Say(kInvalidAnswer);
+      return false;
+    case End::Stopped:
+      return false;
+    case End::WriteFailed:
+      Say("Erro na escrita de arquivo " + request.file);
+      return false;
+  }
+  return false;
 }
 
 }  // namespace
@@ -407,6 +530,8 @@ bool Download(const Request& request) {
     AnswerHead head;
     if (!ReadAnswerHead(c, head)) return false;
     const std::string code = std::to_string(head.code);
+    const int64_t existing = resume;  // size of the target before the request
+    int64_t earlier = 0;              // size of the file a whole body is to replace
     if (head.code == 206) {
       // Only a part that starts where the file ends may be appended to it.
       if (!out.IsOpen() || (head.hasRange && head.rangeFirst != resume)) {
@@ -415,11 +540,10 @@ bool Download(const Request& request) {
       }
       Say("Retomando download");
     } else if (head.code >= 200 && head.code < 300) {
-      if (!out.Open(hostPath, "wb")) {
-        Say("Erro na abertura do arquivo " + request.file);
-        return false;
-      }
+      // A whole body: the earlier file keeps its bytes until the new ones are there.
+      earlier = resume;
       resume = 0;
+      out.Close();
     } else if (head.code == 400) {
       Say("Erro http400:Requisição http não foi bem formulada."_cp);
       return false;
@@ -442,20 +566,26 @@ bool Download(const Request& request) {
     }
     Body body;
     body.resume = resume;
+    body.earlier = earlier;
     body.chunked = head.chunked;
     if (head.chunked) head.contentLength.reset();
     if (!head.contentLength) {
       if (!IsAudio(head.contentType)) {
         out.Close();
         c.Close();
-        return FetchWholePage(pageUrl, request);
+        return FetchWholePage(pageUrl, request, existing);
       }
       body.stream = true;
       body.length = kStreamLength;
     } else {
       body.length = *head.contentLength;
     }
-    if (resume > 0 && !out.Seek(resume)) {
+    if (head.code != 206) {
+      if (!(earlier > 0 ? out.OpenBeside(hostPath) : out.Open(hostPath, "wb"))) {
+        Say("Erro na abertura do arquivo " + request.file);
+        return false;
+      }
+    } else if (resume > 0 && !out.Seek(resume)) {
       Say("Erro na escrita de arquivo " + request.file);
       return false;
     }

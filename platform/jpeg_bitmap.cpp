@@ -7,7 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 // libjpeg's header needs FILE and size_t declared first.
 #include <jpeglib.h>
@@ -155,6 +160,35 @@ bool Convert(const std::string& jpegPath, const std::string& bmpPath, std::strin
   }
   if (!ok) std::remove(bmpPath.c_str());
   return ok;
+}
+
+std::string ConvertToTemporary(const std::string& jpegPath, std::string& error) {
+  File in(std::fopen(jpegPath.c_str(), "rb"));
+  if (!in) {
+    error = "não foi possível abrir " + jpegPath;
+    return {};
+  }
+  std::error_code ec;
+  std::string path = (std::filesystem::temp_directory_path(ec) / "fonix-imagem-XXXXXX.bmp").string();
+  if (ec) path = "/tmp/fonix-imagem-XXXXXX.bmp";
+  const int fd = mkostemps(path.data(), 4, O_CLOEXEC);
+  File out(fd >= 0 ? fdopen(fd, "wb") : nullptr);
+  if (!out) {
+    if (fd >= 0) {
+      close(fd);
+      std::remove(path.c_str());
+    }
+    error = "não foi possível criar o bitmap temporário";
+    return {};
+  }
+  bool ok = Decode(in.get(), out.get(), error);
+  if (std::fclose(out.release()) != 0 && ok) {
+    ok = false;
+    error = "não foi possível gravar o bitmap";
+  }
+  if (ok) return path;
+  std::remove(path.c_str());
+  return {};
 }
 
 }  // namespace JpegBitmap

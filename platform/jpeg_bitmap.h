@@ -11,4 +11,8 @@ namespace JpegBitmap {
 // bitmap cannot be written (no bitmap is left behind then).
 bool Convert(const std::string& jpegPath, const std::string& bmpPath, std::string& error);
 
+// The same into a new file of the runtime's own in the temporary folder, whose name no
+// other file has: its host path (the caller removes it), or empty with a message.
+std::string ConvertToTemporary(const std::string& jpegPath, std::string& error);
+
 }  // namespace JpegBitmap

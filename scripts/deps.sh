@@ -16,7 +16,7 @@ packages=(
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev gstreamer1.0-tools gstreamer1.0-x
   # Clipora-light's tools: fetches, the downloader, the MP3 conversion, the default player
   # and the built-in player's media plug-ins
-  wget yt-dlp ffmpeg mpv gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  wget unzip yt-dlp ffmpeg mpv gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad gstreamer1.0-libav
   # The Debian package: its checks, and what it depends on and recommends beyond the above,
   # so that it installs without the network

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ChildProcess {
 
@@ -24,6 +25,10 @@ void ChildSendLine(std::string_view text);
 // or full path is `name`: the children the runtime started, under the names they were
 // started by, and every other process of the system.
 bool ProcessRunning(std::string_view name);
+// The processes of the system (by /proc, not the registry) that ProcessRunning would match
+// by the name and that carry this runtime's mark (child_spawn.h): what our children started,
+// even in sessions of their own.
+std::vector<int> MarkedProcessesNamed(std::string_view name);
 
 // Process id of the current child (-1: none); for tests and the terminal hand-over.
 int CurrentChildPid();

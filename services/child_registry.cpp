@@ -142,14 +142,19 @@ std::optional<int> ExitStatus(pid_t pid) {
   return std::nullopt;
 }
 
-bool AnyRunning(std::string_view key, std::string_view windowsPath) {
+std::vector<pid_t> RunningMatching(std::string_view key, std::string_view windowsPath) {
   ReapEnded();
+  std::vector<pid_t> pids;
   for (const auto& [pid, child] : S().running) {
-    for (const std::string& k : child.keys)
-      if (!key.empty() && k == key) return true;
-    if (!windowsPath.empty() && child.windowsPath == windowsPath) return true;
+    bool match = !windowsPath.empty() && child.windowsPath == windowsPath;
+    for (const std::string& k : child.keys) match = match || (!key.empty() && k == key);
+    if (match) pids.push_back(pid);
   }
-  return false;
+  return pids;
+}
+
+bool AnyRunning(std::string_view key, std::string_view windowsPath) {
+  return !RunningMatching(key, windowsPath).empty();
 }
 
 std::vector<pid_t> Running() {

@@ -32,6 +32,9 @@ std::optional<int> ExitStatus(pid_t pid);
 // True when a running registered child answers to the key, or (when `windowsPath` is not
 // empty) was started from that program path.
 bool AnyRunning(std::string_view key, std::string_view windowsPath);
+// Process ids of the running registered children that answer to the key, or (when
+// `windowsPath` is not empty) were started from that program path.
+std::vector<pid_t> RunningMatching(std::string_view key, std::string_view windowsPath);
 // Process ids of the running registered children.
 std::vector<pid_t> Running();
 

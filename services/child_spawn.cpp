@@ -74,8 +74,17 @@ pid_t Spawn(const Request& request, int& error) {
   std::vector<char*> argv;
   for (const std::string& a : request.argv) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  // Every child, and whatever it starts (even in a session of its own), carries the mark of
+  // the runtime that started it, so that TASKKILL ends ours alone.
+  const std::string mark = std::string(kMarkName) + "=" + std::to_string(getpid());
+  std::vector<char*> envp;
+  for (char** e = environ; *e; ++e)
+    if (std::string_view(*e).substr(0, std::string_view(kMarkName).size() + 1) != std::string(kMarkName) + "=")
+      envp.push_back(*e);
+  envp.push_back(const_cast<char*>(mark.c_str()));
+  envp.push_back(nullptr);
   pid_t pid = -1;
-  const int rc = posix_spawn(&pid, request.path.c_str(), &parts.actions, &parts.attributes, argv.data(), environ);
+  const int rc = posix_spawn(&pid, request.path.c_str(), &parts.actions, &parts.attributes, argv.data(), envp.data());
   if (devNull >= 0) close(devNull);
   if (rc != 0) {
     error = rc;

@@ -24,6 +24,9 @@ struct Request {
   std::string folder;  // Linux working folder; empty: the runtime's
 };
 
+// The environment variable every child gets: the process id of the runtime that started it.
+inline constexpr const char* kMarkName = "FONIX_RUNTIME_PID";
+
 // The child's process id, or -1 with the errno value in `error`.
 pid_t Spawn(const Request& request, int& error);
 

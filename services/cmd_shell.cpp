@@ -1,4 +1,5 @@
-// Rewriting cmd lines for sh.
+// Rewriting cmd lines for sh: cmd's own parse of the line, the C runtime's split of each
+// command, and an sh program made only of operators and positional references.
 #include "services/cmd_shell.h"
 
 #include <cstdlib>
@@ -14,17 +15,8 @@ namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string Quote(std::string_view utf8) {
-  std::string out = "'";
-  for (char c : utf8) {
-    if (c == '\'') out += "'\\''";
-    else out.push_back(c);
-  }
-  out += '\'';
-  return out;
-}
-
 // %NAME% of a variable that is set becomes its value; anything else stays as written.
+// cmd does this to the whole line before anything else, inside quotes too.
 std::string ExpandVariables(std::string_view line) {
   std::string out;
   std::size_t i = 0;
@@ -45,27 +37,49 @@ std::string ExpandVariables(std::string_view line) {
   return out;
 }
 
-enum class Expect { Command, Argument, Target };
-
-std::string CommandWord(const std::string& word) {
-  ProgramNames::Program program;
-  if (ProgramNames::Find(word, program) == ProgramNames::kFound) {
-    std::string out;
-    for (const std::string& part : program.leading) {
-      if (!out.empty()) out += ' ';
-      out += Quote(part);
-    }
-    return out;
+// The sh program being built: every word becomes the next positional parameter.
+struct Builder {
+  Script script;
+  void Emit(std::string_view text) {
+    if (!script.text.empty() && script.text.back() != ' ') script.text += ' ';
+    script.text += text;
   }
-  return Quote(ProgramNames::HostArgument(word));
+  void Word(std::string word) {
+    script.words.push_back(std::move(word));
+    Emit("\"${" + std::to_string(script.words.size()) + "}\"");
+  }
+};
+
+// One simple command's text, as cmd hands it to the program: quotes kept, carets gone. The
+// program and its arguments come from the C runtime's split of that text.
+void EmitCommand(Builder& b, std::string_view text) {
+  const std::vector<std::string> words = ProgramNames::SplitArguments(text);
+  for (std::size_t n = 0; n < words.size(); ++n) {
+    if (n == 0) {
+      ProgramNames::Program program;
+      if (ProgramNames::Find(words[0], program) == ProgramNames::kFound) {
+        for (const std::string& part : program.leading) b.Word(part);
+        continue;
+      }
+    }
+    b.Word(ProgramNames::HostArgument(words[n]));
+  }
 }
 
-std::string TargetWord(const std::string& word) {
-  const std::string folded = Paths::FoldCase(word);
+std::string HostTarget(const std::string& target) {
+  const std::string folded = Paths::FoldCase(target);
   if (folded == "NUL" || folded == "NUL:") return "/dev/null";
-  const std::string host = Paths::ToHost(word);
-  return Quote(host.empty() ? Cp1252::ToUtf8(word) : host);
+  const std::string host = Paths::ToHost(target);
+  return host.empty() ? Cp1252::ToUtf8(target) : host;
 }
+
+// A redirection of the command: its operator and, unless it names a stream ("2>&1"), its
+// target.
+struct Redirection {
+  std::string op;
+  bool hasTarget = false;
+  std::string target;
+};
 
 // cmd's rule for the quotes around the line after /c: kept when there are exactly two,
 // with blanks and no special character between them, around the name of a program;
@@ -92,6 +106,8 @@ std::string StripOuterQuotes(std::string_view line, bool stripAlways) {
   return out;
 }
 
+bool IsOperator(char c) { return c == '&' || c == '|' || c == '<' || c == '>'; }
+
 }  // namespace
 
 bool IsCommandInterpreter(std::string_view program) {
@@ -109,10 +125,12 @@ std::vector<std::string> ShellArguments(std::string_view parameters) {
     if (sw == 'C' || sw == 'K') {
       std::string_view line = parameters.substr(i + 2);
       while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
-      std::string text = ToShell(StripOuterQuotes(line, stripAlways));
+      Script script = ToShell(StripOuterQuotes(line, stripAlways));
       // /k: after the line the interpreter stays, reading commands from its input.
-      if (sw == 'K') text += "\nexec /bin/sh";
-      return {"sh", "-c", text};
+      if (sw == 'K') script.text += "\nexec /bin/sh";
+      std::vector<std::string> argv{"sh", "-c", std::move(script.text), "sh"};
+      for (std::string& word : script.words) argv.push_back(std::move(word));
+      return argv;
     }
     if (sw == 'S') stripAlways = true;
     while (i < parameters.size() && !IsBlank(parameters[i])) ++i;  // /q, /d, /e:on …
@@ -120,103 +138,99 @@ std::vector<std::string> ShellArguments(std::string_view parameters) {
   return {"sh"};
 }
 
-std::string ToShell(std::string_view original) {
+Script ToShell(std::string_view original) {
   const std::string line = ExpandVariables(original);
-  std::string out;
-  std::string word;
-  bool inWord = false;
-  bool quoted = false;
-  Expect expect = Expect::Command;
-  Expect afterTarget = Expect::Command;
+  Builder b;
+  std::string text;                        // the simple command's text so far
+  std::vector<Redirection> redirections;   // and its redirections, in their order
+  bool quoted = false;                     // cmd's quote state: every quote toggles it
+  bool loneDigit = false;                  // the text ends in a plain digit after a blank ("2>")
   int groups = 0;
-  auto emit = [&](std::string_view text) {
-    if (!out.empty() && out.back() != ' ') out += ' ';
-    out += text;
-  };
-  auto flush = [&] {
-    if (!inWord) return;
-    if (expect == Expect::Target) {
-      emit(TargetWord(word));
-      expect = afterTarget;
-    } else if (expect == Expect::Command) {
-      emit(CommandWord(word));
-      expect = Expect::Argument;
-    } else {
-      emit(Quote(ProgramNames::HostArgument(word)));
+  auto endCommand = [&] {
+    EmitCommand(b, text);
+    for (const Redirection& r : redirections) {
+      b.Emit(r.op);
+      if (r.hasTarget) b.Word(r.target);
     }
-    word.clear();
-    inWord = false;
+    text.clear();
+    redirections.clear();
+    loneDigit = false;
   };
-  for (std::size_t i = 0; i < line.size(); ++i) {
+  const std::size_t n = line.size();
+  for (std::size_t i = 0; i < n; ++i) {
     const char c = line[i];
-    if (quoted) {
-      if (c == '"') quoted = false;
-      else word.push_back(c);
-      continue;
-    }
-    if (c == '"') {
-      quoted = true;
-      inWord = true;
+    if (quoted || c == '"') {
+      if (c == '"') quoted = !quoted;
+      text.push_back(c);
+      loneDigit = false;
       continue;
     }
     if (c == '^') {
-      if (i + 1 < line.size()) word.push_back(line[++i]);
-      inWord = true;
-      continue;
-    }
-    if (IsBlank(c)) {
-      flush();
+      if (i + 1 < n) text.push_back(line[++i]);
+      loneDigit = false;
       continue;
     }
     if (c == '<' || c == '>') {
       std::string op;
-      // "2>" and "1>": a lone digit just before the sign names the stream.
-      if (inWord && word.size() == 1 && IsDigit(word[0])) {
-        op = word;
-        word.clear();
-        inWord = false;
-      } else {
-        flush();
+      if (loneDigit) {
+        op.push_back(text.back());
+        text.pop_back();
       }
       op.push_back(c);
-      if (c == '>' && i + 1 < line.size() && line[i + 1] == '>') op.push_back(line[++i]);
-      if (i + 2 < line.size() && line[i + 1] == '&' && IsDigit(line[i + 2])) {
+      if (c == '>' && i + 1 < n && line[i + 1] == '>') op.push_back(line[++i]);
+      loneDigit = false;
+      if (i + 2 < n && line[i + 1] == '&' && IsDigit(line[i + 2])) {
         op += line.substr(i + 1, 2);
         i += 2;
-        emit(op);
+        redirections.push_back({op, false, {}});
         continue;
       }
-      emit(op);
-      if (expect != Expect::Target) afterTarget = expect;
-      expect = Expect::Target;
+      // The target: one token, its quotes removed, carets escaping as outside quotes.
+      while (i + 1 < n && IsBlank(line[i + 1])) ++i;
+      std::string target;
+      bool inQuotes = false;
+      while (i + 1 < n) {
+        const char t = line[i + 1];
+        if (t == '"') {
+          inQuotes = !inQuotes;
+        } else if (!inQuotes && (IsBlank(t) || IsOperator(t) || (t == ')' && groups > 0))) {
+          break;
+        } else if (!inQuotes && t == '^' && i + 2 < n) {
+          target.push_back(line[i + 2]);
+          ++i;
+        } else {
+          target.push_back(t);
+        }
+        ++i;
+      }
+      redirections.push_back({op, true, HostTarget(target)});
       continue;
     }
     if (c == '|' || c == '&') {
-      flush();
-      const bool doubled = i + 1 < line.size() && line[i + 1] == c;
+      endCommand();
+      const bool doubled = i + 1 < n && line[i + 1] == c;
       if (doubled) ++i;
       // cmd's single "&" runs one command after the other, as sh's ";" does.
-      emit(doubled ? std::string(2, c) : c == '&' ? std::string(";") : std::string("|"));
-      expect = Expect::Command;
+      b.Emit(doubled ? std::string(2, c) : c == '&' ? std::string(";") : std::string("|"));
       continue;
     }
-    if (c == '(' && !inWord && expect == Expect::Command) {
-      emit("(");
+    if (c == '(' && ProgramNames::SplitArguments(text).empty()) {
+      text.clear();
+      b.Emit("(");
       ++groups;
       continue;
     }
     if (c == ')' && groups > 0) {
-      flush();
-      emit(")");
+      endCommand();
+      b.Emit(")");
       --groups;
-      expect = Expect::Argument;
       continue;
     }
-    word.push_back(c);
-    inWord = true;
+    loneDigit = IsDigit(c) && (text.empty() || IsBlank(text.back()));
+    text.push_back(c);
   }
-  flush();
-  return out;
+  endCommand();
+  return b.script;
 }
 
 }  // namespace CmdShell

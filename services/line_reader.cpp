@@ -76,6 +76,33 @@ Take LineReaderTake(Reader& reader, uint8_t* out, std::size_t size, std::size_t&
   return result;
 }
 
+Gather LineReaderGatherLine(Reader& reader, std::string& line, std::size_t& budget,
+                            const std::function<bool()>& giveUp) {
+  for (;;) {
+    if (budget == 0) return Gather::TooLong;
+    if (!Buffered(reader)) {
+      const long n = Fill(reader, giveUp);
+      if (n == NetIo::kGaveUp) {
+        reader.fillCount = 0;
+        return Gather::GaveUp;
+      }
+      if (n <= 0) return Gather::Closed;
+    }
+    const uint8_t* from = reader.buffer.data() + reader.readPosition;
+    std::size_t have = static_cast<std::size_t>(reader.fillCount) - reader.readPosition;
+    if (have > budget) have = budget;
+    const auto* lf = static_cast<const uint8_t*>(std::memchr(from, '\n', have));
+    const std::size_t used = lf ? static_cast<std::size_t>(lf - from) + 1 : have;
+    line.append(reinterpret_cast<const char*>(from), lf ? used - 1 : used);
+    reader.readPosition += used;
+    budget -= used;
+    if (lf) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      return Gather::Line;
+    }
+  }
+}
+
 bool LineReaderReadLine(Reader& reader, int timeoutSeconds, std::string& line) {
   line.clear();
   // The wait allowed without data over the whole line: 10 × t rounds of one readiness

@@ -43,6 +43,15 @@ Take LineReaderBorrow(Reader& reader, std::size_t size, const uint8_t*& data, st
 Take LineReaderTake(Reader& reader, uint8_t* out, std::size_t size, std::size_t& taken,
                     const std::function<bool()>& giveUp = {});
 
+enum class Gather { Line, Closed, GaveUp, TooLong };
+// Appends the bytes of the current line to `line` (which keeps what earlier calls gathered
+// of it) up to its LF, taking every byte it uses, the LF too, from `budget`. Line: the line
+// ended (its LF, and one CR before it, are not kept); Closed: the connection ended first;
+// GaveUp: `giveUp` ended the wait for bytes (call again to go on); TooLong: the budget ran
+// out before the LF. Waits as LineReaderTake.
+Gather LineReaderGatherLine(Reader& reader, std::string& line, std::size_t& budget,
+                            const std::function<bool()>& giveUp = {});
+
 // The next line without its line end (LF, or CR LF: one CR before the LF is dropped; other
 // CRs stay). `timeoutSeconds` 0 waits until a line ends or the peer closes; otherwise the
 // wait without data is bounded by 10 × timeoutSeconds rounds of (network time-out + 100 ms).

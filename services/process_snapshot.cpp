@@ -1,17 +1,22 @@
 // Whether a program runs: the children the runtime started (known by the names they were
 // started by, "cmd.exe" for a command line), then every process of the system in /proc, by
-// its command name, its executable and its first argument. Zombies do not run.
+// its command name, its executable and its first argument. Zombies do not run. Also the
+// processes of a name that carry this runtime's mark, for TASKKILL.
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "platform/cp1252.h"
 #include "platform/paths.h"
 #include "services/child_process.h"
 #include "services/child_registry.h"
+#include "services/child_spawn.h"
 
 namespace ChildProcess {
 namespace {
@@ -86,38 +91,76 @@ bool ProcessMatches(int procFd, const char* pid, const Wanted& wanted) {
   return found;
 }
 
-}  // namespace
-
-bool ProcessRunning(std::string_view name) {
+Wanted WantedFor(std::string_view name) {
   while (!name.empty() && (name.front() == ' ' || name.front() == '\t')) name.remove_prefix(1);
   while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.remove_suffix(1);
   Wanted wanted;
   wanted.key = ChildRegistry::ProgramKey(name);
-  if (wanted.key.empty()) return false;
+  if (wanted.key.empty()) return wanted;
   if (name.find_first_of("\\/") != std::string_view::npos) {
     wanted.windowsPath = Paths::FoldCase(Paths::FullPath(name));
     if (wanted.windowsPath.size() > 4 && wanted.windowsPath.ends_with(".EXE"))
       wanted.windowsPath.resize(wanted.windowsPath.size() - 4);
   }
-  // A name with a folder names that file alone.
-  if (ChildRegistry::AnyRunning(wanted.windowsPath.empty() ? std::string_view(wanted.key) : std::string_view(),
-                                wanted.windowsPath))
-    return true;
+  return wanted;
+}
+
+// Calls `take` with each process of /proc that matches, until it returns false.
+void ScanProcesses(const Wanted& wanted, const std::function<bool(int procFd, const char* pid)>& take) {
   const int procFd = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (procFd < 0) return false;
+  if (procFd < 0) return;
   DIR* dir = fdopendir(dup(procFd));
-  bool found = false;
   if (dir) {
-    while (!found) {
+    for (;;) {
       const dirent* entry = readdir(dir);
       if (!entry) break;
       if (entry->d_name[0] < '0' || entry->d_name[0] > '9') continue;
-      found = ProcessMatches(procFd, entry->d_name, wanted);
+      if (ProcessMatches(procFd, entry->d_name, wanted) && !take(procFd, entry->d_name)) break;
     }
     closedir(dir);
   }
   close(procFd);
+}
+
+bool CarriesOurMark(int procFd, const char* pid) {
+  const std::string path = std::string(pid) + "/environ";
+  const std::string environment = ReadSmall(procFd, path.c_str(), 1 << 18);
+  const std::string mark = std::string(ChildSpawn::kMarkName) + "=" + std::to_string(getpid());
+  std::size_t at = 0;
+  while (at < environment.size()) {
+    const std::size_t end = std::min(environment.find('\0', at), environment.size());
+    if (environment.compare(at, end - at, mark) == 0) return true;
+    at = end + 1;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ProcessRunning(std::string_view name) {
+  const Wanted wanted = WantedFor(name);
+  if (wanted.key.empty()) return false;
+  // A name with a folder names that file alone.
+  if (ChildRegistry::AnyRunning(wanted.windowsPath.empty() ? std::string_view(wanted.key) : std::string_view(),
+                                wanted.windowsPath))
+    return true;
+  bool found = false;
+  ScanProcesses(wanted, [&](int, const char*) {
+    found = true;
+    return false;
+  });
   return found;
+}
+
+std::vector<int> MarkedProcessesNamed(std::string_view name) {
+  const Wanted wanted = WantedFor(name);
+  std::vector<int> pids;
+  if (wanted.key.empty()) return pids;
+  ScanProcesses(wanted, [&](int procFd, const char* pid) {
+    if (CarriesOurMark(procFd, pid)) pids.push_back(std::atoi(pid));
+    return true;
+  });
+  return pids;
 }
 
 }  // namespace ChildProcess

@@ -22,6 +22,7 @@ constexpr Words kOrdinalUnits = {"", "primeiro", "segundo", "terceiro", "quarto"
 constexpr Words kOrdinalTens = {"", "décimo"_cp, "vigésimo"_cp, "trigésimo"_cp, "quadragésimo"_cp, "quinquagésimo"_cp, "sexagésimo"_cp, "septuagésimo"_cp, "octagésimo"_cp, "nonagésimo"_cp};
 constexpr Words kOrdinalHundreds = {"", "centésimo"_cp, "ducentésimo"_cp, "tricentésimo"_cp, "quadrigentésimo"_cp, "quingentésimo"_cp, "seiscentésimo"_cp, "septigentésimo"_cp, "octigentésimo"_cp, "nongentésimo"_cp};
 constexpr std::string_view kThousandth = "milésimo"_cp;
+constexpr int kThousands = 3;                    // index of the thousands group
 constexpr uint64_t kLimit = 1000000000000000ULL;  // 15 digits: trillions are the largest group
 
 constexpr NumberTables kCardinal = {kUnits, kTeens, kTens, kHundreds, kGroupSingular, kGroupPlural};
@@ -62,23 +63,31 @@ std::string CardinalWords(uint64_t value, const NumberTables& w) {
     return out;
   }
   std::array<std::string, 5> groups;
+  std::array<int, 5> values{};
   uint64_t rest = value;
   for (int g = 4; g >= 0; --g) {
     const int n = static_cast<int>(rest % 1000);
     rest /= 1000;
+    values[g] = n;
+    if (g == kThousands && n == 1) {
+      groups[g] = std::string(w.groupSingular[g]);  // "mil", never "um mil"
+      continue;
+    }
     groups[g] = GroupWords(w, n / 100, n / 10 % 10, n % 10);
     if (g < 4 && !groups[g].empty()) groups[g] += ' ' + std::string(n == 1 ? w.groupSingular[g] : w.groupPlural[g]);
   }
   int last = -1;
   for (int g = 0; g < 5; ++g)
     if (!groups[g].empty()) last = g;
+  // The last group is joined by "e" only when it is below one hundred or a whole hundred:
+  // "mil e cinquenta", "mil e duzentos", but "mil duzentos e trinta e quatro".
+  const bool joined = last >= 0 && (values[last] < 100 || values[last] % 100 == 0);
   std::string out;
   for (int g = 0; g < 5; ++g) {
     if (groups[g].empty()) continue;
-    if (g == last && !out.empty()) out += "e ";
+    if (g == last && joined && !out.empty()) out += "e ";
     out += groups[g];
   }
-  if (out.starts_with("um mil") && !out.starts_with("um milh")) out.erase(0, 3);
   return out;
 }
 

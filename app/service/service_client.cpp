@@ -1,7 +1,7 @@
 // Joining or starting the local service. Starting is a double fork, so the service belongs to
 // no instance and outlives the one that started it while others hold leases; the listening
 // socket is made here, so its port is known at once and the first lease is queued before
-// the service runs.
+// the service runs. A watching thread starts it again when its lease ends.
 #include "app/service/service_client.h"
 
 #include <arpa/inet.h>
@@ -13,9 +13,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <mutex>
 #include <sstream>
+#include <system_error>
+#include <thread>
 
 #include "app/service/service_server.h"
 
@@ -24,6 +28,21 @@ namespace ServiceClient {
 namespace {
 
 constexpr int kJoinWaitMs = 1000;
+constexpr int kRestartRetryMs = 2000;
+
+// The service the process holds a lease on, and the thread that watches the lease.
+struct Watch {
+  std::mutex mutex;  // ClientState and the fields below
+  std::string serviceExe, driveC, addressFile, moreLines;
+  std::thread thread;
+  int wake[2] = {-1, -1};  // written to stop the thread
+  ~Watch();
+};
+
+Watch& TheWatch() {
+  static Watch watch;
+  return watch;
+}
 
 int ConnectLoopback(int port) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -56,19 +75,36 @@ int PortFromFile(const std::string& addressFile) {
   return 0;
 }
 
-int StartService(const std::string& serviceExe, const std::string& driveC) {
+// A listening socket on `port` (0: any port), or -1.
+int ListenLoopback(int port) {
   const int listenFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (listenFd < 0) return 0;
+  if (listenFd < 0) return -1;
+  const int on = 1;
+  setsockopt(listenFd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
   sockaddr_in a{};
   a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (bind(listenFd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(listenFd, 128) != 0) {
+    close(listenFd);
+    return -1;
+  }
+  return listenFd;
+}
+
+// Starts the service, on `port` when it is free (else on any), and takes the first lease.
+int StartService(const std::string& serviceExe, const std::string& driveC, int port) {
+  int listenFd = port > 0 && port <= 65535 ? ListenLoopback(port) : -1;
+  if (listenFd < 0) listenFd = ListenLoopback(0);
+  if (listenFd < 0) return 0;
+  sockaddr_in a{};
   socklen_t length = sizeof a;
-  if (bind(listenFd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(listenFd, 64) != 0 ||
+  if (
       getsockname(listenFd, reinterpret_cast<sockaddr*>(&a), &length) != 0) {
     close(listenFd);
     return 0;
   }
-  const int port = ntohs(a.sin_port);
+  port = ntohs(a.sin_port);
   // The lease waits in the backlog until the service takes it.
   const int lease = ConnectLoopback(port);
   if (lease < 0 || !SendLeaseRequest(lease)) {
@@ -76,6 +112,9 @@ int StartService(const std::string& serviceExe, const std::string& driveC) {
     close(listenFd);
     return 0;
   }
+  // Nothing is made after the fork: other threads may hold the allocator's lock.
+  const char* const exe = serviceExe.c_str();
+  const char* const drive = driveC.c_str();
   const pid_t child = fork();
   if (child == 0) {
     setsid();
@@ -86,9 +125,9 @@ int StartService(const std::string& serviceExe, const std::string& driveC) {
       dup2(devnull, 1);
       dup2(devnull, 2);
     }
-    dup2(listenFd, 3);  // dup2 clears close-on-exec on the copy
-    const std::string fd = "3";
-    execl(serviceExe.c_str(), "clipora-servico", "--fd", fd.c_str(), "--c", driveC.c_str(), static_cast<char*>(nullptr));
+    dup2(listenFd, 3);
+    fcntl(3, F_SETFD, 0);  // kept across the exec (dup2 of a descriptor onto itself keeps its flag)
+    execl(exe, "clipora-servico", "--fd", "3", "--c", drive, static_cast<char*>(nullptr));
     _exit(127);
   }
   close(listenFd);
@@ -103,7 +142,113 @@ int StartService(const std::string& serviceExe, const std::string& driveC) {
   return port;
 }
 
+// The start lock, waited for at most kLockWaitMs (onWait told after kLockNoticeMs); -1 when
+// it could not be had.
+int TakeLock(const std::string& lockFile, const std::function<void()>& onWait) {
+  const int lockFd = open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (lockFd < 0) return -1;
+  bool told = false;
+  for (int waited = 0; flock(lockFd, LOCK_EX | LOCK_NB) != 0; waited += 50) {
+    if (errno != EWOULDBLOCK && errno != EINTR) break;
+    if (waited >= kLockWaitMs) {
+      close(lockFd);
+      return -1;
+    }
+    if (!told && waited >= kLockNoticeMs && onWait) {
+      told = true;
+      onWait();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return lockFd;
+}
+
+// Joins the service of the address file or starts one (on `preferredPort` when the file
+// names none); writes the address file. Called with the watch's mutex held.
+std::string JoinOrStartLocked(const Watch& watch, int preferredPort, const std::function<void()>& onWait) {
+  const int lockFd = TakeLock(watch.addressFile + ".trava", onWait);
+  int port = PortFromFile(watch.addressFile);
+  const int lease = JoinExisting(port, watch.driveC);
+  if (lease >= 0) {
+    if (State().leaseFd >= 0) close(State().leaseFd);
+    State().leaseFd = lease;
+  } else {
+    port = StartService(watch.serviceExe, watch.driveC, preferredPort > 0 ? preferredPort : port);
+  }
+  const std::string address = port != 0 ? "127.0.0.1:" + std::to_string(port) : std::string();
+  // Written before the lock is let go, so the next instance finds this service.
+  const std::string temporary = watch.addressFile + ".novo";
+  std::ofstream out(temporary, std::ios::trunc | std::ios::binary);
+  out << "busca=" << address << "\r\n" << watch.moreLines;
+  out.close();
+  if (!out || std::rename(temporary.c_str(), watch.addressFile.c_str()) != 0) std::remove(temporary.c_str());
+  if (lockFd >= 0) close(lockFd);
+  State().address = address;
+  return address;
+}
+
+int PortOf(const std::string& address) {
+  const std::size_t colon = address.rfind(':');
+  return colon == std::string::npos ? 0 : std::atoi(address.c_str() + colon + 1);
+}
+
+// Waits on the lease; when the service closes it (it is gone), joins or starts it again.
+void WatchLease() {
+  Watch& watch = TheWatch();
+  auto lastStart = std::chrono::steady_clock::now();
+  for (;;) {
+    int lease;
+    {
+      std::lock_guard lock(watch.mutex);
+      lease = State().leaseFd;
+    }
+    pollfd fds[2] = {{watch.wake[0], POLLIN, 0}, {lease, POLLIN, 0}};
+    const int ready = poll(fds, 2, lease >= 0 ? -1 : kRestartRetryMs);
+    if (ready < 0 && errno == EINTR) continue;
+    if (fds[0].revents != 0) return;
+    if (lease >= 0 && fds[1].revents == 0) continue;
+    if (lease >= 0) {
+      char buffer[512];
+      const ssize_t n = recv(lease, buffer, sizeof buffer, MSG_DONTWAIT);
+      if (n > 0 || (n < 0 && (errno == EAGAIN || errno == EINTR))) continue;  // the service's greeting
+    }
+    // A service that ends at once is not started again at once.
+    const auto due = lastStart + std::chrono::milliseconds(kRestartRetryMs);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due - std::chrono::steady_clock::now());
+    pollfd wake{watch.wake[0], POLLIN, 0};
+    if (left.count() > 0 && poll(&wake, 1, static_cast<int>(left.count())) > 0) return;
+    lastStart = std::chrono::steady_clock::now();
+    std::lock_guard lock(watch.mutex);
+    if (State().leaseFd >= 0) close(State().leaseFd);
+    State().leaseFd = -1;
+    JoinOrStartLocked(watch, PortOf(State().address), {});
+  }
+}
+
+void StopWatching() {
+  Watch& watch = TheWatch();
+  if (watch.thread.joinable()) {
+    const char stop = 1;
+    while (write(watch.wake[1], &stop, 1) < 0 && errno == EINTR) {
+    }
+    watch.thread.join();
+  }
+  for (int& fd : watch.wake) {
+    if (fd >= 0) close(fd);
+    fd = -1;
+  }
+}
+
 }  // namespace
+
+// At the process's end the thread is stopped before the statics it uses go.
+Watch::~Watch() {
+  if (!thread.joinable()) return;
+  const char stop = 1;
+  while (write(wake[1], &stop, 1) < 0 && errno == EINTR) {
+  }
+  thread.join();
+}
 
 ClientState& State() {
   static ClientState state;
@@ -111,6 +256,7 @@ ClientState& State() {
 }
 
 void Reset() {
+  StopWatching();
   if (State().leaseFd >= 0) close(State().leaseFd);
   State() = ClientState{};
 }
@@ -146,27 +292,25 @@ int JoinExisting(int port, const std::string& driveC) {
 }
 
 std::string StartOrJoin(const std::string& serviceExe, const std::string& driveC, const std::string& addressFile,
-                        const std::string& moreLines) {
-  const std::string lockFile = addressFile + ".trava";
-  const int lockFd = open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (lockFd >= 0) flock(lockFd, LOCK_EX);
-  int port = PortFromFile(addressFile);
-  const int lease = JoinExisting(port, driveC);
-  if (lease >= 0) {
-    if (State().leaseFd >= 0) close(State().leaseFd);
-    State().leaseFd = lease;
-  } else {
-    port = StartService(serviceExe, driveC);
+                        const std::string& moreLines, const std::function<void()>& onWait) {
+  State();  // made before the watch, so that it outlives the watch's thread at the end
+  StopWatching();
+  Watch& watch = TheWatch();
+  std::string address;
+  {
+    std::lock_guard lock(watch.mutex);
+    watch.serviceExe = serviceExe;
+    watch.driveC = driveC;
+    watch.addressFile = addressFile;
+    watch.moreLines = moreLines;
+    address = JoinOrStartLocked(watch, 0, onWait);
   }
-  const std::string address = port != 0 ? "127.0.0.1:" + std::to_string(port) : std::string();
-  // Written before the lock is let go, so the next instance finds this service.
-  const std::string temporary = addressFile + ".novo";
-  std::ofstream out(temporary, std::ios::trunc | std::ios::binary);
-  out << "busca=" << address << "\r\n" << moreLines;
-  out.close();
-  if (!out || std::rename(temporary.c_str(), addressFile.c_str()) != 0) std::remove(temporary.c_str());
-  if (lockFd >= 0) close(lockFd);
-  State().address = address;
+  if (address.empty() || pipe2(watch.wake, O_CLOEXEC) != 0) return address;
+  try {
+    watch.thread = std::thread(WatchLease);
+  } catch (const std::system_error&) {
+    // Without the thread the service is simply not started again.
+  }
   return address;
 }
 

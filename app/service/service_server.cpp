@@ -1,23 +1,34 @@
-// One thread per connection; the main loop accepts and watches the leases. The shared state
-// (leases, connections in progress, the short-link table) is kept under one mutex.
+// One thread watches every connection with poll: it accepts, reads each request head within a
+// deadline, answers the quick requests itself and keeps the leases. Searches go to a small
+// fixed pool of workers through a bounded queue; what does not fit is answered 503. A client
+// address sending too many requests at once loses its oldest, and when descriptors run out
+// the oldest request still being sent is let go, so no crowd of connections ends the service.
 #include "app/service/service_server.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <list>
 #include <mutex>
 #include <string_view>
+#include <system_error>
 #include <thread>
+#include <vector>
 
 #include "app/service/child_capture.h"
+#include "app/service/http_request.h"
 #include "app/service/http_text.h"
 #include "app/service/search_answer.h"
 #include "app/service/short_links.h"
@@ -27,17 +38,39 @@ namespace LocalService {
 
 namespace {
 
-constexpr std::size_t kMaxRequestHead = 16384;
+using Clock = std::chrono::steady_clock;
+
 constexpr int kRequestReadMs = 10000;
+constexpr int kSendMs = 10000;
 constexpr std::size_t kMaxDownloaderOutput = 4 << 20;
+// Connections of one client address still sending their request.
+constexpr int kMaxSendingPerClient = 64;
+// Connections in all (requests being sent, leases, searches waiting or running).
+constexpr int kMaxConnections = 1024;
+// Descriptors kept free for the downloaders' pipes and the files they open.
+constexpr int kSpareDescriptors = 48;
+
+struct Job {
+  int fd = -1;
+  std::string query;
+};
+
+// A connection the watching thread holds: its request still coming, or a lease.
+struct Peer {
+  int fd = -1;
+  in_addr_t client = 0;
+  bool lease = false;
+  std::string bytes;
+  Clock::time_point deadline;
+};
 
 struct ServerState {
-  std::mutex mutex;
-  std::condition_variable changed;
-  int leases = 0;
-  bool everLeased = false;
-  int connections = 0;
-  std::chrono::steady_clock::time_point lastLeaseEnd;
+  std::mutex mutex;  // the queue, the counts and the path module
+  std::condition_variable work;
+  std::condition_variable idle;
+  std::deque<Job> waiting;
+  int running = 0;
+  bool stopping = false;
   Options options;
   int port = 0;
 };
@@ -54,34 +87,42 @@ bool SendAll(int fd, std::string_view data) {
   return true;
 }
 
-void SendResponse(int fd, std::string_view status, std::string_view type, std::string_view body,
-                  std::string_view extraHeader = {}) {
-  std::string head = "HTTP/1.1 " + std::string(status) + "\r\n";
-  if (!type.empty()) head += "Content-Type: " + std::string(type) + "\r\n";
-  head += extraHeader;
-  head += "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n";
-  SendAll(fd, head);
-  SendAll(fd, body);
+std::string Response(std::string_view status, std::string_view type, std::string_view body,
+                     std::string_view extraHeader = {}) {
+  std::string text = "HTTP/1.1 " + std::string(status) + "\r\n";
+  if (!type.empty()) text += "Content-Type: " + std::string(type) + "\r\n";
+  text += extraHeader;
+  text += "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n";
+  text += body;
+  return text;
 }
 
-// The request head up to its empty line; false when it does not come in time or is too long.
-bool ReadHead(int fd, std::string& head) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kRequestReadMs);
-  char buffer[2048];
-  while (head.find("\r\n\r\n") == std::string::npos && head.find("\n\n") == std::string::npos) {
-    if (head.size() > kMaxRequestHead) return false;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return false;
-    pollfd p{fd, POLLIN, 0};
-    const int ready = poll(&p, 1, static_cast<int>(left.count()));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) return false;
-    const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+// A short answer from the watching thread: what the socket takes at once (small answers
+// always fit), never waiting for a client that does not read.
+void SendQuick(int fd, std::string_view answer) {
+  while (!answer.empty()) {
+    const ssize_t n = send(fd, answer.data(), answer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    head.append(buffer, static_cast<std::size_t>(n));
+    if (n <= 0) return;
+    answer.remove_prefix(static_cast<std::size_t>(n));
   }
-  return true;
+}
+
+std::string Busy() { return Response("503 Service Unavailable", "text/plain", "ocupado\n", "Retry-After: 2\r\n"); }
+
+// At most `limit` result lines; the marked lines (a list's name, the reason of a failure) are
+// no results and stay.
+std::string FirstLines(const std::string& answer, int limit) {
+  std::string out;
+  int results = 0;
+  for (std::size_t at = 0; at < answer.size();) {
+    std::size_t end = answer.find('\n', at);
+    end = end == std::string::npos ? answer.size() : end + 1;
+    const bool marked = answer.compare(at, 2, "\\\\") == 0;
+    if (marked || results++ < limit) out.append(answer, at, end - at);
+    at = end;
+  }
+  return out;
 }
 
 std::string Search(std::string_view query) {
@@ -94,102 +135,225 @@ std::string Search(std::string_view query) {
     downloader = Paths::ToHost("c:\\clipora-light\\youtube-dl.exe");
     folder = Paths::ToHost("c:\\clipora-light");
   }
-  if (downloader.empty() || access(downloader.c_str(), F_OK) != 0) return {};
+  SearchAnswer::Outcome outcome;
+  outcome.found = !downloader.empty() && access(downloader.c_str(), F_OK) == 0;
+  if (!outcome.found) return SearchAnswer::Answer(outcome, "");
   const ChildCapture::Result run = ChildCapture::Run(downloader, SearchAnswer::DownloaderArguments(request), folder,
                                                      gState->options.searchTimeoutMs, kMaxDownloaderOutput);
-  if (!run.started || run.timedOut) return {};
-  return SearchAnswer::FromDownloaderOutput(run.output);
+  outcome.started = run.started;
+  outcome.timedOut = run.timedOut;
+  outcome.exitStatus = run.exitStatus;
+  outcome.errors = run.errors;
+  return FirstLines(SearchAnswer::Answer(outcome, run.output), request.limit);
+}
+
+// A client that has gone while its search waited is not searched for.
+bool ClientGone(int fd) {
+  pollfd p{fd, POLLRDHUP, 0};
+  return poll(&p, 1, 0) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+}
+
+void Worker() {
+  std::unique_lock lock(gState->mutex);
+  for (;;) {
+    gState->work.wait(lock, [] { return gState->stopping || !gState->waiting.empty(); });
+    if (gState->waiting.empty()) return;
+    Job job = std::move(gState->waiting.front());
+    gState->waiting.pop_front();
+    ++gState->running;
+    lock.unlock();
+    const int flags = fcntl(job.fd, F_GETFL);
+    if (flags >= 0) fcntl(job.fd, F_SETFL, flags & ~O_NONBLOCK);
+    timeval sendTime{kSendMs / 1000, 0};
+    setsockopt(job.fd, SOL_SOCKET, SO_SNDTIMEO, &sendTime, sizeof sendTime);
+    if (!ClientGone(job.fd)) SendAll(job.fd, Response("200 OK", "text/plain; charset=utf-8", Search(job.query)));
+    close(job.fd);
+    lock.lock();
+    --gState->running;
+    gState->idle.notify_all();
+  }
+}
+
+// The search waits for a worker; false when the queue is full (or there are no workers).
+bool Enqueue(int fd, std::string query, std::size_t workers) {
+  std::lock_guard lock(gState->mutex);
+  // As many waiting as the workers can answer in a few rounds.
+  if (workers == 0 || gState->waiting.size() >= workers * 8) return false;
+  gState->waiting.push_back(Job{fd, std::move(query)});
+  gState->work.notify_one();
+  return true;
 }
 
 std::string ShortLinkPage(std::string_view query) {
   std::string address = HttpText::PercentDecode(HttpText::QueryValue(query, "url"), false);
   for (char& c : address)
     if (static_cast<unsigned char>(c) < ' ' || c == '<' || c == '>' || c == '"') c = '_';
-  long number;
-  int port;
-  {
-    std::lock_guard lock(gState->mutex);
-    number = ShortLinks::Add(address);
-    port = gState->port;
-  }
-  return "<html><body>\n<div class=\"indent\"><b>http://127.0.0.1:" + std::to_string(port) + kLinkPrefix +
+  const long number = ShortLinks::Add(address);
+  return "<html><body>\n<div class=\"indent\"><b>http://127.0.0.1:" + std::to_string(gState->port) + kLinkPrefix +
          std::to_string(number) + "</b></div>\n</body></html>\n";
 }
 
-// A lease: the answer says who we are; the connection then stays open until its holder
-// closes it (or ends).
-void HoldLease(int fd) {
-  {
-    std::lock_guard lock(gState->mutex);
-    ++gState->leases;
-    gState->everLeased = true;
+class Watcher {
+ public:
+  explicit Watcher(std::size_t workers) : workers_(workers) {
+    rlimit files{};
+    int most = kMaxConnections;
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur != RLIM_INFINITY)
+      most = std::min<long long>(most, static_cast<long long>(files.rlim_cur) - kSpareDescriptors);
+    maxConnections_ = std::max(most, 8);
   }
-  const std::string body = std::string(kIdentity) + " " + gState->options.driveC + "\n";
-  SendAll(fd, "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\n" + body);
-  char buffer[256];
-  for (;;) {
-    const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
+  ~Watcher() {
+    for (const Peer& peer : peers_) close(peer.fd);
   }
-  std::lock_guard lock(gState->mutex);
-  --gState->leases;
-  gState->lastLeaseEnd = std::chrono::steady_clock::now();
-  gState->changed.notify_all();
-}
 
-void Answer(int fd) {
-  std::string head;
-  if (!ReadHead(fd, head)) return;
-  const std::size_t lineEnd = head.find_first_of("\r\n");
-  const std::string_view requestLine = std::string_view(head).substr(0, lineEnd);
-  const std::size_t s1 = requestLine.find(' ');
-  const std::size_t s2 = requestLine.find(' ', s1 == std::string_view::npos ? s1 : s1 + 1);
-  if (s1 == std::string_view::npos) {
-    SendResponse(fd, "400 Bad Request", "text/plain", "");
-    return;
-  }
-  const std::string_view method = requestLine.substr(0, s1);
-  const std::string_view target = requestLine.substr(s1 + 1, s2 == std::string_view::npos ? s2 : s2 - s1 - 1);
-  if (method != "GET" && method != "HEAD") {
-    SendResponse(fd, "405 Method Not Allowed", "text/plain", "");
-    return;
-  }
-  std::string path, query;
-  HttpText::SplitTarget(target, path, query);
-  if (path == kLeasePath) {
-    HoldLease(fd);
-  } else if (path == kSearchPath) {
-    SendResponse(fd, "200 OK", "text/plain; charset=utf-8", Search(query));
-  } else if (path == kShortLinkPath) {
-    SendResponse(fd, "200 OK", "text/html; charset=utf-8", ShortLinkPage(query));
-  } else if (path.starts_with(kLinkPrefix)) {
-    std::string address;
-    {
-      std::lock_guard lock(gState->mutex);
-      address = ShortLinks::Find(std::string_view(path).substr(std::strlen(kLinkPrefix)));
+  void Run(int listenFd, Clock::time_point started) {
+    const Options& options = gState->options;
+    for (;;) {
+      const Clock::time_point now = Clock::now();
+      if (leases_ == 0) {
+        if (!everLeased_ && now - started >= std::chrono::milliseconds(options.firstLeaseMs)) return;
+        if (everLeased_ && now - lastLeaseEnd_ >= std::chrono::milliseconds(options.idleExitMs)) return;
+      }
+      std::vector<pollfd> fds;
+      fds.push_back(pollfd{listenFd, static_cast<short>(acceptPaused_ ? 0 : POLLIN), 0});
+      acceptPaused_ = false;
+      for (const Peer& peer : peers_) fds.push_back(pollfd{peer.fd, POLLIN, 0});
+      int timeout = 100;
+      for (const Peer& peer : peers_)
+        if (!peer.lease)
+          timeout = std::clamp(static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(peer.deadline - now).count()) + 1,
+                               0, timeout);
+      if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) return;
+      // The connections first (their order in the list is that of the poll set).
+      std::size_t index = 1;
+      for (auto it = peers_.begin(); it != peers_.end(); ++index) {
+        const short events = fds[index].revents;
+        it = events != 0 ? Read(it) : std::next(it);
+      }
+      const Clock::time_point after = Clock::now();
+      for (auto it = peers_.begin(); it != peers_.end();)
+        it = !it->lease && after >= it->deadline ? Drop(it, {}) : std::next(it);
+      if (fds[0].revents & POLLIN) AcceptAll(listenFd);
     }
-    if (address.empty()) SendResponse(fd, "404 Not Found", "text/plain", "");
-    else SendResponse(fd, "302 Found", "", "", "Location: " + address + "\r\n");
-  } else {
-    SendResponse(fd, "404 Not Found", "text/plain", "");
   }
-}
 
-void Connection(int fd) {
-  Answer(fd);
-  close(fd);
-  std::lock_guard lock(gState->mutex);
-  --gState->connections;
-  gState->changed.notify_all();
-}
+ private:
+  using Iterator = std::list<Peer>::iterator;
 
-bool TimeToGo(const ServerState& s, std::chrono::steady_clock::time_point started) {
-  const auto now = std::chrono::steady_clock::now();
-  if (s.leases > 0) return false;
-  if (!s.everLeased) return now - started >= std::chrono::milliseconds(s.options.firstLeaseMs);
-  return now - s.lastLeaseEnd >= std::chrono::milliseconds(s.options.idleExitMs);
-}
+  Iterator Drop(Iterator it, std::string_view answer) {
+    if (!answer.empty()) SendQuick(it->fd, answer);
+    close(it->fd);
+    if (it->lease) {
+      --leases_;
+      lastLeaseEnd_ = Clock::now();
+    }
+    return peers_.erase(it);
+  }
+
+  // Everything that has come on one connection; the request dispatched once whole.
+  Iterator Read(Iterator it) {
+    char buffer[4096];
+    for (;;) {
+      const ssize_t n = recv(it->fd, buffer, sizeof buffer, MSG_DONTWAIT);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+      if (n <= 0) return Drop(it, {});
+      // What a lease holder sends is not read; a request is read up to its size limit.
+      if (!it->lease) it->bytes.append(buffer, static_cast<std::size_t>(n));
+      if (it->bytes.size() >= HttpRequest::kMaxHead) break;
+    }
+    if (it->lease) return std::next(it);
+    return Dispatch(it);
+  }
+
+  Iterator Dispatch(Iterator it) {
+    const HttpRequest::Head head = HttpRequest::Parse(it->bytes);
+    switch (head.state) {
+      case HttpRequest::State::kIncomplete: return std::next(it);
+      case HttpRequest::State::kTooLarge:
+        return Drop(it, Response("431 Request Header Fields Too Large", "text/plain", ""));
+      case HttpRequest::State::kBad: return Drop(it, Response("400 Bad Request", "text/plain", ""));
+      case HttpRequest::State::kComplete: break;
+    }
+    if (head.method != "GET" && head.method != "HEAD") return Drop(it, Response("405 Method Not Allowed", "text/plain", ""));
+    if (head.path == kLeasePath) {
+      // A lease: the answer says who we are; the connection then stays open until its
+      // holder closes it (or ends).
+      SendQuick(it->fd, "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\n" + std::string(kIdentity) + " " +
+                            gState->options.driveC + "\n");
+      it->lease = true;
+      it->bytes = std::string();
+      ++leases_;
+      everLeased_ = true;
+      return std::next(it);
+    }
+    if (head.path == kSearchPath) {
+      if (!Enqueue(it->fd, head.query, workers_)) return Drop(it, Busy());
+      return peers_.erase(it);  // the worker answers and closes it
+    }
+    if (head.path == kShortLinkPath)
+      return Drop(it, Response("200 OK", "text/html; charset=utf-8", ShortLinkPage(head.query)));
+    if (head.path.starts_with(kLinkPrefix)) {
+      const std::string address = ShortLinks::Find(std::string_view(head.path).substr(std::strlen(kLinkPrefix)));
+      if (address.empty()) return Drop(it, Response("404 Not Found", "text/plain", ""));
+      return Drop(it, Response("302 Found", "", "", "Location: " + address + "\r\n"));
+    }
+    return Drop(it, Response("404 Not Found", "text/plain", ""));
+  }
+
+  int Held() {
+    std::lock_guard lock(gState->mutex);
+    return static_cast<int>(peers_.size() + gState->waiting.size()) + gState->running;
+  }
+
+  // The oldest connection still sending its request (of `client`, or of anyone), or end.
+  Iterator OldestSending(const in_addr_t* client) {
+    for (auto it = peers_.begin(); it != peers_.end(); ++it)
+      if (!it->lease && (client == nullptr || it->client == *client)) return it;
+    return peers_.end();
+  }
+
+  void AcceptAll(int listenFd) {
+    for (int taken = 0; taken < 64; ++taken) {
+      sockaddr_in address{};
+      socklen_t length = sizeof address;
+      const int fd = accept4(listenFd, reinterpret_cast<sockaddr*>(&address), &length, SOCK_CLOEXEC | SOCK_NONBLOCK);
+      if (fd < 0) {
+        if (errno == EINTR || errno == ECONNABORTED) continue;
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+          // Out of descriptors: the oldest request still being sent makes room.
+          const Iterator oldest = OldestSending(nullptr);
+          if (oldest != peers_.end()) Drop(oldest, Busy());
+          else acceptPaused_ = true;
+        }
+        return;
+      }
+      const in_addr_t client = address.sin_addr.s_addr;
+      int sending = 0;
+      for (const Peer& peer : peers_) sending += !peer.lease && peer.client == client;
+      if (sending >= kMaxSendingPerClient) Drop(OldestSending(&client), Busy());
+      if (Held() >= maxConnections_) {
+        const Iterator oldest = OldestSending(nullptr);
+        if (oldest == peers_.end()) {
+          SendQuick(fd, Busy());
+          close(fd);
+          continue;
+        }
+        Drop(oldest, Busy());
+      }
+      peers_.push_back(Peer{fd, client, false, {}, Clock::now() + std::chrono::milliseconds(kRequestReadMs)});
+      Read(std::prev(peers_.end()));
+    }
+  }
+
+  std::size_t workers_;
+  int maxConnections_ = kMaxConnections;
+  std::list<Peer> peers_;  // oldest first
+  int leases_ = 0;
+  bool everLeased_ = false;
+  bool acceptPaused_ = false;
+  Clock::time_point lastLeaseEnd_;
+};
 
 }  // namespace
 
@@ -200,27 +364,33 @@ void Serve(const Options& options) {
   socklen_t length = sizeof address;
   if (getsockname(options.listenFd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
     state.port = ntohs(address.sin_port);
+  // Accepted in turns with everything else: a client gone before its accept never blocks it.
+  const int flags = fcntl(options.listenFd, F_GETFL);
+  if (flags >= 0) fcntl(options.listenFd, F_SETFL, flags | O_NONBLOCK);
   gState = &state;
   ShortLinks::Reset();
-  const auto started = std::chrono::steady_clock::now();
-  for (;;) {
-    {
-      std::lock_guard lock(state.mutex);
-      if (TimeToGo(state, started)) break;
+  const auto started = Clock::now();
+  // The workers are started before any connection is taken; a system that cannot give them
+  // all gives fewer (and with none every search is answered 503).
+  std::vector<std::thread> workers;
+  for (int i = 0; i < std::max(options.searchWorkers, 1); ++i) {
+    try {
+      workers.emplace_back(Worker);
+    } catch (const std::system_error&) {
+      break;
     }
-    pollfd p{options.listenFd, POLLIN, 0};
-    if (poll(&p, 1, 100) <= 0) continue;
-    const int fd = accept4(options.listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) continue;
-    {
-      std::lock_guard lock(state.mutex);
-      ++state.connections;
-    }
-    std::thread(Connection, fd).detach();
+  }
+  {
+    Watcher watcher(workers.size());
+    watcher.Run(options.listenFd, started);
   }
   close(options.listenFd);
-  std::unique_lock lock(state.mutex);
-  state.changed.wait(lock, [&] { return state.connections == 0; });
+  {
+    std::lock_guard lock(state.mutex);
+    state.stopping = true;
+    state.work.notify_all();
+  }
+  for (std::thread& worker : workers) worker.join();
   gState = nullptr;
 }
 

@@ -22,10 +22,13 @@ struct Options {
   int idleExitMs = 2000;    // how long it stays once the last lease has gone
   int firstLeaseMs = 10000; // how long it waits for the first lease
   int searchTimeoutMs = 60000;
+  int searchWorkers = 4;    // searches (downloaders) run at once; more wait in a bounded queue
 };
 
 // Serves until no lease has been held for idleExitMs (or none came in firstLeaseMs), then
-// waits for the requests being answered and returns. Closes the listening socket.
+// answers the searches already taken and returns. Closes the listening socket. Searches
+// beyond the workers and their queue, and requests beyond the connections it keeps, are
+// answered 503; a request head must come whole, within 16 KiB, in 10 s.
 void Serve(const Options& options);
 
 // The process entry: "clipora-servico --fd N --c FOLDER". Returns the exit status.

@@ -2,8 +2,10 @@
 """Clipora-light's own time, headless with the null sound device (FONIX_AUDIO=null takes as
 long as a sound card would, so sounds and speech keep their real length):
 
-- start to first speech: from starting clipora-light to the first text handed to the voice,
-  beside `espeak-ng -q` starting and speaking one word (a talking program's floor);
+- start to first speech: from starting clipora-light to its greeting (its first sound or text
+  handed to the voice, whichever comes first: the opening cue, before the version is said),
+  and from starting fonix to the one number a program says, beside `espeak-ng -q` starting
+  and speaking one word (a talking program's floor);
 - search key to the first result spoken, with a downloader that answers at once, beside the
   same downloader run alone as a ytfzf-style search (`--flat-playlist --print ... ytsearch20:`);
   the difference is what the application adds, and the part of it that is the sounds and
@@ -25,11 +27,13 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 FAKE = os.path.join(HERE, "..", "..", "tests", "clipora_e2e", "fake_downloader.sh")
 
 
-def watch(proc, path, wanted, limit=60.0):
-    """Seconds from now until a line of the transcript starts with each wanted text."""
+def watch(proc, path, wanted, limit=60.0, stop_at_first=False):
+    """Seconds from now until a line of the transcript starts with each wanted text (with
+    stop_at_first, until the first of them)."""
     start = time.monotonic()
     found = {}
-    while len(found) < len(wanted) and time.monotonic() - start < limit and proc.poll() is None:
+    while len(found) < (1 if stop_at_first else len(wanted)) and time.monotonic() - start < limit \
+            and proc.poll() is None:
         try:
             with open(path, encoding="utf-8", errors="replace") as f:
                 lines = f.read().splitlines()
@@ -59,14 +63,15 @@ def wav_seconds(path):
         return w.getnframes() / w.getframerate()
 
 
-def first_say(exe, args, env, keys):
-    """Seconds from starting exe to its first text handed to the voice."""
+def first_say(exe, args, env, keys, cues=("say: ",)):
+    """Seconds from starting exe to the first of the cues in its transcript (by default its
+    first text handed to the voice)."""
     if os.path.exists(env["FONIX_TRANSCRIPT"]):
         os.remove(env["FONIX_TRANSCRIPT"])
     proc = subprocess.Popen([exe] + args, env=dict(env, FONIX_KEYS=keys), stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
-    seen = watch(proc, env["FONIX_TRANSCRIPT"], ["say: "])
-    return proc, seen.get("say: ")
+    seen = watch(proc, env["FONIX_TRANSCRIPT"], list(cues), stop_at_first=True)
+    return proc, min(seen.values()) if seen else None
 
 
 def main():
@@ -84,7 +89,7 @@ def main():
         proc, _ = first_say(exe, [], env, "{ENTER}")
         proc.wait(timeout=60)
         for _ in range(tries):
-            proc, t = first_say(exe, [], env, "{WAIT 1500}tom jobim{ENTER}{WAIT 8000}{ESC}{ESC}")
+            proc, t = first_say(exe, [], env, "{WAIT 1500}tom jobim{ENTER}{WAIT 8000}{ESC}{ESC}", ("wav: ", "say: "))
             if t is not None:
                 first_speech.append(t)
             seen = watch(proc, env["FONIX_TRANSCRIPT"], ["line: tom jobim", "say: Resultado 1 de"])
@@ -106,7 +111,7 @@ def main():
         som = os.path.join(app, "som")
         sounds = sum(wav_seconds(os.path.join(som, n)) for n in ("04.wav", "clnumlid.wav", "blimblimblom.wav"))
     ms = lambda xs: f"{statistics.median(xs) * 1000:.0f} ms" if xs else "n/a"
-    print(f"start to first speech: clipora-light {ms(first_speech)} (median of {len(first_speech)}); "
+    print(f"start to first speech: clipora-light's greeting {ms(first_speech)} (median of {len(first_speech)}); "
           f"fonix saying one number {ms(runtime)}; espeak-ng -q one word (whole process) {ms(espeak)}")
     print(f"search key to first result spoken: clipora-light {ms(to_result)}; "
           f"the downloader's search alone {ms(alone)}")

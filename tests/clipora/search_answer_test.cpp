@@ -2,6 +2,8 @@
 // links: what reaches the application's page building must be one result a line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/service/http_text.h"
 #include "app/service/search_answer.h"
 #include "app/service/short_links.h"
@@ -38,7 +40,28 @@ TEST(SearchRequest, DownloaderSearchesThatManyResults) {
   const auto args = SearchAnswer::DownloaderArguments({"tom jobim", 40});
   ASSERT_FALSE(args.empty());
   EXPECT_EQ(args.back(), "ytsearch40:tom jobim");
-  EXPECT_EQ(args[args.size() - 2], "%(title)s\\%(id)s\\%(duration_string|AO VIVO)s\\%(channel,uploader|)s");
+  EXPECT_EQ(args[args.size() - 2], "--");
+  EXPECT_EQ(args[args.size() - 3], "%(title)s\\%(id)s\\%(duration_string|AO VIVO)s\\%(channel,uploader|)s");
+}
+
+TEST(SearchRequest, PlaylistsAndChannelsAreListedNotSearched) {
+  EXPECT_EQ(SearchAnswer::ListAddress("@tomjobim"), "https://www.youtube.com/@tomjobim/videos");
+  EXPECT_EQ(SearchAnswer::ListAddress("https://www.youtube.com/playlist?list=PL123"),
+            "https://www.youtube.com/playlist?list=PL123");
+  EXPECT_EQ(SearchAnswer::ListAddress("https://youtube.com/@canal/videos"), "https://youtube.com/@canal/videos");
+  EXPECT_EQ(SearchAnswer::ListAddress("https://www.youtube.com/channel/UCabc"), "https://www.youtube.com/channel/UCabc");
+  // A search, a video, another site, an option or spaces are no list.
+  for (const char* text : {"tom jobim", "@", "@a b", "@a;rm", "https://www.youtube.com/watch?v=abcdefghijk&list=PL1",
+                           "https://example.com/@x", "--exec=x", "https://www.youtube.com/@a b", "http://youtube.com.evil/@a"})
+    EXPECT_EQ(SearchAnswer::ListAddress(text), "") << text;
+  const auto args = SearchAnswer::DownloaderArguments({"@tomjobim", 60});
+  ASSERT_GE(args.size(), 3u);
+  EXPECT_EQ(args.back(), "https://www.youtube.com/@tomjobim/videos");
+  EXPECT_EQ(args[args.size() - 2], "--");
+  const auto end = std::find(args.begin(), args.end(), "--playlist-end");
+  ASSERT_NE(end, args.end());
+  EXPECT_EQ(*(end + 1), "60");
+  EXPECT_NE(std::find(args.begin(), args.end(), "playlist:FONIX-LISTA %(title)s"), args.end());
 }
 
 TEST(SearchAnswer, WellFormedLinesPassUnchanged) {
@@ -77,6 +100,73 @@ TEST(SearchAnswer, GarbageAndMalformedLinesAreLeftOut) {
   EXPECT_EQ(SearchAnswer::FromDownloaderOutput(out), "Certo\\abcdefghijk\\1:00\\Autor\n");
   std::string binary("\x00\x01\xFF\\abcdefghijk\\1:00\\\x80\n", 23);
   EXPECT_EQ(SearchAnswer::FromDownloaderOutput(binary), "\xC3\xBF\\abcdefghijk\\1:00\\\xE2\x82\xAC\n");
+}
+
+TEST(SearchAnswer, PlaylistNameComesFirstMarked) {
+  EXPECT_EQ(SearchAnswer::FromDownloaderOutput("Um\\abcdefghijk\\1:00\\A\nFONIX-LISTA Lista \\ boa\n"),
+            "\\\\lista\\Lista / boa\nUm\\abcdefghijk\\1:00\\A\n");
+}
+
+SearchAnswer::Outcome Ran(int status, std::string errors) {
+  SearchAnswer::Outcome o;
+  o.started = true;
+  o.exitStatus = status;
+  o.errors = std::move(errors);
+  return o;
+}
+
+TEST(DownloaderFailure, EachCauseHasItsKind) {
+  using SearchAnswer::Failure;
+  SearchAnswer::Outcome missing;
+  missing.found = false;
+  EXPECT_EQ(SearchAnswer::Classify(missing), Failure::kMissing);
+  SearchAnswer::Outcome notRun;
+  EXPECT_EQ(SearchAnswer::Classify(notRun), Failure::kMissing);
+  EXPECT_EQ(SearchAnswer::Classify(Ran(126, "sh: Exec format error")), Failure::kMissing);
+  SearchAnswer::Outcome slow = Ran(-1, "");
+  slow.timedOut = true;
+  EXPECT_EQ(SearchAnswer::Classify(slow), Failure::kTimeOut);
+  EXPECT_EQ(SearchAnswer::Classify(Ran(1, "ERROR: [youtube] x: Unable to download API page: <urlopen error [Errno -3] "
+                                          "Temporary failure in name resolution> (caused by ...)\n")),
+            Failure::kNetwork);
+  EXPECT_EQ(SearchAnswer::Classify(Ran(1, "ERROR: ... [Errno 111] Connection refused\n")), Failure::kNetwork);
+  EXPECT_EQ(SearchAnswer::Classify(Ran(1, "ERROR: [youtube] abc: Sign in to confirm you're not a bot\n")),
+            Failure::kDownloader);
+  EXPECT_EQ(SearchAnswer::Classify(Ran(0, "")), Failure::kNone);
+  EXPECT_EQ(SearchAnswer::Classify(Ran(0, "WARNING: slow\n")), Failure::kNone);
+}
+
+TEST(DownloaderFailure, LastErrorLineAsOneSentence) {
+  EXPECT_EQ(SearchAnswer::ShortError("WARNING: a\nERROR: [youtube] abcdefghijk: Sign in to confirm your age. This video "
+                                     "may be inappropriate\nTraceback\n"),
+            "Sign in to confirm your age");
+  EXPECT_EQ(SearchAnswer::ShortError("ERROR: [youtube:tab] @x: This channel does not exist.\n"),
+            "This channel does not exist");
+  EXPECT_EQ(SearchAnswer::ShortError("only line\r\n"), "only line");
+  EXPECT_EQ(SearchAnswer::ShortError(""), "");
+  // Long lines stop at a word within 150 characters; addresses keep their dots.
+  const std::string shortened = SearchAnswer::ShortError("ERROR: see https://a.b/c " + std::string(300, 'x') + " y");
+  EXPECT_LE(shortened.size(), 150u);
+  EXPECT_EQ(shortened.find("see https://a.b/c xxx"), 0u);
+  EXPECT_EQ(SearchAnswer::ShortError("ERROR: " + std::string(100, 'a') + " " + std::string(100, 'b')), std::string(100, 'a'));
+  // Bad bytes, backslashes and line breaks never reach the answer's line.
+  EXPECT_EQ(SearchAnswer::ShortError("ERROR: a\\b\x01" "c \xE9"), "a/b c \xC3\xA9");
+}
+
+TEST(DownloaderFailure, AnswerHoldsResultsOrTheMarkedReason) {
+  const std::string result = "Um\\abcdefghijk\\1:00\\A\n";
+  EXPECT_EQ(SearchAnswer::Answer(Ran(1, "ERROR: late\n"), result), result);
+  EXPECT_EQ(SearchAnswer::Answer(Ran(1, "ERROR: [youtube] x: Video unavailable\n"), ""),
+            "\\\\erro\\baixador\\Video unavailable\n");
+  EXPECT_EQ(SearchAnswer::Answer(Ran(1, "ERROR: Temporary failure in name resolution\n"), ""),
+            "\\\\erro\\rede\\Temporary failure in name resolution\n");
+  SearchAnswer::Outcome missing;
+  missing.found = false;
+  EXPECT_EQ(SearchAnswer::Answer(missing, ""), "\\\\erro\\ausente\\\n");
+  EXPECT_EQ(SearchAnswer::Answer(Ran(0, ""), ""), "");
+  // A playlist whose videos could not be listed: its name, then why.
+  EXPECT_EQ(SearchAnswer::Answer(Ran(1, "ERROR: gone\n"), "FONIX-LISTA L\n"),
+            "\\\\lista\\L\n\\\\erro\\baixador\\gone\n");
 }
 
 TEST(ShortLinks, KeptUnderTheirNumbersUpToTheCapacity) {

@@ -44,7 +44,7 @@ case_paging() {
 case_play() {
   run "tom jobim{ENTER}{DOWN}{ENTER}5{ESC}{ESC}"
   expect_status 0
-  expect_grep "^-f|mp4|-e|-g|https://www.youtube.com/watch?v=vid00000002$" "$FAKE_DIR/downloader.log"
+  expect_grep "^-f|mp4|-e|-g|--|https://www.youtube.com/watch?v=vid00000002$" "$FAKE_DIR/downloader.log"
   [ "$(cat "$FAKE_DIR/player.log")" = "https://stream.invalid/vid00000002.mp4" ] ||
     fail "o tocador recebeu: $(cat "$FAKE_DIR/player.log" 2>/dev/null)"
   expect "line: Não há tocador associado a esta tecla."
@@ -60,7 +60,7 @@ case_player_markers() {
   sleep 1
   expect_grep "^https://www.youtube.com/watch?v=vid00000001$" "$FAKE_DIR/player.log"
   expect_grep "^https://stream.invalid/vid00000002.mp4$" "$FAKE_DIR/player.log"
-  expect_grep "^-f|best|-e|-g|https://www.youtube.com/watch?v=vid00000002$" "$FAKE_DIR/downloader.log"
+  expect_grep "^-f|best|-e|-g|--|https://www.youtube.com/watch?v=vid00000002$" "$FAKE_DIR/downloader.log"
 }
 
 case_details() {
@@ -70,7 +70,7 @@ case_details() {
     'say: Autor: João "Jota" Silva' "say: Duração: 2 minutos e 5 segundos" "say: Visualizações: 1234567" \
     "say: Data de publicação: 7 de fevereiro de 2019" "say: Gostaram: " "say: Não gostaram: " "say: Descrição:" \
     'say: Primeira linha com "aspas" e acentuação.' 'say: Segunda linha \n literal — fim ? é aqui.' "say: $R2"
-  expect_grep "^-j|https://www.youtube.com/watch?v=vid00000002$" "$FAKE_DIR/downloader.log"
+  expect_grep "^-j|--|https://www.youtube.com/watch?v=vid00000002$" "$FAKE_DIR/downloader.log"
 }
 
 case_details_garbage() {
@@ -175,15 +175,57 @@ case_pasted_link() {
   expect_status 0
   expect_order "line: Registros lidos: 1" "say: 1" "say: Título do vídeo abcdefghijk"
   [ "$(searches)" = 0 ] || fail "o link colado passou pela pesquisa"
-  expect_grep "^-e|https://www.youtube.com/watch?v=abcdefghijk$" "$FAKE_DIR/downloader.log"
+  expect_grep "^-e|--|https://www.youtube.com/watch?v=abcdefghijk$" "$FAKE_DIR/downloader.log"
 }
 
 case_downloader_fails() {
   touch "$FAKE_DIR/fails"
-  run "tom jobim{ENTER}{ENTER}{ESC}{ESC}"
+  run "tom jobim{ENTER}n{ESC}{ESC}"
   expect_status 0
-  expect "line: Nenhum resultado foi encontrado."
-  expect_order "line: Nenhum resultado foi encontrado." "line: Qual sua busca?" "line: Até logo."
+  expect_order "line: O baixador de vídeos falhou: nada feito" "line: Aperte y para atualizar o baixador." \
+    "line: Qual sua busca?" "line: Até logo."
+  expect_not "line: Nenhum resultado foi encontrado."
+}
+
+# Each way a search fails is heard as its own sentence; no results is not a failure.
+case_search_failures() {
+  printf '%s\n' "WARNING: [youtube] lento" \
+    "ERROR: [youtube] x: Unable to download API page: <urlopen error [Errno -3] Temporary failure in name resolution>" \
+    >"$FAKE_DIR/fails"
+  run "tom jobim{ENTER}{ENTER}{ESC}{ESC}"
+  expect_order "line: Aguarde" "line: Sem conexão com a internet: o site de vídeos não pôde ser alcançado. Verifique sua rede e tente outra vez." \
+    "line: Qual sua busca?"
+  expect_not "line: Aperte y para atualizar o baixador."
+  echo "ERROR: [youtube:search] tom: Sign in to confirm you're not a bot. Use --cookies-from-browser" >"$FAKE_DIR/fails"
+  run "{DOWN}{DOWN}{ENTER}{WAIT 3000}n{ESC}{ESC}"
+  expect_order "line: O baixador de vídeos falhou: Sign in to confirm you're not a bot" \
+    "line: Aperte y para atualizar o baixador." "line: Qual sua busca?"
+  rm -f "$FAKE_DIR/fails"
+  echo 0 >"$FAKE_DIR/total"
+  run "{DOWN}{DOWN}{ENTER}{WAIT 3000}{ENTER}{ESC}{ESC}"
+  expect_order "line: Nenhum resultado foi encontrado." "line: Qual sua busca?"
+  expect_not "line: O baixador de vídeos falhou."
+  # A downloader that is not a program at all.
+  printf 'não é um programa\n' >"$app/youtube-dl.exe"
+  run "{DOWN}{DOWN}{ENTER}{WAIT 3000}n{ESC}{ESC}"
+  expect_order "line: O baixador de vídeos não está instalado ou não funciona." \
+    "line: Aperte y para atualizar o baixador." "line: Qual sua busca?"
+}
+
+# Play, details and save that fail say why after their own message.
+case_video_failures() {
+  echo "ERROR: [youtube] vid00000001: Video unavailable. This video is private" >"$FAKE_DIR/fails-video"
+  run "tom jobim{ENTER}{ENTER}{WAIT 3000}i{WAIT 3000}{ESC}{ESC}"
+  expect_order "line: Não foi possível obter o endereço do vídeo. Tente outra vez ou atualize o youtube-dl com a tecla y." \
+    "line: O baixador de vídeos falhou: Video unavailable" "line: Não foi possível obter as informações do vídeo." \
+    "line: O baixador de vídeos falhou: Video unavailable"
+  # The download folder is gone: nothing is fetched, and the reason is the folder.
+  rm -f "$FAKE_DIR/fails-video" "$FAKE_DIR/fails"
+  sed -i 's/^dirdownloads=.*/dirdownloads=z:\\nao\\existe\r/' "$app/clipora-light.cfg"
+  run "{DOWN}{DOWN}{ENTER}{WAIT 3000}s{WAIT 3000}{ESC}{ESC}"
+  expect_order "line: Erro. O vídeo não foi baixado." \
+    "line: Não foi possível gravar na pasta de downloads: o disco está cheio ou a pasta não permite gravação."
+  [ "$(grep -c -- '-o|' "$FAKE_DIR/downloader.log")" = 0 ] || fail "baixou sem ter onde gravar"
 }
 
 case_odd_search_text() {
@@ -220,9 +262,18 @@ start_release_site() {
   printf 'subjectAltName=DNS:github.com\n' >"$work/san"
   openssl x509 -req -in "$work/site.csr" -CA "$work/ca.pem" -CAkey "$work/ca.key" -CAcreateserial -days 2 \
     -extfile "$work/san" -out "$work/site.pem" 2>/dev/null
-  sed 's/echo 2023.03.04/echo 2026.08.19/' "$here/fake_downloader.sh" >"$work/new-downloader"
+  # The new downloader prints the new version whatever the fixtures say; Debian's stays.
+  sed 's/cat "$FAKE_DIR\/version" 2>\/dev\/null || echo 2023.03.04/echo 2026.08.19/' "$here/fake_downloader.sh" \
+    >"$work/new-downloader"
+  [ -n "${site_downloader:-}" ] && cp "$site_downloader" "$work/new-downloader"
+  rm -f "$FAKE_DIR/version"
+  # deno's release: an archive whose deno says its version.
+  mkdir -p "$work/deno-build"
+  printf '#!/bin/sh\necho "deno 2.5.6 (stable, release, x86_64-unknown-linux-gnu)"\n' >"$work/deno-build/deno"
+  chmod +x "$work/deno-build/deno"
+  (cd "$work/deno-build" && python3 -m zipfile -c "$work/deno.zip" deno)
   python3 "$here/release_site.py" "$site_address" "$work/site.pem" "$work/site.key" "$work/new-downloader" \
-    "$work/site.log" "$work/site.ready" 2>"$work/site.err" &
+    "$work/site.log" "$work/site.ready" "$work/deno.zip" 2>"$work/site.err" &
   site_pid=$!
   for _ in $(seq 100); do [ -f "$work/site.ready" ] && break; sleep 0.1; done
   [ -f "$work/site.ready" ] || fail "o site de versões não começou: $(cat "$work/site.err")"
@@ -233,7 +284,7 @@ stop_release_site() { kill "$site_pid" 2>/dev/null; wait "$site_pid" 2>/dev/null
 
 case_update_manual() {
   start_release_site
-  run ".atu_ytdl{ENTER}{WAIT 25000}s{WAIT 20000}{ENTER}"
+  run "n.atu_ytdl{ENTER}{WAIT 25000}s{WAIT 20000}{ENTER}"
   expect_status 0
   expect_order "line: Procurando atualização parao youtube-dl. Aguarde." \
     "line: Está disponível uma versão mais atualizada do youtube-dl." \
@@ -263,7 +314,10 @@ case_update_missing_downloader() {
   rm -f "$work/bin/yt-dlp"
   export PATH="$work/bin"
   start_release_site
-  run "https://www.youtube.com/watch?v=abcdefghijk{ENTER}{WAIT 15000}{ESC}{ESC}"
+  run "n{WAIT 1000}https://www.youtube.com/watch?v=abcdefghijk{ENTER}{WAIT 15000}{ESC}{ESC}"
+  expect_order "line: O baixador de vídeos não está instalado." "line: Deseja atualizar o youtube-dl agora?" \
+    "line: O baixador não foi atualizado. Aperte y nos resultados ou no histórico para atualizar depois." \
+    "line: Digite o que procura"
   expect_status 0
   expect_order "line: Baixando youtube-dl." "line: Youtube-dl atualizado." "say: Título do vídeo abcdefghijk"
   expect_grep "GET /yt-dlp/yt-dlp/releases/latest/download/yt-dlp_linux" "$work/site.log"
@@ -272,10 +326,14 @@ case_update_missing_downloader() {
 
 case_update_site_down() {
   # The release site cannot be reached: the check says so and nothing is replaced.
+  rm -f "$FAKE_DIR/version"
   export FONIX_RESOLVE="github.com:443:127.0.0.1" SSL_CERT_FILE=/nonexistent
   run ".atu_ytdl{ENTER}{WAIT 15000}{ENTER}"
   expect_status 0
-  expect "line: Não foi possível verificar a versão mais nova do youtube-dl."
+  # At start (Debian's downloader) and when asked for: the search is reached all the same.
+  expect_order "line: O baixador de vídeos desta máquina é antigo demais para o YouTube." \
+    "line: Não foi possível verificar a versão mais nova do youtube-dl." "line: Digite o que procura" \
+    "line: Procurando atualização parao youtube-dl. Aguarde." "line: Não foi possível verificar a versão mais nova do youtube-dl."
   [ "$("$app/youtube-dl.exe" --version)" = 2023.03.04 ] || fail "o youtube-dl mudou"
 }
 
@@ -295,4 +353,170 @@ case_save_ask_name() {
     "line: Conversão concluída."
   [ "$(grep -c -- '-f|mp4|-o' "$FAKE_DIR/downloader.log")" = 1 ] || fail "o cancelamento baixou assim mesmo"
   expect_file "$work/inicio/Resultado 1 de tom jobim - 1 01 por Canal 1.mp3"
+}
+
+# The file name the application makes of a menu text (what a name may not hold replaced).
+safe_name() {
+  local n=$1
+  n=${n//:/ }; n=${n//\?/ }; n=${n//\//-}; n=${n//</ }; n=${n//>/ }; n=${n//|/ }; n=${n//\"/-}; n=${n//\\/-}
+  printf '%s' "${n//\*/ }"
+}
+
+case_hostile_pasted_link() {
+  # A link from a chat message: every text made of it stays one argument on every command
+  # line (the title, the player's stream address, the details, the MP4 and MP3 names).
+  make_video
+  local link="https://www.youtube.com/watch?v=abcdefghijk\" & touch $work/pwned & \" | echo %HOME% ^& -o x"
+  local id=${link##*v=}
+  run "$link{ENTER}{ENTER}{WAIT 2000}i{ESC}s{WAIT 8000}m{WAIT 20000}{ESC}{ESC}"
+  expect_status 0
+  [ ! -e "$work/pwned" ] || fail "o link colado executou um comando"
+  expect_call "$FAKE_DIR/downloader.argv" -e -- "$link"
+  expect_call "$FAKE_DIR/downloader.argv" -f mp4 -e -g -- "$link"
+  expect_call "$FAKE_DIR/player.argv" "https://stream.invalid/$id.mp4"
+  expect_call "$FAKE_DIR/downloader.argv" -j -- "$link"
+  local name; name=$(safe_name "Título do vídeo $id")
+  expect_call "$FAKE_DIR/downloader.argv" -f mp4 -o "$downloads/${name//%/%%}.mp4" -- "$link"
+  expect_order "say: Título do vídeo $id" "line: Download do vídeo concluído." "line: Conversão concluída."
+  expect_file "$downloads/$name.mp3"
+}
+
+case_hostile_search_text() {
+  # A search text with each character a command line could take for its own: the title
+  # made of it names the saved files.
+  make_video
+  local text='-o "x" & y | z % w ^ v'
+  run "$text{ENTER}s{WAIT 8000}{DOWN}m{WAIT 20000}{ESC}{ESC}"
+  expect_status 0
+  expect_call "$FAKE_DIR/downloader.argv" --ignore-config --no-warnings --flat-playlist --print \
+    '%(title)s\%(id)s\%(duration_string|AO VIVO)s\%(channel,uploader|)s' -- "ytsearch20:$text"
+  local one two
+  one=$(safe_name "Resultado 1 de $text - 1:01 por Canal 1")
+  two=$(safe_name "Resultado 2 de $text - 2:02 por Canal 2")
+  expect_call "$FAKE_DIR/downloader.argv" -f mp4 -o "$downloads/${one//%/%%}.mp4" -- \
+    "https://www.youtube.com/watch?v=vid00000001"
+  expect_file "$downloads/$one.mp4"
+  expect_file "$downloads/$two.mp3"
+}
+
+case_hostile_stream_address() {
+  # The downloader's stream address reaches the player as one argument; one that is not
+  # an address of the web is refused aloud and nothing is played.
+  printf '%s\n' "https://stream.invalid/x.mp4\" --log-file=$work/mpv.log \"" >"$FAKE_DIR/stream"
+  run "tom jobim{ENTER}{ENTER}{WAIT 2000}{ESC}{ESC}"
+  expect_status 0
+  expect_call "$FAKE_DIR/player.argv" "https://stream.invalid/x.mp4\" --log-file=$work/mpv.log \""
+  [ "$(calls "$FAKE_DIR/player.argv" | wc -l)" = 1 ] || fail "chamadas do tocador: $(calls "$FAKE_DIR/player.argv")"
+  printf '%s\n' "http:--log-file=$work/mpv.log" >"$FAKE_DIR/stream"
+  run "{DOWN}{DOWN}{ENTER}{ENTER}{WAIT 2000}{ESC}{ESC}"
+  expect "line: Endereço recusado: o vídeo só é aberto por um endereço que começa com http:// ou https://."
+  [ "$(calls "$FAKE_DIR/player.argv" | wc -l)" = 1 ] || fail "um endereço recusado foi tocado"
+}
+
+case_hung_downloader_esc() {
+  # A downloader that never answers: Esc ends it and the wait, with a word, on the pasted
+  # link and on the search; the keys typed ahead of Esc are not lost.
+  touch "$FAKE_DIR/hang"
+  run "https://www.youtube.com/watch?v=abcdefghijk{ENTER}{WAIT 3000}{ESC}{WAIT 1000}{ESC}"
+  expect_status 0
+  expect_order "line: Aguarde" "line: Cancelado." "line: Qual sua busca?" "line: Até logo."
+  sleep 1
+  local pid
+  for pid in $(cat "$FAKE_DIR/hang.pids"); do
+    ! kill -0 "$pid" 2>/dev/null || fail "o youtube-dl parado ficou rodando ($pid)"
+  done
+  run "n{WAIT 300}tom jobim{ENTER}{WAIT 3000}{ESC}{WAIT 1000}{ESC}"
+  expect_status 0
+  expect_order "line: Aguarde" "line: Cancelado." "line: Qual sua busca?" "line: Até logo."
+  expect_not "line: Nenhum resultado foi encontrado."
+  # The search service's own downloader is still held: it goes with the case.
+  kill $(cat "$FAKE_DIR/hang.pids") 2>/dev/null
+}
+
+case_full_disk_search() {
+  # The work folder on a full disk (a small filesystem of the case's own, filled up): the
+  # search says so instead of finding nothing.
+  mkdir -p "$app/temp"
+  FONIX_KEYS="tom jobim{ENTER}{WAIT 2000}{ENTER}{ESC}{ESC}" timeout 180 unshare -rm sh -c \
+    'mount -t tmpfs -o size=64k tmpfs "$1" && mkdir "$1/cheio" && { cat /dev/zero >"$1/cheio/enche" 2>/dev/null; exec "$2"; }' \
+    sh "$app/temp" "$clipora" >"$work/stdout" 2>"$work/stderr"
+  status=$?
+  expect_status 0
+  expect_order "line: Aguarde" "line: Não há espaço livre no disco para guardar a pesquisa. Libere espaço e tente outra vez." \
+    "line: Qual sua busca?"
+  expect_not "line: Nenhum resultado foi encontrado."
+
+# A machine without a JavaScript runtime the downloader can use (Debian 12's node is 18).
+path_without_js() {
+  mkdir -p "$work/bin"
+  ln -s /usr/bin/* "$work/bin/" 2>/dev/null
+  rm -f "$work/bin/yt-dlp" "$work/bin/node" "$work/bin/nodejs" "$work/bin/deno" "$work/bin/bun" "$work/bin/qjs"
+  rm -f "$app/deno"
+  export PATH="$work/bin"
+}
+
+case_first_start_updates() {
+  # Debian's downloader on a fresh machine: said, fetched with deno, then the search.
+  path_without_js
+  start_release_site
+  run "s{WAIT 8000}tom jobim{ENTER}{ESC}{ESC}"
+  expect_status 0
+  expect_order "line: Clipora-light V14" "line: O baixador de vídeos desta máquina é antigo demais para o YouTube." \
+    "line: Procurando a versão mais nova do baixador. Aguarde." "line: Versão presente na sua máquina: 2023.03.04" \
+    "line: Deseja atualizar o youtube-dl agora?" "line: Baixando youtube-dl." "line: Youtube-dl atualizado." \
+    "line: Baixando o executor de JavaScript deno." \
+    "line: Executor de JavaScript instalado: deno 2.5.6 (stable, release, x86_64-unknown-linux-gnu)" \
+    "line: Digite o que procura" "say: $R1"
+  [ "$("$app/youtube-dl.exe" --version)" = 2026.08.19 ] || fail "o youtube-dl não foi trocado"
+  [ -x "$app/deno" ] || fail "o deno não foi posto ao lado do baixador"
+  expect_grep "GET /denoland/deno/releases/latest/download/deno-x86_64-unknown-linux-gnu.zip" "$work/site.log"
+  [ ! -e "$app/ytdltmp" ] && [ ! -e "$app/temp/deno.zip" ] || fail "arquivos de trabalho ficaram"
+  # The next start finds everything current and says nothing of it.
+  run "{ESC}"
+  expect_not "line: Deseja atualizar o youtube-dl agora?"
+  expect_not "line: Baixando o executor de JavaScript deno."
+  stop_release_site
+}
+
+case_update_refused() {
+  # Refused at start: the search is reached; its failure offers the update again with y.
+  start_release_site
+  touch "$FAKE_DIR/fails"
+  run "n{WAIT 1000}tom jobim{ENTER}{WAIT 2000}y{WAIT 6000}s{WAIT 8000}{ESC}{ESC}"
+  expect_status 0
+  expect_order "line: Deseja atualizar o youtube-dl agora?" \
+    "line: O baixador não foi atualizado. Aperte y nos resultados ou no histórico para atualizar depois." \
+    "line: Digite o que procura" "line: O baixador de vídeos falhou: nada feito" "line: Aperte y para atualizar o baixador." \
+    "line: Procurando atualização parao youtube-dl. Aguarde." "line: Baixando youtube-dl." "line: Youtube-dl atualizado."
+  [ "$("$app/youtube-dl.exe" --version)" = 2026.08.19 ] || fail "o youtube-dl não foi trocado"
+  stop_release_site
+}
+
+case_update_does_not_run() {
+  # The release site hands out a file that is no program: the old downloader stays.
+  printf 'isto não é um programa\n' >"$work/garbage"
+  site_downloader="$work/garbage"
+  start_release_site
+  run "s{WAIT 6000}{ESC}"
+  expect_status 0
+  expect_order "line: Baixando youtube-dl." \
+    "line: O arquivo baixado não funciona nesta máquina. O baixador antigo foi mantido." "line: Digite o que procura"
+  [ "$("$app/youtube-dl.exe" --version)" = 2023.03.04 ] || fail "o youtube-dl antigo não foi mantido"
+  [ ! -e "$app/ytdltmp" ] || fail "ytdltmp ficou"
+  stop_release_site
+}
+
+case_playlist() {
+  # A channel by its name and a pasted playlist: pages of its videos, played as any result.
+  echo 25 >"$FAKE_DIR/total"
+  run "@canal.teste{ENTER}{TAB}{DOWN}{ENTER}{ESC}{ESC}"
+  expect_status 0
+  expect_order "line: Registros lidos: 20" "say: Faixa 1 da lista - 3:01 por Canal da lista" "line: Página 2" \
+    "say: Faixa 21 da lista - 3:21 por Canal da lista"
+  expect_grep "^--ignore-config|--no-warnings|--flat-playlist|--playlist-end|20|.*|--|https://www.youtube.com/@canal.teste/videos$" \
+    "$FAKE_DIR/downloader.log"
+  expect_grep "^-f|mp4|-e|-g|https://www.youtube.com/watch?v=lst00000022$" "$FAKE_DIR/downloader.log"
+  run "{DOWN}{DOWN}{ENTER}{ESC}{ESC}"
+  expect "say: Faixa 1 da lista - 3:01 por Canal da lista"
+  [ "$(searches)" = 0 ] || fail "a lista passou pela pesquisa"
 }

@@ -1,13 +1,28 @@
 #!/bin/bash
 # The video site lies off this machine: this stands for the downloader at
 # c:\clipora-light\youtube-dl.exe and answers from the test's fixtures ($FAKE_DIR). Every
-# call is logged one line each, its arguments separated by " | ".
+# call is logged one line each, its arguments separated by " | ", and exactly in
+# downloader.argv: the argument count on a line, then each argument and a zero byte.
 log="$FAKE_DIR/downloader.log"
 ( IFS='|'; printf '%s\n' "$*" ) >> "$log"
-[ -f "$FAKE_DIR/fails" ] && { echo "ERROR: [youtube] nada feito" >&2; exit 1; }
+{ echo $#; printf '%s\0' "$@"; } >> "$FAKE_DIR/downloader.argv"
+# A downloader that hangs (as one stuck on the network does), its process id kept.
+if [ -f "$FAKE_DIR/hang" ] && [ "$*" != "--version" ]; then
+  echo $$ >>"$FAKE_DIR/hang.pids"
+  exec sleep 600
+fi
 case " $* " in
   *" --version "*) cat "$FAKE_DIR/version" 2>/dev/null || echo 2023.03.04; exit 0 ;;
 esac
+# "fails-video" makes every call but a search fail as "fails" does.
+if [ -f "$FAKE_DIR/fails-video" ]; then
+  case " $* " in *" ytsearch"*) ;; *) cp "$FAKE_DIR/fails-video" "$FAKE_DIR/fails" ;; esac
+fi
+# "fails" makes every call fail with its text as the error (a default one when it is empty).
+if [ -f "$FAKE_DIR/fails" ]; then
+  if [ -s "$FAKE_DIR/fails" ]; then cat "$FAKE_DIR/fails" >&2; else echo "ERROR: [youtube] nada feito" >&2; fi
+  exit 1
+fi
 step() { printf '[download] %5s%% of 1.00MiB at 512.00KiB/s ETA 00:02\r' "$1"; }
 # Waits (at most a minute) until the program's transcript holds the line given.
 wait_for() {
@@ -17,20 +32,30 @@ wait_for() {
     sleep 0.1
   done
 }
-search="" url="" out="" json=0 title=0 stream=0
+search="" url="" out="" json=0 title=0 stream=0 playlist_end=""
 while [ $# -gt 0 ]; do
   case "$1" in
     ytsearch*) search=$1 ;;
+    --playlist-end) playlist_end=$2; shift ;;
     -j) json=1 ;;
     -e) title=1 ;;
     -g) stream=1 ;;
     -o) out=$2; shift ;;
     -f|--print) shift ;;
+    --) case "${2:-}" in ytsearch*) search=$2 ;; *) url=${2:-} ;; esac; break ;;
     http*) url=$1 ;;
   esac
   shift
 done
 id=${url##*v=}
+if [ -n "$playlist_end" ]; then
+  total=$(cat "$FAKE_DIR/total" 2>/dev/null || echo 45)
+  for ((i = 1; i <= playlist_end && i <= total; i++)); do
+    printf 'Faixa %d da lista\\lst%08d\\3:%02d\\Canal da lista\n' "$i" "$i" "$i"
+  done
+  echo "FONIX-LISTA Lista de teste: $url"
+  exit 0
+fi
 if [ -n "$search" ]; then
   n=${search#ytsearch}; n=${n%%:*}; q=${search#*:}
   total=$(cat "$FAKE_DIR/total" 2>/dev/null || echo 45)
@@ -42,7 +67,9 @@ fi
 if [ "$json" = 1 ]; then cat "$FAKE_DIR/video.json"; exit 0; fi
 if [ "$title" = 1 ]; then
   printf 'T\303\255tulo do v\303\255deo %s\n' "$id"
-  [ "$stream" = 1 ] && printf 'https://stream.invalid/%s.mp4\n' "$id"
+  if [ "$stream" = 1 ]; then
+    if [ -f "$FAKE_DIR/stream" ]; then cat "$FAKE_DIR/stream"; else printf 'https://stream.invalid/%s.mp4\n' "$id"; fi
+  fi
   exit 0
 fi
 if [ -n "$out" ]; then
@@ -60,7 +87,8 @@ if [ -n "$out" ]; then
     done
   fi
   printf '\n'
-  [ -f "$FAKE_DIR/no-file" ] || cp "$FAKE_DIR/video.mp4" "$out"
+  # "%%" in the output name is a "%", as the real downloader reads its name.
+  [ -f "$FAKE_DIR/no-file" ] || cp "$FAKE_DIR/video.mp4" "${out//%%/%}"
   exit 0
 fi
 echo "ERROR: argumentos inesperados" >&2

@@ -4,7 +4,7 @@ for github.com (the runtime reaches it through FONIX_RESOLVE and trusts its thro
 authority through SSL_CERT_FILE) and an HTTP proxy that wget reaches through https_proxy,
 whose CONNECT tunnels end at the same site. Requests are logged one a line.
 
-Usage: release_site.py ADDRESS CERT KEY NEW_DOWNLOADER LOG READY_FILE
+Usage: release_site.py ADDRESS CERT KEY NEW_DOWNLOADER LOG READY_FILE [DENO_ZIP]
 (serves ADDRESS:443 and ADDRESS:8080 until killed; READY_FILE appears once both listen)."""
 import http.server
 import socketserver
@@ -13,6 +13,7 @@ import sys
 import threading
 
 address, cert, key, new_downloader, log_path, ready = sys.argv[1:7]
+deno_zip = sys.argv[7] if len(sys.argv) > 7 else ""
 TAG = "2026.08.19"
 context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
 context.load_cert_chain(cert, key)
@@ -53,6 +54,9 @@ class Site(http.server.BaseHTTPRequestHandler):
         elif self.path == f"{base}/download/{TAG}/yt-dlp_linux":
             with open(new_downloader, "rb") as f:
                 self.send(200, f.read(), [("Content-Type", "application/octet-stream")])
+        elif deno_zip and self.path == "/denoland/deno/releases/latest/download/deno-x86_64-unknown-linux-gnu.zip":
+            with open(deno_zip, "rb") as f:
+                self.send(200, f.read(), [("Content-Type", "application/zip")])
         else:
             self.send(404, b"Not Found")
 

@@ -16,6 +16,13 @@ mkdir -p "$FAKE_DIR" "$app" "$work/home"
 cp "$here/fake_downloader.sh" "$app/youtube-dl.exe"
 cp "$here/fake_player.sh" "$app/tocador"
 cp "$here/video.json" "$FAKE_DIR/video.json"
+# A current downloader, and a release site that cannot be reached (the update cases start
+# their own and make the downloader Debian's).
+echo 2026.08.19 >"$FAKE_DIR/version"
+export FONIX_RESOLVE="github.com:443:127.0.0.1"
+# The JavaScript runtime beside the downloader: a stand-in that only says its version.
+printf '#!/bin/sh\necho "deno 2.5.6"\n' >"$app/deno"
+chmod +x "$app/deno"
 export FONIX_CONSOLE=headless FONIX_AUDIO=null FONIX_DRIVE_C="$drive" HOME="$work/home"
 export XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
 export FONIX_TRANSCRIPT="$work/transcript" FONIX_SCREEN="$work/screen"
@@ -49,6 +56,30 @@ expect_order() {
 make_video() {
   ffmpeg -loglevel error -f lavfi -i "sine=frequency=440:duration=2" -f lavfi -i "color=c=blue:s=64x48:d=2" \
     -shortest -c:v mpeg4 -c:a aac -y "$FAKE_DIR/video.mp4" || fail "ffmpeg não gerou o vídeo de teste"
+}
+# The calls recorded in a .argv file (count line, then each argument and a zero byte), one a
+# line, as JSON lists.
+calls() {
+  python3 - "$1" <<'PY'
+import json, sys
+try:
+    data = open(sys.argv[1], "rb").read()
+except OSError:
+    data = b""
+while data:
+    count, _, data = data.partition(b"\n")
+    args = []
+    for _ in range(int(count)):
+        arg, _, data = data.partition(b"\0")
+        args.append(arg.decode("utf-8", "replace"))
+    print(json.dumps(args, ensure_ascii=False))
+PY
+}
+# expect_call FILE ARG...: some call recorded in FILE had exactly these arguments.
+expect_call() {
+  local file=$1; shift
+  local want; want=$(python3 -c 'import json, sys; print(json.dumps(sys.argv[1:], ensure_ascii=False))' "$@")
+  calls "$file" | grep -xF -- "$want" >/dev/null || fail "chamada esperada em $(basename "$file"): $want; houve: $(calls "$file")"
 }
 searches() { grep -o 'ytsearch' "$FAKE_DIR/downloader.log" 2>/dev/null | wc -l; }
 

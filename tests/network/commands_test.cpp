@@ -10,6 +10,7 @@
 #include <chrono>
 #include <thread>
 
+#include "console/keyboard.h"
 #include "services/tls.h"
 #include "tests/network/local_server.h"
 #include "tests/unit/interp_fixture.h"
@@ -155,8 +156,21 @@ TEST_F(NetworkCommandsTest, ObserveAndAddresses) {
   EXPECT_EQ(Var("$TECLA"), "1");
   EXPECT_EQ(Var("$K"), "x");  // the key stayed in the queue
 
+  // Esc among the waiting keys: taken out, the keys around it stay in their order (an
+  // extended key whose scan code is 27 is not an Esc).
+  Start("");
+  const uint8_t typed[] = {'a', 27, 0, 27, 'b', 27};
+  ASSERT_TRUE(Keyboard::QueueBytes(typed, sizeof typed));
+  r = Run({"observa esc $esc", "observa esc $denovo", "le mudo $k1 &", "le mudo $k2 &", "le mudo $k3 &"});
+  EXPECT_EQ(r.outcome, Outcome::Normal);
+  EXPECT_EQ(Var("$ESC"), "1");
+  EXPECT_EQ(Var("$DENOVO"), "0");
+  EXPECT_EQ(Var("$K1"), "a");
+  EXPECT_EQ(Var("$K2"), "#0#27");
+  EXPECT_EQ(Var("$K3"), "b");
+
   for (const char* bad : {"ip remoto #5 $x", "ip #1 $x", "ip local #7 $x", "observa $x", "observa #1 $x y",
-                          "observa teclado"}) {
+                          "observa teclado", "observa esc"}) {
     Start("");
     EXPECT_EQ(Run({bad}).outcome, Outcome::Error) << bad;
   }

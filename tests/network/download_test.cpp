@@ -1,9 +1,12 @@
 // TRAZDAREDE against a local HTTP/HTTPS server: the request it sends, whole files, resume,
 // redirects, error answers, pages without length (the whole-page fetch), audio streams,
-// chunked bodies, the keys during a download and the certificate check.
+// chunked bodies, the keys during a download, the certificate check, and hostile answers
+// (heads without end, broken or cut bodies, whole answers that bring nothing).
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -53,6 +56,7 @@ class DownloadTest : public InterpTest {
   Interp::RunResult Get(const std::string& url, const std::string& name, const std::string& cookie = "",
                         const std::string& click = "0") {
     std::remove(log_.c_str());
+    std::remove((log_ + ".fim").c_str());
     return Run({"trazdarede \"" + url + "\" \"c:\\dl\\" + name + "\" " + click + " \"netaria\" \"" + cookie + "\" $chk"});
   }
   std::string File(const std::string& name) {
@@ -77,6 +81,27 @@ class DownloadTest : public InterpTest {
       else out.back().push_back(line);
     }
     if (out.back().empty()) out.pop_back();
+    return out;
+  }
+
+  // How the server's hostile answers since the last Get ended ("ROUTE cliente": the
+  // download went away first; "ROUTE servidor"), waited for up to 10 s until there are
+  // `count` of them.
+  std::vector<std::string> Endings(std::size_t count = 1) {
+    std::vector<std::string> out;
+    for (int i = 0; i < 100 && out.size() < count; ++i) {
+      out.clear();
+      std::ifstream in(log_ + ".fim");
+      for (std::string line; std::getline(in, line);) out.push_back(line);
+      if (out.size() < count) usleep(100000);
+    }
+    return out;
+  }
+  // The hidden names in c:\dl: temporary files left behind.
+  std::vector<std::string> Leftovers() {
+    std::vector<std::string> out;
+    for (const auto& entry : std::filesystem::directory_iterator(Paths::ToHost("c:\\dl")))
+      if (entry.path().filename().string().starts_with(".")) out.push_back(entry.path().filename().string());
     return out;
   }
 
@@ -259,6 +284,15 @@ TEST_F(DownloadTest, KeysDuringAStream) {
   EXPECT_EQ(said[5], "say: O download foi interrompido.");
   EXPECT_TRUE(Has(events, "line: s"));
   EXPECT_GT(File("sem-fim.mp3").size(), 4096u);
+  // A chunked stream stopped by the user is a success too, although its last chunk never
+  // came.
+  Start("{WAIT 600}{ESC}s");
+  Get(Url("/audio-chunked-endless"), "sem-fim2.mp3");
+  EXPECT_EQ(Var("$CHK"), "0");
+  EXPECT_TRUE(Has(Events(), "line: O download foi interrompido."));
+  const std::string streamed = File("sem-fim2.mp3");
+  EXPECT_GT(streamed.size(), 4096u);
+  EXPECT_TRUE(streamed == Pattern(0, streamed.size()));
 }
 
 TEST_F(DownloadTest, KeysDuringAFileWithLength) {
@@ -327,6 +361,141 @@ TEST_F(DownloadTest, HttpsVerifiesTheServer) {
   Get("https://servidor.teste:" + secure.portText() + "/chunked-page", "seguro.htm");
   EXPECT_EQ(Var("$CHK"), "0");
   EXPECT_EQ(File("seguro.htm").substr(0, 8), "<p>um\r\nd");
+}
+
+TEST_F(DownloadTest, HeadsWithoutEndFailAsAConnection) {
+  // Header lines without end, one header line without end, a status line without end; and
+  // the same for the head of the whole-page fetch. Each ends as a failed connection while
+  // the server is still writing, and leaves no file.
+  for (const std::string route :
+       {"endless-headers", "endless-header-line", "endless-status", "fallback-endless-headers"}) {
+    Start("");
+    Get(Url("/" + route), "cabeca.htm");
+    EXPECT_EQ(Var("$CHK"), "1") << route;
+    EXPECT_TRUE(Has(Events(), "line: Erro de conexao")) << route;
+    // The whole-page fetch first had a page without length from the server.
+    EXPECT_EQ(Endings(route.starts_with("fallback") ? 2 : 1).back(), route + " cliente");
+    EXPECT_FALSE(Exists("cabeca.htm")) << route;
+  }
+  // A head within the bounds is still read whole: 190 header lines of 300 bytes (60 KiB).
+  Start("");
+  Get(Url("/data/100?cabecas=190"), "cabeca.bin");
+  EXPECT_EQ(Var("$CHK"), "0");
+  EXPECT_TRUE(File("cabeca.bin") == Pattern(0, 100));
+}
+
+TEST_F(DownloadTest, EscIsAnsweredWhileTheHeadArrives) {
+  // Header lines that keep coming slowly: Esc asks, "S" stops.
+  Start("{WAIT 500}{ESC}S");
+  Get(Url("/slow-headers"), "devagar.bin");
+  EXPECT_EQ(Var("$CHK"), "1");
+  EXPECT_TRUE(Has(Events(), "line: Deseja parar o download?"));
+  EXPECT_TRUE(Has(Events(), "line: O download foi interrompido."));
+  EXPECT_EQ(Endings(), std::vector<std::string>{"slow-headers cliente"});
+  EXPECT_FALSE(Exists("devagar.bin"));
+  // A status line that keeps growing: "n" goes on waiting, other keys are dropped.
+  Start("{WAIT 300}x{WAIT 300}{ESC}n{WAIT 300}{ESC}S");
+  Get(Url("/slow-status"), "devagar.bin");
+  EXPECT_EQ(Var("$CHK"), "1");
+  EXPECT_EQ(Count(Events(), "line: Deseja parar o download?"), 2);
+  EXPECT_TRUE(Has(Events(), "line: O download foi interrompido."));
+  EXPECT_EQ(Endings(), std::vector<std::string>{"slow-status cliente"});
+  EXPECT_FALSE(Exists("devagar.bin"));
+}
+
+TEST_F(DownloadTest, BrokenOrCutPagesLeaveNoFile) {
+  // Pages of the whole-page fetch: chunk sizes "zz" and of 22 digits, a chunk of 0x1000
+  // cut after 100 bytes, a length of 100000 cut after 5000 bytes.
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"/bad-chunk/zz", "line: Erro http: resposta inválida do servidor."},
+      {"/bad-chunk/long", "line: Erro http: resposta inválida do servidor."},
+      {"/bad-chunk/cut", "line: Erro de conexao"},
+      {"/cut-page", "line: Erro de conexao"}};
+  for (const auto& [route, message] : cases) {
+    Start("");
+    Get(Url(route), "pagina.htm");
+    EXPECT_EQ(Var("$CHK"), "1") << route;
+    EXPECT_TRUE(Has(Events(), message)) << route;
+    EXPECT_FALSE(Exists("pagina.htm")) << route;
+    // A file that was there stays as it was.
+    Start("");
+    Put("antiga.htm", "pagina antiga\r\n");
+    Get(Url(route), "antiga.htm");
+    EXPECT_EQ(Var("$CHK"), "1") << route;
+    EXPECT_TRUE(File("antiga.htm") == "pagina antiga\r\n") << route;
+  }
+  // A chunked audio stream is held to its chunks too: a broken size or a cut chunk fails
+  // it; what had arrived stays, as a stream's bytes do.
+  for (const std::string kind : {"zz", "long", "cut"}) {
+    Start("");
+    Get(Url("/bad-chunk-audio/" + kind), "radio-" + kind + ".mp3");
+    EXPECT_EQ(Var("$CHK"), "1") << kind;
+    const std::string message = kind == "cut" ? "Erro de conexao" : "Erro http: resposta inválida do servidor.";
+    EXPECT_TRUE(Has(Events(), "line: " + message)) << kind;
+    EXPECT_TRUE(File("radio-" + kind + ".mp3").starts_with("antes")) << kind;
+  }
+  EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+}
+
+TEST_F(DownloadTest, AWholeAnswerToAResumeKeepsTheEarlierFileUntilItIsThere) {
+  const std::string partial = Pattern(0, 30000);
+  // A 200 whose body never comes, and a 200 with an empty body.
+  Put("r.bin", partial);
+  Get(Url("/nobody/70000"), "r.bin");
+  EXPECT_EQ(Var("$CHK"), "1");
+  EXPECT_TRUE(Has(Requests()[0], "Range: bytes=30000-"));
+  EXPECT_TRUE(File("r.bin") == partial);
+  Start("");
+  Get(Url("/empty"), "r.bin");
+  EXPECT_EQ(Var("$CHK"), "1");
+  EXPECT_TRUE(Has(Events(), "line: Resposta sem conteúdo; o arquivo anterior foi mantido."));
+  EXPECT_TRUE(File("r.bin") == partial);
+  // An empty page through the whole-page fetch.
+  Start("");
+  Get(Url("/empty-page"), "r.bin");
+  EXPECT_EQ(Var("$CHK"), "1");
+  EXPECT_TRUE(Has(Events(), "line: Resposta sem conteúdo; o arquivo anterior foi mantido."));
+  EXPECT_TRUE(File("r.bin") == partial);
+  // A whole body cut short: it replaces the earlier file only when it brought more.
+  Start("");
+  Get(Url("/short/9000"), "r.bin");
+  EXPECT_EQ(Var("$CHK"), "1");
+  EXPECT_TRUE(File("r.bin") == partial);
+  Start("");
+  Put("pouco.bin", Pattern(0, 1000));
+  Get(Url("/short/9000"), "pouco.bin");
+  EXPECT_EQ(Var("$CHK"), "1");
+  EXPECT_TRUE(File("pouco.bin") == Pattern(0, 8999));
+  // A user who stops the new body before it brought more keeps the earlier file.
+  Start("{WAIT 800}{ESC}S");
+  Get(Url("/stall/40000"), "r.bin");
+  EXPECT_EQ(Var("$CHK"), "1");
+  EXPECT_TRUE(File("r.bin") == partial);
+  // A whole page replaces it, as a whole file does.
+  Start("");
+  Get(Url("/page"), "r.bin");
+  EXPECT_EQ(Var("$CHK"), "0");
+  EXPECT_EQ(File("r.bin"), "linha 1\r\nlinha 2\r\nlinha\r3\r\nfim sem quebra\r\n\r\n");
+  EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+}
+
+TEST_F(DownloadTest, HostileAnswersOverTls) {
+  const auto& certs = NetTest::TestCertificates();
+  ASSERT_FALSE(certs.dir.empty());
+  NetTest::LocalServer secure({"--cert", certs.cert, "--key", certs.key, "--log", log_});
+  ASSERT_GT(secure.port(), 0);
+  setenv("FONIX_RESOLVE", ("servidor.teste:" + secure.portText() + ":127.0.0.1").c_str(), 1);
+  setenv("SSL_CERT_FILE", certs.ca.c_str(), 1);
+  const std::string origin = "https://servidor.teste:" + secure.portText();
+  Get(origin + "/endless-headers", "seguro-cabeca.htm");
+  EXPECT_EQ(Var("$CHK"), "1");
+  EXPECT_TRUE(Has(Events(), "line: Erro de conexao"));
+  EXPECT_EQ(Endings(), std::vector<std::string>{"endless-headers cliente"});
+  Start("");
+  Get(origin + "/bad-chunk/cut", "seguro-cortado.htm");
+  EXPECT_EQ(Var("$CHK"), "1");
+  EXPECT_TRUE(Has(Events(), "line: Erro de conexao"));
+  EXPECT_FALSE(Exists("seguro-cortado.htm"));
 }
 
 TEST_F(DownloadTest, OperandsThatFailTheCommand) {

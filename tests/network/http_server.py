@@ -40,6 +40,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(len(body)))
         for name, value in extra:
             self.send_header(name, value)
+        # "?cabecas=N" adds N header lines of 300 bytes, for heads near the client's bounds.
+        query = self.path.partition("?")[2]
+        if query.startswith("cabecas="):
+            for i in range(int(query[8:])):
+                self.send_header(f"X-Cabeca-{i:03}", "c" * 300)
         self.end_headers()
         self.wfile.write(body)
 
@@ -132,8 +137,85 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(b"0\r\n\r\n")
         elif route in ("audio-endless", "stall", "slow"):
             self.trickle(route, n)
+        elif route in HOSTILE:
+            self.hostile(route, arg)
         else:
             self.send_body(404, b"nada\n")
+
+    def is_fallback(self):
+        return "Accept-Language" in self.headers
+
+    def hostile(self, route, arg):
+        """Answers as a careless or hostile server writes them: heads without end, chunk
+        sizes that are no sizes, bodies cut short, answers without a body. How each ended is
+        appended to the log file's ".fim" companion: "ROUTE cliente" when the client went
+        away first, "ROUTE servidor" when the server wrote all it meant to (or its time ran
+        out)."""
+        self.close_connection = True
+        out = self.wfile
+        deadline = time.time() + 30
+        page_head = b"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n\r\n"
+        try:
+            if route == "endless-headers" or (route == "fallback-endless-headers" and self.is_fallback()):
+                out.write(b"HTTP/1.1 200 OK\r\n")
+                i = 0
+                while time.time() < deadline:
+                    out.write(b"X-Mais-%d: valor\r\n" % i)
+                    i += 1
+            elif route == "fallback-endless-headers":
+                out.write(page_head + b"pagina\n")
+            elif route == "endless-header-line":
+                out.write(b"HTTP/1.1 200 OK\r\nX-Longo: ")
+                while time.time() < deadline:
+                    out.write(b"a" * 4096)
+            elif route == "endless-status":
+                out.write(b"HTTP/1.1 200 ")
+                while time.time() < deadline:
+                    out.write(b"a" * 4096)
+            elif route in ("slow-headers", "slow-status"):
+                out.write(b"HTTP/1.1 200 OK\r\n" if route == "slow-headers" else b"HTTP/1.1 200 ")
+                end = time.time() + 10
+                i = 0
+                while time.time() < end:
+                    out.write(b"X-Devagar-%d: sim\r\n" % i if route == "slow-headers" else b"a")
+                    out.flush()
+                    i += 1
+                    time.sleep(0.1)
+            elif route in ("bad-chunk", "bad-chunk-audio"):
+                ctype = b"audio/mpeg" if route == "bad-chunk-audio" else b"text/html"
+                out.write(b"HTTP/1.1 200 OK\r\nContent-Type: " + ctype + b"\r\nTransfer-Encoding: chunked\r\n\r\n")
+                out.write(b"5\r\nantes\r\n")
+                if arg == "zz":
+                    out.write(b"zz\r\nxx\r\n0\r\n\r\n")
+                elif arg == "long":
+                    out.write(b"1" + b"0" * 21 + b"\r\n" + b"x" * 5000 + b"\r\n0\r\n\r\n")
+                else:  # cut: a chunk of 0x1000 announced, 100 bytes sent
+                    out.write(b"1000\r\n" + b"x" * 100)
+            elif route == "audio-chunked-endless":
+                out.write(b"HTTP/1.1 200 OK\r\nContent-Type: audio/mpeg\r\nTransfer-Encoding: chunked\r\n\r\n")
+                i = 0
+                while time.time() < deadline:
+                    out.write(b"1000\r\n" + pattern(i, 4096) + b"\r\n")
+                    i += 4096
+                    time.sleep(0.02)
+            elif route == "cut-page":
+                if self.is_fallback():
+                    out.write(b"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 100000\r\n\r\n")
+                    out.write(b"linha\n" * 833 + b"li")  # 5000 bytes
+                else:
+                    out.write(page_head + b"pagina\n")
+            elif route == "empty-page":
+                out.write(page_head)
+            elif route == "nobody":
+                out.write(b"HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
+                          b"Content-Length: %d\r\n\r\n" % int(arg))
+            out.flush()
+            ended = "servidor"
+        except OSError:
+            ended = "cliente"
+        if Handler.log_file:
+            with open(Handler.log_file + ".fim", "a", encoding="latin-1") as f:
+                f.write(f"{route} {ended}\n")
 
     def trickle(self, route, n):
         """Bodies that take their time: an endless audio stream, a body that stops half
@@ -166,6 +248,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     time.sleep(0.02)
         except OSError:
             pass
+
+
+HOSTILE = ("endless-headers", "fallback-endless-headers", "endless-header-line", "endless-status",
+           "slow-headers", "slow-status", "bad-chunk", "bad-chunk-audio", "audio-chunked-endless", "cut-page",
+           "empty-page", "nobody")
 
 
 class LineHandler(socketserver.StreamRequestHandler):

@@ -130,6 +130,46 @@ TEST_F(SocketTest, OneLineNeverHoldsMoreThanItsBound) {
   EXPECT_EQ(line, "fim");
 }
 
+TEST_F(SocketTest, GatheredLinesSpendTheirBudget) {
+  using LineReader::Gather;
+  Pair p;
+  auto reader = LineReader::LineReaderCreate(p.client);
+  std::string line;
+  std::size_t budget = 20;
+  // Nothing has come: the wait is given up when asked, and the line goes on afterwards.
+  EXPECT_EQ(LineReader::LineReaderGatherLine(*reader, line, budget, [] { return true; }), Gather::GaveUp);
+  p.Send("ab");
+  EXPECT_EQ(LineReader::LineReaderGatherLine(*reader, line, budget, [] { return true; }), Gather::GaveUp);
+  EXPECT_EQ(line, "ab");
+  p.Send("c\r\n\nresto");
+  EXPECT_EQ(LineReader::LineReaderGatherLine(*reader, line, budget), Gather::Line);
+  EXPECT_EQ(line, "abc");
+  EXPECT_EQ(budget, 15u);  // the line end counts
+  line.clear();
+  EXPECT_EQ(LineReader::LineReaderGatherLine(*reader, line, budget), Gather::Line);
+  EXPECT_EQ(line, "");
+  // What follows the line stays for the next reader of the connection.
+  uint8_t byte = 0;
+  ASSERT_TRUE(LineReader::LineReaderReadByte(*reader, byte));
+  EXPECT_EQ(byte, 'r');
+  // A line longer than what is left of the budget stops where the budget does.
+  line.clear();
+  budget = 6;
+  p.Send("uito longa\n");
+  EXPECT_EQ(LineReader::LineReaderGatherLine(*reader, line, budget), Gather::TooLong);
+  EXPECT_EQ(line, "estoui");
+  EXPECT_EQ(budget, 0u);
+  line.clear();
+  budget = 100;
+  EXPECT_EQ(LineReader::LineReaderGatherLine(*reader, line, budget), Gather::Line);
+  EXPECT_EQ(line, "to longa");
+  // A peer that closes before the line end.
+  line.clear();
+  p.Send("sem fim");
+  p.CloseServer();
+  EXPECT_EQ(LineReader::LineReaderGatherLine(*reader, line, budget), Gather::Closed);
+}
+
 TEST_F(SocketTest, ALineTimeOutKeepsWhatArrivedAndMessagesFlow) {
   Pair p;
   auto reader = LineReader::LineReaderCreate(p.client);

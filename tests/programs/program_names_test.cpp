@@ -90,22 +90,86 @@ TEST_F(ProgramNamesTest, UnquotedProgramPathsWithBlanks) {
   EXPECT_EQ(CommandLine::FromCommandLine("c:\\dir with nothing\\p.exe -x", start), ProgramNames::kFileNotFound);
 }
 
-TEST_F(ProgramNamesTest, CmdLinesBecomeShLines) {
-  using CmdShell::ToShell;
-  EXPECT_EQ(ToShell("echo a & echo b"), "'" + ProgramPath("echo") + "' 'a' ; '" + ProgramPath("echo") + "' 'b'");
-  EXPECT_EQ(ToShell("cd && x || y"), "'cd' && 'x' || 'y'");
-  EXPECT_EQ(ToShell("x >c:\\saida.txt 2>&1"), "'x' > '" + Host("saida.txt") + "' 2>&1");
-  EXPECT_EQ(ToShell("x 2>nul >>NUL"), "'x' 2> /dev/null >> /dev/null");
-  EXPECT_EQ(ToShell("x \"a b\" c^&d $HOME `y` 'z'"), "'x' 'a b' 'c&d' '$HOME' '`y`' ''\\''z'\\'''");
-  setenv("FONIX_TESTE_VAR", "valor", 1);
-  EXPECT_EQ(ToShell("x %FONIX_TESTE_VAR% %NAO_DEFINIDA% 50%"), "'x' 'valor' '%NAO_DEFINIDA%' '50%'");
+// A program on drive C that records each call: its argument count on a line, then every
+// argument followed by a zero byte, so that any byte of an argument comes back as it went.
+class CmdLineTest : public ProgramNamesTest {
+ protected:
+  using Calls = std::vector<std::vector<std::string>>;
+  void SetUp() override {
+    ProgramNamesTest::SetUp();
+    log_ = Host("rec.log");
+    std::ofstream(DriveC() / "rec.exe")
+        << "#!/bin/sh\n{ echo $#; for a in \"$@\"; do printf '%s\\0' \"$a\"; done; } >>'" << log_ << "'\n";
+    chmod((DriveC() / "rec.exe").c_str(), 0755);
+  }
+  // Runs the line as a child with pipes (as EXECUTA &&& does) and gives the calls recorded.
+  Calls Run(const std::string& line) {
+    std::filesystem::remove(log_);
+    EXPECT_TRUE(ChildProcess::ChildStart(line)) << line;
+    const int pid = ChildProcess::CurrentChildPid();
+    EXPECT_TRUE(Until([&] { return !ProcessExists(pid); })) << line;
+    std::ifstream in(log_, std::ios::binary);
+    Calls calls;
+    std::string count;
+    while (std::getline(in, count)) {
+      std::vector<std::string> args(std::stoul(count));
+      for (std::string& a : args) std::getline(in, a, '\0');
+      calls.push_back(args);
+    }
+    return calls;
+  }
+  // What plain EXECUTA gives the program for these parameters.
+  static std::vector<std::string> Plain(const std::string& parameters) {
+    CommandLine::Start start;
+    EXPECT_EQ(CommandLine::FromProgram("c:\\rec", parameters, start), 0);
+    return {start.argv.end() - static_cast<long>(ProgramNames::SplitArguments(parameters).size()), start.argv.end()};
+  }
+  std::string log_;
+};
+
+TEST_F(CmdLineTest, CmdAndPlainExecutaSplitArgumentsAlike) {
+  // The C runtime's rule in both: \" is a quote, backslashes count only before a quote, ""
+  // inside quotes is a quote, quotes may open and close inside a word.
+  for (const std::string parameters :
+       {"\"a\\\"b\" c", "\"a\\\\\" b", "a\\\\b c\\d", "\"um \"\"dois\"\"\"", "\"\" x", "ab\"c d\"e",
+        "\"a b\\\\\\\"c\" d", "x\\\"y z"}) {
+    const Calls calls = Run("cmd /c c:\\rec " + parameters);
+    ASSERT_EQ(calls.size(), 1u) << parameters;
+    EXPECT_EQ(calls[0], Plain(parameters)) << parameters;
+  }
+  EXPECT_EQ(Run("cmd /c c:\\rec \"a\\\"b\" c"), (Calls{{"a\"b", "c"}}));
+}
+
+TEST_F(CmdLineTest, WhatCmdReadsAsOperatorsAndWhatItKeeps) {
+  // cmd's quote state toggles at every quote, \" too: the "&" after a \" is outside quotes.
+  EXPECT_EQ(Run("cmd /c c:\\rec \"a\\\" & c:\\rec b"), (Calls{{"a\" "}, {"b"}}));
+  // Carets outside quotes escape, and an escaped quote leaves cmd's quote state alone: the
+  // whole argument reaches the program as one, whatever it holds.
+  EXPECT_EQ(Run("cmd /c c:\\rec ^\"x^\" ^& y ^& ^\"^\" ^| ^> ^%PATH^% ^^"),
+            (Calls{{"x", "&", "y", "&", "", "|", ">", "%PATH%", "^"}}));
+  EXPECT_EQ(Run("cmd /c c:\\rec \"x&t=1 | y > z\" $HOME `id` 'q' ;"), (Calls{{"x&t=1 | y > z", "$HOME", "`id`", "'q'", ";"}}));
+  setenv("FONIX_TESTE_VAR", "um valor", 1);
+  EXPECT_EQ(Run("cmd /c c:\\rec %FONIX_TESTE_VAR% \"%FONIX_TESTE_VAR%\" %NAO_DEFINIDA% 50%"),
+            (Calls{{"um", "valor", "um valor", "%NAO_DEFINIDA%", "50%"}}));
   unsetenv("FONIX_TESTE_VAR");
-  EXPECT_EQ(ToShell("x <c:\\entrada | y"), "'x' < '" + Host("entrada") + "' | 'y'");
-  EXPECT_EQ(ToShell("(x & y) > z"), "( 'x' ; 'y' ) > '" + CurrentHost("z") + "'");
-  // The quotes around a whole line after /c.
-  EXPECT_EQ(CmdShell::ShellArguments("/c \"x y\"")[2], "'x' 'y'");
-  EXPECT_EQ(CmdShell::ShellArguments("/C \"\"x\" \"y\"\"")[2], "'x' 'y'");
-  EXPECT_EQ(CmdShell::ShellArguments("/q /d /c x").size(), 3u);
+  EXPECT_EQ(Run("cmd /c c:\\rec a & c:\\rec b && c:\\rec c || c:\\rec d"), (Calls{{"a"}, {"b"}, {"c"}}));
+  EXPECT_EQ(Run("cmd /c (c:\\rec a & c:\\rec b) > c:\\grupo.txt & c:\\rec c"), (Calls{{"a"}, {"b"}, {"c"}}));
+  EXPECT_EQ(ReadFile(DriveC() / "grupo.txt"), "");  // rec writes its own log, not its output
+  EXPECT_EQ(Run("cmd /c \"c:\\rec \"a b\" c\""), (Calls{{"a b", "c"}}));  // the quotes around the line
+  // Redirections: the target is one token (its quotes removed), the command goes on after it.
+  EXPECT_EQ(Run("cmd /c echo um >\"c:\\com espaco.txt\" dois 2>&1 & echo tres 2>nul >>NUL"), Calls{});
+  EXPECT_EQ(ReadFile(DriveC() / "com espaco.txt"), "um dois\n");
+  EXPECT_EQ(Run("cmd /c c:\\rec <c:\\com^ espaco.txt x"), (Calls{{"x"}}));
+}
+
+TEST_F(CmdLineTest, TheShProgramHoldsNoWordOfTheLine) {
+  // Whatever the line holds, the program text is operators and positional references only.
+  const CmdShell::Script script = CmdShell::ToShell("x \"$(id)\" `id` ;y ^& 'z' >c:\\f 2>&1 | ww && (v) || u & t");
+  EXPECT_EQ(script.text, "\"${1}\" \"${2}\" \"${3}\" \"${4}\" \"${5}\" \"${6}\" > \"${7}\" 2>&1 | \"${8}\" && ( \"${9}\" ) || "
+                         "\"${10}\" ; \"${11}\"");
+  EXPECT_EQ(script.words, (std::vector<std::string>{"x", "$(id)", "`id`", ";y", "&", "'z'", Host("f"), "ww", "v", "u", "t"}));
+  EXPECT_EQ(CmdShell::ShellArguments("/q /d /c x").size(), 5u);
+  EXPECT_EQ(CmdShell::ShellArguments("/k x")[2], "\"${1}\"\nexec /bin/sh");
   EXPECT_EQ(CmdShell::ShellArguments(""), std::vector<std::string>{"sh"});
   EXPECT_TRUE(CmdShell::IsCommandInterpreter("C:\\Windows\\System32\\CMD.EXE"));
   EXPECT_FALSE(CmdShell::IsCommandInterpreter("cmdx"));

@@ -29,14 +29,38 @@ TEST(CardinalWords, GroupsAndConjunctions) {
   EXPECT_EQ(CardinalWords(101), "cento e um");
   EXPECT_EQ(CardinalWords(1000), "mil ");
   EXPECT_EQ(CardinalWords(1001), "mil e um");
-  EXPECT_EQ(CardinalWords(1234), "mil e duzentos e trinta e quatro");
   EXPECT_EQ(CardinalWords(2000000), "dois milhões "_cp);
   EXPECT_EQ(CardinalWords(1000000), "um milhão "_cp);
   EXPECT_EQ(CardinalWords(15), "quinze");
   EXPECT_EQ(CardinalWords(50), "cinqüenta"_cp);
   EXPECT_EQ(CardinalWords(110), "cento e dez");
   EXPECT_EQ(CardinalWords(200), "duzentos");
-  EXPECT_EQ(CardinalWords(1200000), "um milhão e duzentos mil "_cp);
+}
+
+// "e" joins the last group only when that group is below one hundred or a whole hundred.
+TEST(CardinalWords, ConjunctionBeforeTheLastGroup) {
+  const struct {
+    uint64_t value;
+    const char* words;
+  } cases[] = {
+      {1050, "mil e cinqüenta"},
+      {1100, "mil e cem"},
+      {1200, "mil e duzentos"},
+      {1234, "mil duzentos e trinta e quatro"},
+      {1998, "mil novecentos e noventa e oito"},
+      {1101, "mil cento e um"},
+      {2024, "dois mil e vinte e quatro"},
+      {21500, "vinte e um mil e quinhentos"},
+      {21501, "vinte e um mil quinhentos e um"},
+      {1000100, "um milhão e cem"},
+      {1000250, "um milhão duzentos e cinqüenta"},
+      {1001000, "um milhão e mil "},
+      {1200000, "um milhão e duzentos mil "},
+      {1250000, "um milhão duzentos e cinqüenta mil "},
+      {2000000300, "dois bilhões e trezentos"},
+      {3000001999, "três bilhões mil novecentos e noventa e nove"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Cp1252::ToUtf8(CardinalWords(c.value)), c.words) << c.value;
 }
 
 TEST(CardinalWords, BeyondTrillionsReadsDigits) {
@@ -79,7 +103,7 @@ TEST(PreprocessText, Numbers) {
   EXPECT_EQ(Squeeze(Pre("1.000 pessoas")), "mil pessoas");
   EXPECT_EQ(Squeeze(Pre("1.0000")), "um ponto zero zero zero zero");
   EXPECT_EQ(Squeeze(Pre("3,5")), "três vírgula cinco");
-  EXPECT_EQ(Squeeze(Pre("1.234.567")), "um milhão duzentos e trinta e quatro mil e quinhentos e sessenta e sete");
+  EXPECT_EQ(Squeeze(Pre("1.234.567")), "um milhão duzentos e trinta e quatro mil quinhentos e sessenta e sete");
   EXPECT_EQ(Squeeze(Pre("2º")), "segundo");
   EXPECT_EQ(Squeeze(Pre("21ª")), "vigésima primeira");
   EXPECT_EQ(Squeeze(Pre("2as.")), "segundas");

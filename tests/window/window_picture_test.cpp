@@ -1,6 +1,9 @@
 // Pictures (IMAGEM with bitmaps and JPEG) and the magnifier's band drawn in the console
 // window, read back from the X server; bad pictures fail without harm.
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "interpreter/commands.h"
 #include "tests/window/window_fixture.h"
@@ -90,19 +93,36 @@ TEST_F(WindowTest, BitmapAndJpegPicturesAreDrawnAtTheirPositionAndRemoved) {
   EXPECT_EQ(Count(28, 38, 2, 14, kRed), 0);
   EXPECT_EQ(Count(50, 40, 2, 10, kRed), 0);
 
-  // A new picture replaces the old one; the JPEG's temporary bitmap is gone afterwards.
+  // A new picture replaces the old one; the JPEG's temporary bitmap is gone afterwards, and
+  // the user's own c:\$$$.bmp (a red picture of its own) is neither shown nor touched.
+  const std::string users = Bitmap(30, 30, kRed);
+  drive_.Write(drive_.c / "$$$.bmp", users);
+  const auto temporaries = [] {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
+      count += entry.path().filename().string().starts_with("fonix-imagem-");
+    return count;
+  };
+  const auto ReadBytes = [](const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const int before = temporaries();
   ASSERT_TRUE(Commands::Imagem("\"c:\\foto.jpeg\" 100 50"));
   ASSERT_TRUE(PumpUntil([&] { return Near(Pixel(110, 58), {40, 200, 90}); })) << "the JPEG is not at 100, 50";
   EXPECT_EQ(Count(30, 40, 20, 10, kRed), 0) << "the previous picture stayed";
   EXPECT_TRUE(Near(Pixel(100, 50), {40, 200, 90}));
   EXPECT_TRUE(Near(Pixel(123, 65), {40, 200, 90}));
   EXPECT_EQ(Pixel(124, 58), kBlack);
-  EXPECT_FALSE(std::filesystem::exists(drive_.c / "$$$.bmp"));
+  EXPECT_TRUE(ReadBytes(drive_.c / "$$$.bmp") == users) << "the user's c:\\$$$.bmp changed";
+  EXPECT_EQ(temporaries(), before);
 
   // A grayscale JPEG (an 8-bit palette bitmap on the way) at 0, 0, the default position.
   ASSERT_TRUE(Commands::Imagem("\"c:\\cinza.JPG\""));
   ASSERT_TRUE(PumpUntil([&] { return Near(Pixel(8, 8), {128, 128, 128}); }));
-  EXPECT_FALSE(std::filesystem::exists(drive_.c / "$$$.bmp"));
+  EXPECT_TRUE(ReadBytes(drive_.c / "$$$.bmp") == users) << "the user's c:\\$$$.bmp changed";
+  EXPECT_EQ(temporaries(), before);
+  std::filesystem::remove(drive_.c / "$$$.bmp");
 
   // Text written over the picture's place does not remove it; IMAGEM alone does.
   Console::ConsoleGotoXY(1, 1);

@@ -1,0 +1,56 @@
+// Ending the runtime's own programs by their Windows names.
+#include "services/task_kill.h"
+
+#include <signal.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/paths.h"
+#include "services/child_process.h"
+#include "services/child_registry.h"
+#include "services/program_names.h"
+
+namespace TaskKill {
+
+bool IsTaskKill(std::string_view program) {
+  while (!program.empty() && (program.back() == ' ' || program.back() == '\t')) program.remove_suffix(1);
+  return ChildRegistry::ProgramKey(program) == "TASKKILL";
+}
+
+int Run(std::string_view parameters) {
+  const std::vector<std::string> args = ProgramNames::SplitArguments(parameters);
+  bool force = false;
+  std::vector<std::string> names;
+  std::vector<pid_t> pids;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string option = Paths::FoldCase(args[i]);
+    const bool hasValue = i + 1 < args.size();
+    if (option == "/F" || option == "-F") force = true;
+    else if ((option == "/IM" || option == "-IM") && hasValue) names.push_back(args[++i]);
+    else if ((option == "/PID" || option == "-PID") && hasValue) pids.push_back(std::atoi(args[++i].c_str()));
+  }
+  const int sig = force ? SIGKILL : SIGTERM;
+  int ended = 0;
+  // A registered child leads its process group (a session of its own): the group goes.
+  auto endChild = [&](pid_t pid) {
+    if (pid <= 0) return;
+    if (kill(-pid, sig) != 0) kill(pid, sig);
+    ++ended;
+  };
+  for (const std::string& name : names) {
+    for (pid_t pid : ChildRegistry::RunningMatching(ChildRegistry::ProgramKey(name), {})) endChild(pid);
+    for (int pid : ChildProcess::MarkedProcessesNamed(name)) {
+      if (kill(-pid, sig) != 0) kill(pid, sig);
+      ++ended;
+    }
+  }
+  const std::vector<pid_t> running = ChildRegistry::Running();
+  for (pid_t pid : pids)
+    for (pid_t ours : running)
+      if (ours == pid) endChild(pid);
+  return ended;
+}
+
+}  // namespace TaskKill
