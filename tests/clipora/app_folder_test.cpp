@@ -1,5 +1,6 @@
 // The application folder on first start, never overwriting what the user has, the user's
-// download folder, and the two launchers (downloader under its short name, default player).
+// download folder, and the launchers (the downloader under its short name, the default player,
+// the finder of a JavaScript runtime).
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,6 +32,7 @@ class AppFolderTest : public ::testing::Test {
     WriteScript(root_ + "/data/som/22.wav", "RIFF");
     fs::copy_file(std::string(LAUNCHERS_DIR) + "/youtube-dl", root_ + "/data/youtube-dl");
     fs::copy_file(std::string(LAUNCHERS_DIR) + "/tocador", root_ + "/data/tocador");
+    fs::copy_file(std::string(LAUNCHERS_DIR) + "/executorjs", root_ + "/data/executorjs");
     // The programs on PATH.
     for (const char* p : {"wget", "yt-dlp", "ffmpeg"}) WriteScript(root_ + "/bin/" + p, "#!/bin/sh\necho " + std::string(p) + "\n");
     setenv("FONIX_APP_DATA", (root_ + "/data").c_str(), 1);
@@ -62,6 +64,7 @@ TEST_F(AppFolderTest, FirstStartMakesTheFolderWithSoundsToolsAndLaunchers) {
   EXPECT_EQ(fs::read_symlink(app_ + "/ffmpeg.exe"), root_ + "/bin/ffmpeg");
   EXPECT_EQ(access((app_ + "/tocador").c_str(), X_OK), 0);
   EXPECT_EQ(access((app_ + "/youtube-dl").c_str(), X_OK), 0);
+  EXPECT_EQ(access((app_ + "/executorjs").c_str(), X_OK), 0);
   EXPECT_FALSE(fs::is_symlink(app_ + "/tocador"));  // a copy: it outlives the build tree
 }
 

@@ -445,6 +445,7 @@ case_full_disk_search() {
   expect_order "line: Aguarde" "line: Não há espaço livre no disco para guardar a pesquisa. Libere espaço e tente outra vez." \
     "line: Qual sua busca?"
   expect_not "line: Nenhum resultado foi encontrado."
+}
 
 # A machine without a JavaScript runtime the downloader can use (Debian 12's node is 18).
 path_without_js() {
