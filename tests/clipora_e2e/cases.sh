@@ -56,7 +56,7 @@ case_player_markers() {
   run "{ESC}"
   sed -i 's/^toc=3,.*/toc=3,c:\\clipora-light\\tocador --noytdl/; s/^toc=4,.*/toc=4,c:\\clipora-light\\tocador -m -formato=best/' \
     "$app/clipora-light.cfg"
-  run "x{ENTER}3{DOWN}4{ESC}{ESC}{ESC}"
+  run "x{ENTER}3{DOWN}4{WAIT 3000}{ESC}{ESC}{ESC}"
   sleep 1
   expect_grep "^https://www.youtube.com/watch?v=vid00000001$" "$FAKE_DIR/player.log"
   expect_grep "^https://stream.invalid/vid00000002.mp4$" "$FAKE_DIR/player.log"
@@ -75,7 +75,7 @@ case_details() {
 
 case_details_garbage() {
   printf 'WARNING: nada\nnão é json\n' >"$FAKE_DIR/video.json"
-  run "tom jobim{ENTER}i{ESC}{ESC}"
+  run "tom jobim{ENTER}i{WAIT 3000}{ESC}{ESC}"
   expect_status 0
   expect "line: Não foi possível obter as informações do vídeo."
 }
@@ -127,7 +127,7 @@ case_help_menu() {
 case_panel_edit() {
   run "{ENTER}"
   # With no history the new-search prompt comes first; "." opens the panel.
-  run ".{ENTER}{DOWN}{ENTER}{END}{BACKSPACE}{BACKSPACE}5{ENTER}{ESC}tom jobim{ENTER}{ESC}{ESC}"
+  run ".{ENTER}{DOWN}{ENTER}{END}{BACKSPACE}{BACKSPACE}5{ENTER}{ESC}tom jobim{ENTER}{WAIT 3000}{ESC}{ESC}"
   expect_status 0
   # "Valor alterado." is written on the edited value's row, after it.
   expect_order "line: Painel de configuração." "say: Diretório padrão de download: $(grep ^dirdownloads= "$app/clipora-light.cfg" | cut -d= -f2- | tr -d '\r')" \
@@ -142,7 +142,7 @@ case_config_by_hand() {
   # Keys missing, reordered and commented out; the panel shows what the file holds.
   printf '%s\r\n' "toc=#13,c:\\clipora-light\\tocador" "mp3_bitrate=64000" "#quantosporbusca=99" \
     "quantosporbusca=3" "dirdownloads=z:\\tmp" >"$app/clipora-light.cfg"
-  run ".{ENTER}{DOWN}{DOWN}{DOWN}{ENTER}{END}{BACKSPACE}{BACKSPACE}{BACKSPACE}{BACKSPACE}{BACKSPACE}{BACKSPACE}1{ENTER}{ESC}abc{ENTER}{ESC}{ESC}"
+  run ".{ENTER}{DOWN}{DOWN}{DOWN}{ENTER}{END}{BACKSPACE}{BACKSPACE}{BACKSPACE}{BACKSPACE}{BACKSPACE}{BACKSPACE}1{ENTER}{ESC}abc{ENTER}{WAIT 3000}{ESC}{ESC}"
   expect_status 0
   expect "say: limite de resultados por pesquisa:3"
   expect "say: Número de canais para os áudios mp3: "
@@ -153,8 +153,8 @@ case_config_by_hand() {
 }
 
 case_history() {
-  run "primeira{ENTER}{ESC}{ESC}"
-  run "{DOWN}{DOWN}{ENTER}{ESC}{DOWN}{ENTER}{ENTER}"
+  run "primeira{ENTER}{WAIT 3000}{ESC}{ESC}"
+  run "{DOWN}{DOWN}{ENTER}{WAIT 3000}{ESC}{DOWN}{ENTER}{ENTER}"
   expect_status 0
   expect_order "line: Qual sua busca?" "say: Nova pesquisa" "say: Apagar histórico de pesquisa" "say: primeira" \
     "say: Resultado 1 de primeira - 1:01 por Canal 1" "line: Qual sua busca?" "say: Apagar histórico de pesquisa" \
@@ -171,7 +171,7 @@ case_history_odd_file() {
 }
 
 case_pasted_link() {
-  run "https://www.youtube.com/watch?v=abcdefghijk{ENTER}{ESC}{ESC}"
+  run "https://www.youtube.com/watch?v=abcdefghijk{ENTER}{WAIT 3000}{ESC}{ESC}"
   expect_status 0
   expect_order "line: Registros lidos: 1" "say: 1" "say: Título do vídeo abcdefghijk"
   [ "$(searches)" = 0 ] || fail "o link colado passou pela pesquisa"
@@ -229,7 +229,7 @@ case_video_failures() {
 }
 
 case_odd_search_text() {
-  run "tom & jerry #1 \"100%\" + é{ENTER}{ESC}{ESC}"
+  run "tom & jerry #1 \"100%\" + é{ENTER}{WAIT 3000}{ESC}{ESC}"
   expect_status 0
   expect_grep 'ytsearch20:tom & jerry #1 "100%" + é$' "$FAKE_DIR/downloader.log"
   expect "say: Resultado 1 de tom & jerry #1 \"100%\" + é - 1:01 por Canal 1"
@@ -241,7 +241,7 @@ case_second_instance_shares_service() {
   FONIX_KEYS="um{ENTER}{WAIT 5000}{ESC}{ESC}" FONIX_TRANSCRIPT="$work/t2" timeout 60 "$clipora" >/dev/null 2>&1 &
   local other=$!
   sleep 2
-  run "n{WAIT 300}dois{ENTER}{ESC}{ESC}"
+  run "n{WAIT 300}dois{ENTER}{WAIT 3000}{ESC}{ESC}"
   wait $other
   [ "$(grep ^busca= "$app/ambiente" | tr -d '\r')" != "" ] || fail "sem endereço do serviço"
   [ "$(pgrep -fc "clipora-servico --fd 3 --c $drive")" -le 1 ] || fail "mais de um serviço para o mesmo drive"
@@ -368,7 +368,7 @@ case_hostile_pasted_link() {
   make_video
   local link="https://www.youtube.com/watch?v=abcdefghijk\" & touch $work/pwned & \" | echo %HOME% ^& -o x"
   local id=${link##*v=}
-  run "$link{ENTER}{ENTER}{WAIT 2000}i{ESC}s{WAIT 8000}m{WAIT 20000}{ESC}{ESC}"
+  run "$link{ENTER}{ENTER}{WAIT 2000}i{WAIT 3000}{ESC}s{WAIT 8000}m{WAIT 20000}{ESC}{ESC}"
   expect_status 0
   [ ! -e "$work/pwned" ] || fail "o link colado executou um comando"
   expect_call "$FAKE_DIR/downloader.argv" -e -- "$link"
@@ -377,7 +377,8 @@ case_hostile_pasted_link() {
   expect_call "$FAKE_DIR/downloader.argv" -j -- "$link"
   local name; name=$(safe_name "Título do vídeo $id")
   expect_call "$FAKE_DIR/downloader.argv" -f mp4 -o "$downloads/${name//%/%%}.mp4" -- "$link"
-  expect_order "say: Título do vídeo $id" "line: Download do vídeo concluído." "line: Conversão concluída."
+  expect_order "say: Título do vídeo $id" "line: Leia com setas para cima e para baixo." "line: Download do vídeo concluído." \
+    "line: Conversão concluída."
   expect_file "$downloads/$name.mp3"
 }
 
