@@ -298,7 +298,7 @@ case_update_manual() {
   [ "$("$app/youtube-dl.exe" --version)" = 2026.08.19 ] || fail "o youtube-dl não foi trocado"
   [ ! -e "$app/ytdltmp" ] || fail "ytdltmp ficou"
   # Up to date now: the same check says so.
-  run ".atu_ytdl{ENTER}{WAIT 15000}{ENTER}"
+  run "{WAIT 8000}.atu_ytdl{ENTER}{WAIT 15000}{ENTER}"
   expect "line: Sua versão do youtube-dl já está atualizada."
   expect "line: Youtube-dl versão 2026.08.19"
   stop_release_site
@@ -328,7 +328,7 @@ case_update_site_down() {
   # The release site cannot be reached: the check says so and nothing is replaced.
   rm -f "$FAKE_DIR/version"
   export FONIX_RESOLVE="github.com:443:127.0.0.1" SSL_CERT_FILE=/nonexistent
-  run ".atu_ytdl{ENTER}{WAIT 15000}{ENTER}"
+  run "{WAIT 8000}.atu_ytdl{ENTER}{WAIT 15000}{ENTER}"
   expect_status 0
   # At start (Debian's downloader) and when asked for: the search is reached all the same.
   expect_order "line: O baixador de vídeos desta máquina é antigo demais para o YouTube." \
@@ -499,7 +499,7 @@ case_update_does_not_run() {
   printf 'isto não é um programa\n' >"$work/garbage"
   site_downloader="$work/garbage"
   start_release_site
-  run "{WAIT 12000}s{WAIT 6000}{ESC}"
+  run "{WAIT 20000}s{WAIT 6000}{ESC}"
   expect_status 0
   expect_order "line: Baixando youtube-dl." \
     "line: O arquivo baixado não funciona nesta máquina. O baixador antigo foi mantido." "line: Digite o que procura"
