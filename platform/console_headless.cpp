@@ -3,6 +3,7 @@
 // the program has paused since the last key (or a moment has gone by), as a quick user
 // presses the next key when the program has taken the last one and answered it: a key is
 // never typed inside the program's own steps, such as between a key and its error tone.
+// {UNTIL text} holds the next key until the program has said or written that text.
 #include "platform/console_headless.h"
 
 #include <algorithm>
@@ -25,6 +26,7 @@ class Headless final : public Backend {
     src.dueInMs = [this] { return DueInMs(); };
     src.drain = [this] { Deliver(); };
     source_ = Messages::AddSource(std::move(src));
+    ArmUntil();
     // Without a window to close, a stop signal closes the console.
     Termination::Catch();
   }
@@ -72,6 +74,10 @@ class Headless final : public Backend {
     if (now < notBefore_) return static_cast<int>(notBefore_ - now);
     if (next_ >= items_.size()) return -1;
     if (items_[next_].type == KeyScript::Item::Type::Wait) return 0;
+    if (items_[next_].type == KeyScript::Item::Type::Until) {
+      if (Transcript::Seen() || untilDeadline_ < 0) return 0;
+      return static_cast<int>(std::clamp<int64_t>(untilDeadline_ - now, 0, kUntilPollMs));
+    }
     if (!Accepts()) return -1;
     if (Messages::WaitCount() > waitsAtKey_) return 0;
     return static_cast<int>(std::max<int64_t>(0, keyAt_ + kPatienceMs - now));
@@ -95,6 +101,14 @@ class Headless final : public Backend {
         ++next_;
         continue;
       }
+      if (item.type == KeyScript::Item::Type::Until) {
+        if (untilDeadline_ < 0) untilDeadline_ = now + item.waitMs;
+        if (!Transcript::Seen() && now < untilDeadline_) return;
+        untilDeadline_ = -1;
+        ++next_;
+        ArmUntil();
+        continue;
+      }
       if (!Accepts()) return;
       if (Messages::WaitCount() <= waitsAtKey_ && now < keyAt_ + kPatienceMs) return;
       waitsAtKey_ = Messages::WaitCount();
@@ -102,12 +116,23 @@ class Headless final : public Backend {
       mods_ = item.mods;
       for (const Messages::Message& m : KeyScript::ToMessages(item)) Messages::Post(m);
       ++next_;
+      ArmUntil();
       return;
     }
   }
 
+  // When the next key waits for a text ({UNTIL}, after any {WAIT}), the transcript is watched
+  // for it from now on, the moment the key before it was typed.
+  void ArmUntil() {
+    std::size_t i = next_;
+    while (i < items_.size() && items_[i].type == KeyScript::Item::Type::Wait) ++i;
+    if (i < items_.size() && items_[i].type == KeyScript::Item::Type::Until) Transcript::Watch(items_[i].text);
+  }
+
   std::vector<KeyScript::Item> items_;
   std::size_t next_ = 0;
+  int64_t untilDeadline_ = -1;  // when the current {UNTIL} gives up; -1 before it is reached
+  static constexpr int64_t kUntilPollMs = 20;
   int64_t notBefore_ = 0;
   // A program that polls for keys without ever pausing still gets them after this long.
   static constexpr int64_t kPatienceMs = 1000;

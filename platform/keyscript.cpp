@@ -66,6 +66,9 @@ bool ParseKeyName(std::string_view name, Item& item) {
   return false;
 }
 
+// {UNTIL text} gives up after this long, so that a run whose text never comes still ends.
+constexpr int kUntilLongestMs = 90000;
+
 bool ParseBraced(std::string_view body, std::vector<Item>& items, std::string& error) {
   const std::string up = Upper(body);
   if (up.rfind("WAIT ", 0) == 0) {
@@ -80,6 +83,14 @@ bool ParseBraced(std::string_view body, std::vector<Item>& items, std::string& e
     w.type = Item::Type::Wait;
     w.waitMs = ms;
     items.push_back(w);
+    return true;
+  }
+  if (up.rfind("UNTIL ", 0) == 0 && body.size() > 6) {
+    Item u;
+    u.type = Item::Type::Until;
+    u.waitMs = kUntilLongestMs;
+    u.text.assign(body.substr(6));
+    items.push_back(u);
     return true;
   }
   Item item;

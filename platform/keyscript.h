@@ -12,11 +12,12 @@
 namespace KeyScript {
 
 struct Item {
-  enum class Type { Press, Down, Up, Wait } type = Type::Press;
+  enum class Type { Press, Down, Up, Wait, Until } type = Type::Press;
   uint16_t vk = 0;  // virtual key (0 for characters without a key of their own)
   uint8_t ch = 0;   // the character the key types, 0 for none
   uint8_t mods = 0; // Keys::kShift | kCtrl | kAlt held with it
-  int waitMs = 0;
+  int waitMs = 0;     // Wait: how long; Until: the longest it waits
+  std::string text;   // Until: the UTF-8 text an event must hold
 };
 
 // Parses the script (UTF-8). On a malformed script returns false with a message in `error`.

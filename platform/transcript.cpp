@@ -10,6 +10,8 @@ namespace {
 struct State {
   std::FILE* file = nullptr;
   bool failed = false;  // a line could not be written
+  std::string watched;  // UTF-8 text looked for, empty for none
+  bool seen = false;
 };
 State state;
 
@@ -41,9 +43,21 @@ bool Open(const std::string& path) {
 bool IsOpen() { return state.file != nullptr; }
 
 void Event(std::string_view kind, std::string_view text) {
-  if (!state.file) return;
-  Write(std::string(kind) + ": " + Escape(Cp1252::ToUtf8(text)) + "\n");
+  if (!state.file && state.watched.empty()) return;
+  const std::string utf8 = Escape(Cp1252::ToUtf8(text));
+  if (!state.watched.empty() && utf8.find(state.watched) != std::string::npos) {
+    state.seen = true;
+    state.watched.clear();
+  }
+  if (state.file) Write(std::string(kind) + ": " + utf8 + "\n");
 }
+
+void Watch(std::string_view utf8) {
+  state.watched.assign(utf8);
+  state.seen = utf8.empty();
+}
+
+bool Seen() { return state.seen; }
 
 void Event(std::string_view kind) {
   if (!state.file) return;

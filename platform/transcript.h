@@ -15,6 +15,10 @@ bool IsOpen();
 void Event(std::string_view kind, std::string_view text);
 // "kind" alone (beep, click, stop).
 void Event(std::string_view kind);
+// Watches the events from now on for one whose text holds `utf8` (the key script's
+// {UNTIL …}); Seen() tells whether one has come since. It works with the transcript off too.
+void Watch(std::string_view utf8);
+bool Seen();
 // False when some event could not be written (a full disk) since Open.
 bool Close();
 

@@ -103,6 +103,20 @@ TEST_F(KeyboardTest, KeysRunningOutCloseTheWindow) {
   EXPECT_GE(Messages::NowMs() - start, 400);
 }
 
+// {UNTIL} holds the next key until the program has said the text.
+TEST_F(KeyboardTest, UntilHoldsTheKeyForTheText) {
+  Start("{UNTIL pronto}x");
+  Transcript::Event("line", "ainda n\xE3o");
+  const int64_t start = Messages::NowMs();
+  while (Messages::NowMs() - start < 1500) {
+    Messages::WaitMessage(50);
+    Messages::PumpMessages();
+  }
+  EXPECT_EQ(Keyboard::QueueCount(), 0);
+  Transcript::Event("say", "tudo pronto");
+  EXPECT_EQ(Keyboard::ConsoleReadKey(), 'x');
+}
+
 }  // namespace
 
 namespace {

@@ -30,6 +30,16 @@ TEST(KeyScript, Grammar) {
   EXPECT_EQ(items[6].ch, '}');  // a lone closing brace types itself
 }
 
+TEST(KeyScript, UntilHoldsItsText) {
+  auto items = Parse("{UNTIL Deseja atualizar?}s{until é}");
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_EQ(items[0].type, Item::Type::Until);
+  EXPECT_EQ(items[0].text, "Deseja atualizar?");
+  EXPECT_GT(items[0].waitMs, 0);
+  EXPECT_EQ(items[1].ch, 's');
+  EXPECT_EQ(items[2].text, "é");
+}
+
 TEST(KeyScript, PressAndRelease) {
   auto items = Parse("{DOWN:F}{DOWN:D}{UP:F}{UP:D}");
   ASSERT_EQ(items.size(), 4u);
@@ -44,7 +54,7 @@ TEST(KeyScript, PressAndRelease) {
 TEST(KeyScript, MalformedScriptsAreRefused) {
   std::vector<Item> items;
   std::string error;
-  for (const char* bad : {"{NADA}", "{F13}", "{WAIT x}", "{WAIT -5}", "{ENTER", "{}", "{CTRL+}"}) {
+  for (const char* bad : {"{NADA}", "{F13}", "{UNTIL }", "{WAIT x}", "{WAIT -5}", "{ENTER", "{}", "{CTRL+}"}) {
     EXPECT_FALSE(KeyScript::Parse(bad, items, error)) << bad;
     EXPECT_FALSE(error.empty());
   }
