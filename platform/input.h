@@ -27,7 +27,9 @@ bool TypeCharacter(uint8_t c);
 
 // The pointer moved to a screen point (clamped to the screen); buttons: 1 left.
 bool MovePointer(int64_t x, int64_t y);
-bool Button(int button, bool down);
+// `count` presses and releases of a button, sent as one batch so that a busy machine never
+// spreads a double click over more than the desktop's double-click time.
+bool Click(int button, int count);
 // The pointer's screen position; false (and 0, 0) without a display.
 bool PointerPosition(int& x, int& y);
 

@@ -372,10 +372,13 @@ bool MovePointer(int64_t x, int64_t y) {
   return true;
 }
 
-bool Button(int button, bool down) {
+bool Click(int button, int count) {
   Display* d = Connect();
   if (!d) return false;
-  XTestFakeButtonEvent(d, static_cast<unsigned>(button), down ? True : False, CurrentTime);
+  for (int i = 0; i < count; ++i) {
+    XTestFakeButtonEvent(d, static_cast<unsigned>(button), True, CurrentTime);
+    XTestFakeButtonEvent(d, static_cast<unsigned>(button), False, CurrentTime);
+  }
   XSync(d, False);
   return true;
 }

@@ -81,16 +81,12 @@ void TypeText(std::string_view text, int delayMs) {
 
 void ClickAt(int64_t x, int64_t y) {
   Input::MovePointer(x, y);
-  Input::Button(1, true);
-  Input::Button(1, false);
+  Input::Click(1, 1);
 }
 
 void DoubleClickAt(int64_t x, int64_t y) {
   Input::MovePointer(x, y);
-  for (int i = 0; i < 2; ++i) {
-    Input::Button(1, true);
-    Input::Button(1, false);
-  }
+  Input::Click(1, 2);
 }
 
 void MoveTo(int64_t x, int64_t y) { Input::MovePointer(x, y); }
