@@ -60,9 +60,10 @@ bool CopyLauncher(const std::string& name) {
   const std::string target = Paths::ToHost("c:\\clipora-light\\" + name);
   if (target.empty()) return false;
   if (!Missing(target)) return true;
+  // Placed under a work name and renamed, so a full disk never leaves half a launcher.
+  if (!Paths::InstallData(DataFolder() + "/" + name, "c:\\clipora-light\\" + name, Paths::InstallMode::Copy))
+    return false;
   std::error_code ec;
-  fs::copy_file(DataFolder() + "/" + name, target, ec);
-  if (ec) return false;
   fs::permissions(target, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                               fs::perms::others_read | fs::perms::others_exec, ec);
   return !ec;

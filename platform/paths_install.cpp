@@ -2,7 +2,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <string>
 
 #include "platform/paths.h"
 #include "platform/paths_state.h"
@@ -38,17 +40,36 @@ bool LinkToChangeable(const std::string& host) {
   return fs::is_symlink(host, ec) && Changeable(fs::path(host));
 }
 
+// Places one file (a link or a copy) under a work name beside the target and renames it into
+// place, so that a full disk or a killed process never leaves a cut file under the real name;
+// an existing target is replaced in the same step.
 bool PlaceFile(const fs::path& source, const std::string& target, InstallMode mode) {
+  const fs::path to(target);
+  const std::string work = (to.parent_path() / ("." + to.filename().string() + ".instalando-" +
+                                                std::to_string(getpid()))).string();
   std::error_code ec;
+  fs::remove(work, ec);
   if (mode != InstallMode::Copy && !Changeable(source)) {
-    fs::create_symlink(source, target, ec);
-    return !ec;
+    fs::create_symlink(source, work, ec);
+  } else {
+    fs::copy_file(source, work, ec);
+    // Programs change what is copied, even when the installed file is read-only.
+    if (!ec) fs::permissions(work, fs::perms::owner_write, fs::perm_options::add, ec);
+    // A copy that came out short (a write the disk refused unseen) is no copy.
+    std::error_code e2;
+    if (!ec && fs::file_size(work, ec) != fs::file_size(source, e2)) ec = std::make_error_code(std::errc::io_error);
   }
-  fs::copy_file(source, target, ec);
-  if (ec) return false;
-  // Programs change what is copied, even when the installed file is read-only.
-  fs::permissions(target, fs::perms::owner_write, fs::perm_options::add, ec);
-  return true;
+  if (!ec && std::rename(work.c_str(), target.c_str()) == 0) return true;
+  fs::remove(work, ec);
+  return false;
+}
+
+// A copy of read-only data whose size is not the source's: what an install cut short (a
+// full disk) left behind, placed again.
+bool CutCopy(const fs::path& source, const std::string& target) {
+  struct stat to{}, from{};
+  return lstat(target.c_str(), &to) == 0 && S_ISREG(to.st_mode) && stat(source.c_str(), &from) == 0 &&
+         S_ISREG(from.st_mode) && to.st_size != from.st_size;
 }
 
 // Gives an existing target folder every entry of the source folder it lacks.
@@ -69,6 +90,8 @@ bool Merge(const fs::path& source, const std::string& target, InstallMode mode, 
     if (!Missing(to)) {
       if (isFolder && fs::is_directory(to, e2) && !fs::is_symlink(to, e2))
         ok = Merge(from, to, mode, depth + 1) && ok;
+      else if (!isFolder && mode == InstallMode::LinkEntries && CutCopy(from, to))
+        ok = PlaceFile(from, to, mode) && ok;
       continue;
     }
     if (isFolder) ok = MakeFolder(to) && Merge(from, to, mode, depth + 1) && ok;

@@ -1,7 +1,10 @@
 // Wildcards with the Windows rules, directory searches with attributes and sizes, and the
 // first-start drive C tree with installed data.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include "platform/cp1252.h"
 #include "platform/paths.h"
@@ -138,4 +141,38 @@ TEST(PathsInstall, DataTheUserCanChangeIsNeverLinked) {
   EXPECT_FALSE(fs::is_symlink(drive.c / "orbis" / "som"));
   EXPECT_FALSE(fs::is_symlink(drive.c / "orbis" / "letras" / "_0.wav"));
   EXPECT_EQ(Slurp(drive.c / "orbis" / "letras" / "_0.wav"), "0");
+}
+
+TEST(PathsInstall, AFullDiskLeavesNoCutFileAndTheNextStartMendsIt) {
+  TempDrive drive;
+  const fs::path src = drive.base / "speechdata" / "letras";
+  const std::string big(20000, 'x');
+  for (const char* name : {"_0.wav", "_1.wav", "a.wav"}) drive.Write(src / name, big);
+  drive.Write(src / "pequeno.wav", "p");
+  // An install that a disk cut short left an empty letter behind.
+  drive.Write(drive.c / "orbis" / "letras" / "_1.wav", "");
+  // The first start on a full disk: every write past 4 KB is refused.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{4096, 4096};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    _exit(Paths::InstallData(src.string(), "c:\\orbis\\letras", Paths::InstallMode::LinkEntries) ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1) << "a refused write is reported";
+  // Each file is whole or absent: no cut copy, no work file.
+  for (const auto& entry : fs::directory_iterator(drive.c / "orbis" / "letras")) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_NE(name[0], '.') << "work file left: " << name;
+    if (name != "_1.wav") EXPECT_EQ(entry.file_size(), fs::file_size(src / name)) << name;
+  }
+  EXPECT_EQ(Slurp(drive.c / "orbis" / "letras" / "pequeno.wav"), "p");
+  // The next start, with room again, installs what is missing or cut.
+  ASSERT_TRUE(Paths::InstallData(src.string(), "c:\\orbis\\letras", Paths::InstallMode::LinkEntries));
+  for (const char* name : {"_0.wav", "_1.wav", "a.wav"})
+    EXPECT_TRUE(Slurp(drive.c / "orbis" / "letras" / name) == big) << name;
 }
