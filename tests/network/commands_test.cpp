@@ -14,6 +14,7 @@
 #include "services/tls.h"
 #include "tests/network/local_server.h"
 #include "tests/unit/interp_fixture.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -141,7 +142,8 @@ TEST_F(NetworkCommandsTest, ObserveAndAddresses) {
   NetTest::LocalServer server({"--mode", "lines"});
   ASSERT_GT(server.port(), 0);
   Start("x");
-  auto r = Run({"abre #5 \"arquivo.txt\" &", "observa #5 $arquivo", "observa #6 $fechado",
+  ASSERT_TRUE(Paths::EnsureDriveC());  // the file opened below lies on the test's own drive
+  auto r = Run({"abre #5 \"c:\\arquivo.txt\" &", "observa #5 $arquivo", "observa #6 $fechado",
                 "conecta #1 \"127.0.0.1\" " + server.portText(), "observa #1 $ola", "le #1 $linha",
                 "escreve #1 \"MUDO\"", "observa #1 $quieto", "escreve #1 \"ECO x\"", "observa #1 $eco",
                 "ip local #1 $local", "ip remoto #1 $remoto", "observa teclado $tecla", "le $k &"});
