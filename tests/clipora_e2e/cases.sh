@@ -85,7 +85,7 @@ case_save_mp4() {
   # Enter while nothing is printed yet, then while the second of three steps is the newest:
   # the downloader's steps follow what the program has said (FAKE_SYNC).
   export FAKE_SYNC=1
-  run "tom jobim{ENTER}s{ENTER}{WAIT 8000}{ENTER}{WAIT 20000}{ESC}{ESC}"
+  run "tom jobim{ENTER}s{ENTER}{WAIT 8000}{ENTER}{UNTIL Download do vídeo concluído}{ESC}{ESC}"
   expect_status 0
   expect_order "line: Salvando vídeo " "line: Download do vídeo concluído."
   expect_file "$downloads/Resultado 1 de tom jobim - 1 01 por Canal 1.mp4"
@@ -95,7 +95,7 @@ case_save_mp4() {
 
 case_save_mp3() {
   make_video
-  run "tom jobim{ENTER}{DOWN}m{WAIT 30000}{ESC}{ESC}"
+  run "tom jobim{ENTER}{DOWN}m{UNTIL Conversão concluída}{ESC}{ESC}"
   expect_status 0
   expect_order "line: Salvando no formato mp3" "line: Baixando o vídeo" "line: Download do vídeo concluído." \
     "line: Convertendo o vídeo para mp3" "line: Conversão concluída."
@@ -107,7 +107,7 @@ case_save_mp3() {
 
 case_save_failed() {
   touch "$FAKE_DIR/no-file"
-  run "tom jobim{ENTER}m{WAIT 20000}{ESC}{ESC}"
+  run "tom jobim{ENTER}m{UNTIL O vídeo não foi baixado}{ESC}{ESC}"
   expect_status 0
   expect "line: Erro. O vídeo não foi baixado."
   expect_not "line: Convertendo o vídeo para mp3"
@@ -116,7 +116,7 @@ case_save_failed() {
 case_help_menu() {
   make_video
   # The eighth entry of the help menu acts as the key "m".
-  run "tom jobim{ENTER}{F1}{F9}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{ENTER}{WAIT 30000}{ESC}{ESC}"
+  run "tom jobim{ENTER}{F1}{F9}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{DOWN}{ENTER}{UNTIL Conversão concluída}{ESC}{ESC}"
   expect_status 0
   expect_order "line: Opções:" "line: F9: mostra lista de opções." "line: Escolha a opção com as setas e tecle Enter" \
     "say: m: salva o vídeo selecionado como áudio mp3" "line: Salvando no formato mp3" "line: Conversão concluída." \
@@ -284,7 +284,7 @@ stop_release_site() { kill "$site_pid" 2>/dev/null; wait "$site_pid" 2>/dev/null
 
 case_update_manual() {
   start_release_site
-  run "{WAIT 12000}n.atu_ytdl{ENTER}{WAIT 25000}s{WAIT 20000}{ENTER}"
+  run "{UNTIL Deseja atualizar}n{UNTIL Digite o que procura}.atu_ytdl{ENTER}{UNTIL Deseja atualizar}s{UNTIL Youtube-dl atualizado}{UNTIL Digite o que procura}{ENTER}"
   expect_status 0
   expect_order "line: Procurando atualização parao youtube-dl. Aguarde." \
     "line: Está disponível uma versão mais atualizada do youtube-dl." \
@@ -298,7 +298,7 @@ case_update_manual() {
   [ "$("$app/youtube-dl.exe" --version)" = 2026.08.19 ] || fail "o youtube-dl não foi trocado"
   [ ! -e "$app/ytdltmp" ] || fail "ytdltmp ficou"
   # Up to date now: the same check says so.
-  run "{WAIT 8000}.atu_ytdl{ENTER}{WAIT 15000}{ENTER}"
+  run "{UNTIL Digite o que procura}.atu_ytdl{ENTER}{UNTIL Youtube-dl versão}{UNTIL Digite o que procura}{ENTER}"
   expect "line: Sua versão do youtube-dl já está atualizada."
   expect "line: Youtube-dl versão 2026.08.19"
   stop_release_site
@@ -314,7 +314,7 @@ case_update_missing_downloader() {
   rm -f "$work/bin/yt-dlp"
   export PATH="$work/bin"
   start_release_site
-  run "{WAIT 12000}n{WAIT 1000}https://www.youtube.com/watch?v=abcdefghijk{ENTER}{WAIT 15000}{ESC}{ESC}"
+  run "{UNTIL Deseja atualizar}n{UNTIL Digite o que procura}https://www.youtube.com/watch?v=abcdefghijk{ENTER}{UNTIL Título do vídeo}{ESC}{ESC}"
   expect_order "line: O baixador de vídeos não está instalado." "line: Deseja atualizar o youtube-dl agora?" \
     "line: O baixador não foi atualizado. Aperte y nos resultados ou no histórico para atualizar depois." \
     "line: Digite o que procura"
@@ -328,7 +328,7 @@ case_update_site_down() {
   # The release site cannot be reached: the check says so and nothing is replaced.
   rm -f "$FAKE_DIR/version"
   export FONIX_RESOLVE="github.com:443:127.0.0.1" SSL_CERT_FILE=/nonexistent
-  run "{WAIT 8000}.atu_ytdl{ENTER}{WAIT 15000}{ENTER}"
+  run "{UNTIL Digite o que procura}.atu_ytdl{ENTER}{UNTIL Procurando atualização}{UNTIL Digite o que procura}{ENTER}"
   expect_status 0
   # At start (Debian's downloader) and when asked for: the search is reached all the same.
   expect_order "line: O baixador de vídeos desta máquina é antigo demais para o YouTube." \
@@ -344,7 +344,7 @@ case_save_ask_name() {
   run "{ENTER}"
   sed -i 's/^dirdownloads=.*/dirdownloads=?\r/' "$app/clipora-light.cfg"
   mkdir -p "$work/inicio"
-  (cd "$work/inicio" && run "tom jobim{ENTER}s{WAIT 8000}{ESC}{WAIT 2000}m{WAIT 8000}{ENTER}{WAIT 35000}{ESC}{ESC}")
+  (cd "$work/inicio" && run "tom jobim{ENTER}s{WAIT 8000}{ESC}{WAIT 2000}m{WAIT 8000}{ENTER}{UNTIL Conversão concluída}{ESC}{ESC}")
   run_status=$(tail -1 "$work/transcript")
   [ "$run_status" = "end: normal" ] || fail "fim: $run_status"
   # The edited name stays on its row, so what is written next follows it on the same line.
@@ -368,7 +368,7 @@ case_hostile_pasted_link() {
   make_video
   local link="https://www.youtube.com/watch?v=abcdefghijk\" & touch $work/pwned & \" | echo %HOME% ^& -o x"
   local id=${link##*v=}
-  run "$link{ENTER}{ENTER}{WAIT 2000}i{WAIT 3000}{ESC}s{WAIT 8000}m{WAIT 20000}{ESC}{ESC}"
+  run "$link{ENTER}{ENTER}{WAIT 2000}i{WAIT 3000}{ESC}s{WAIT 8000}m{UNTIL Conversão concluída}{ESC}{ESC}"
   expect_status 0
   [ ! -e "$work/pwned" ] || fail "o link colado executou um comando"
   expect_call "$FAKE_DIR/downloader.argv" -e -- "$link"
@@ -387,7 +387,7 @@ case_hostile_search_text() {
   # made of it names the saved files.
   make_video
   local text='-o "x" & y | z % w ^ v'
-  run "$text{ENTER}s{WAIT 8000}{DOWN}m{WAIT 20000}{ESC}{ESC}"
+  run "$text{ENTER}s{WAIT 8000}{DOWN}m{UNTIL Conversão concluída}{ESC}{ESC}"
   expect_status 0
   expect_call "$FAKE_DIR/downloader.argv" --ignore-config --no-warnings --flat-playlist --print \
     '%(title)s\%(id)s\%(duration_string|AO VIVO)s\%(channel,uploader|)s' -- "ytsearch20:$text"
@@ -461,7 +461,7 @@ case_first_start_updates() {
   # Debian's downloader on a fresh machine: said, fetched with deno, then the search.
   path_without_js
   start_release_site
-  run "{WAIT 12000}s{WAIT 8000}tom jobim{ENTER}{WAIT 3000}{ESC}{ESC}"
+  run "{UNTIL Deseja atualizar}s{UNTIL Digite o que procura}tom jobim{ENTER}{WAIT 3000}{ESC}{ESC}"
   expect_status 0
   expect_order "line: Clipora-light V14" "line: O baixador de vídeos desta máquina é antigo demais para o YouTube." \
     "line: Procurando a versão mais nova do baixador. Aguarde." "line: Versão presente na sua máquina: 2023.03.04" \
@@ -474,7 +474,7 @@ case_first_start_updates() {
   expect_grep "GET /denoland/deno/releases/latest/download/deno-x86_64-unknown-linux-gnu.zip" "$work/site.log"
   [ ! -e "$app/ytdltmp" ] && [ ! -e "$app/temp/deno.zip" ] || fail "arquivos de trabalho ficaram"
   # The next start finds everything current and says nothing of it.
-  run "{ESC}"
+  run "{UNTIL Digite o que procura}{ESC}"
   expect_not "line: Deseja atualizar o youtube-dl agora?"
   expect_not "line: Baixando o executor de JavaScript deno."
   stop_release_site
@@ -484,7 +484,7 @@ case_update_refused() {
   # Refused at start: the search is reached; its failure offers the update again with y.
   start_release_site
   touch "$FAKE_DIR/fails"
-  run "{WAIT 12000}n{WAIT 1000}tom jobim{ENTER}{WAIT 2000}y{WAIT 6000}s{WAIT 8000}{ESC}{ESC}"
+  run "{UNTIL Deseja atualizar}n{UNTIL Digite o que procura}tom jobim{ENTER}{UNTIL Aperte y para atualizar}y{UNTIL Deseja atualizar}s{UNTIL Youtube-dl atualizado}{UNTIL Qual sua busca}{ESC}"
   expect_status 0
   expect_order "line: Deseja atualizar o youtube-dl agora?" \
     "line: O baixador não foi atualizado. Aperte y nos resultados ou no histórico para atualizar depois." \
@@ -499,7 +499,7 @@ case_update_does_not_run() {
   printf 'isto não é um programa\n' >"$work/garbage"
   site_downloader="$work/garbage"
   start_release_site
-  run "{WAIT 20000}s{WAIT 6000}{ESC}"
+  run "{UNTIL Deseja atualizar}s{UNTIL Digite o que procura}{ESC}"
   expect_status 0
   expect_order "line: Baixando youtube-dl." \
     "line: O arquivo baixado não funciona nesta máquina. O baixador antigo foi mantido." "line: Digite o que procura"
@@ -521,4 +521,35 @@ case_playlist() {
   run "{DOWN}{DOWN}{ENTER}{WAIT 3000}{ESC}{ESC}"
   expect "say: Faixa 1 da lista - 3:01 por Canal da lista"
   [ "$(searches)" = 0 ] || fail "a lista passou pela pesquisa"
+}
+
+case_playlist_save() {
+  # A whole list as MP3 into a folder named after it; the second of three videos fails and
+  # the list goes on. Then as MP4, stopped with Esc after the first video.
+  make_video
+  echo 3 >"$FAKE_DIR/total"
+  echo lst00000002 >"$FAKE_DIR/fails-id"
+  local list="https://www.youtube.com/playlist?list=PLteste"
+  local folder; folder="$downloads/$(safe_name "Lista de teste: $list")"
+  run "$list{ENTER}{UNTIL Registros lidos}a{UNTIL Vídeo 1 de 3:}{ENTER}{UNTIL Vídeos salvos}{ESC}{ESC}"
+  expect_status 0
+  expect_order "line: Salvando os 3 vídeos da lista Lista de teste: $list no formato mp3." \
+    "line: Vídeo 1 de 3: Faixa 1 da lista" "line: Conversão concluída." "line: Vídeo 2 de 3: Faixa 2 da lista" \
+    "line: Erro. O vídeo não foi baixado." "line: O baixador de vídeos falhou: Private video" \
+    "line: O vídeo 2 de 3 não foi salvo." "line: Vídeo 3 de 3: Faixa 3 da lista"
+  grep -qF -- "line: Vídeos salvos: 2 de 3, na pasta " "$work/transcript" &&
+    grep -F -- "line: Vídeos salvos: 2 de 3, na pasta " "$work/transcript" | grep -qF -- "\\${folder##*/}." ||
+    fail "a pasta da lista não foi dita: $(grep -F 'Vídeos salvos' "$work/transcript")"
+  expect_file "$folder/Faixa 1 da lista.mp3"
+  expect_file "$folder/Faixa 3 da lista.mp3"
+  [ ! -e "$folder/Faixa 2 da lista.mp3" ] || fail "o vídeo que falhou deixou um arquivo"
+  [ -z "$(find "$folder" -name '*.mp4')" ] || fail "ficou um MP4 depois da conversão"
+  expect_call "$FAKE_DIR/downloader.argv" -f mp4 -o "$folder/Faixa 1 da lista.mp4" -- "https://www.youtube.com/watch?v=lst00000001"
+  rm -f "$FAKE_DIR/fails-id"
+  run "{DOWN}{DOWN}{ENTER}{UNTIL Registros lidos}v{UNTIL Vídeo 1 de 3:}{ESC}{UNTIL Vídeos salvos}{ESC}{ESC}"
+  expect_status 0
+  expect_order "line: A lista para depois deste vídeo. Esc outra vez interrompe também este." \
+    "line: Download do vídeo concluído." "line: Lista interrompida no vídeo 1 de 3."
+  expect_file "$folder/Faixa 1 da lista.mp4"
+  [ ! -e "$folder/Faixa 2 da lista.mp4" ] || fail "a lista seguiu depois do Esc"
 }

@@ -48,6 +48,11 @@ while [ $# -gt 0 ]; do
   shift
 done
 id=${url##*v=}
+# "fails-id" makes the calls for that one video fail, as a private video does.
+if [ -n "$url" ] && [ "$id" = "$(cat "$FAKE_DIR/fails-id" 2>/dev/null)" ]; then
+  echo "ERROR: [youtube] $id: Private video. Sign in if you've been granted access to this video" >&2
+  exit 1
+fi
 if [ -n "$playlist_end" ]; then
   total=$(cat "$FAKE_DIR/total" 2>/dev/null || echo 45)
   for ((i = 1; i <= playlist_end && i <= total; i++)); do
