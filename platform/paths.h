@@ -83,8 +83,8 @@ enum class InstallMode {
 // Puts installed data (a Linux file or folder) at a Windows target: when the target is
 // missing it is made as the mode says; with LinkEntries and Copy an existing target folder
 // receives only the entries it lacks, so nothing a user changed is overwritten; with
-// LinkEntries a copied file whose size is not the source's (an install a full disk cut
-// short) is placed again. Every file is made under a work name and renamed into place. Only data
+// LinkEntries a copied file that is a shorter start of the source (an install a full disk
+// cut short) is placed again. Every file is made under a work name and renamed into place. Only data
 // the user cannot change is ever linked: anything else (a build tree) is copied, and a link
 // an earlier install made to it is replaced by a copy. False when something could not be
 // made.

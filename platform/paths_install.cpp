@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "platform/paths.h"
@@ -64,12 +66,23 @@ bool PlaceFile(const fs::path& source, const std::string& target, InstallMode mo
   return false;
 }
 
-// A copy of read-only data whose size is not the source's: what an install cut short (a
-// full disk) left behind, placed again.
+// A copy of read-only data that an install cut short (a full disk) left behind: shorter than
+// the source and the same bytes as its start. A file the user put in its place is no prefix
+// of the source and stays.
 bool CutCopy(const fs::path& source, const std::string& target) {
   struct stat to{}, from{};
-  return lstat(target.c_str(), &to) == 0 && S_ISREG(to.st_mode) && stat(source.c_str(), &from) == 0 &&
-         S_ISREG(from.st_mode) && to.st_size != from.st_size;
+  if (lstat(target.c_str(), &to) != 0 || !S_ISREG(to.st_mode) || stat(source.c_str(), &from) != 0 ||
+      !S_ISREG(from.st_mode) || to.st_size >= from.st_size)
+    return false;
+  std::ifstream a(target, std::ios::binary), b(source, std::ios::binary);
+  char x[8192], y[8192];
+  for (;;) {
+    a.read(x, sizeof x);
+    const std::streamsize n = a.gcount();
+    if (n == 0) return a.eof();
+    b.read(y, n);
+    if (b.gcount() != n || std::memcmp(x, y, static_cast<std::size_t>(n)) != 0) return false;
+  }
 }
 
 // Gives an existing target folder every entry of the source folder it lacks.

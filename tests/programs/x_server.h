@@ -37,8 +37,8 @@ class XServer {
     setenv("DISPLAY", display_.c_str(), 1);
     if (windowManager) {
       manager_ = Spawn({"openbox", "--sm-disable"});
-      // Ready once it announces itself on the root window.
-      for (int i = 0; i < 200 && Output({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id") ==
+      // Ready once it announces itself on the root window (a loaded machine may take long).
+      for (int i = 0; i < 600 && Output({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id") ==
                                       std::string::npos;
            ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
