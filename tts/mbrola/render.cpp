@@ -1,7 +1,10 @@
 // Each phone is made of the second half of the diphone (previous, phone) and the first half
 // of (phone, next), mapped linearly onto the requested duration. Output pitch marks follow
 // the requested F0; each takes the nearest pitch period of the recording, windowed by a
-// Hann window two periods wide, so durations and pitch are set independently.
+// Hann window two periods wide, so durations and pitch are set independently. The two
+// halves cross-fade over a few periods around their join (the units' margins hold the
+// sound beyond their cuts), the sound fades out before every pause and at the end of an
+// utterance, and peaks are bent softly below full scale.
 #include "tts/mbrola/render.h"
 
 #include <algorithm>
@@ -16,6 +19,19 @@ namespace {
 
 constexpr double kPerMs = VoiceFormat::kRate / 1000.0;
 constexpr std::size_t kLookahead = 6;  // phones held at most while waiting for a pitch point
+constexpr double kCrossFade = 160;     // half-width of the cross-fade at a join, samples (10 ms)
+constexpr double kFadeOut = 400;       // fade before a pause, samples (25 ms)
+constexpr float kKnee = 0.75f * 32767; // peaks above this are bent towards kCeiling
+constexpr float kCeiling = 0.94f * 32767;
+
+// A soft limiter: the identity below the knee, approaching the ceiling above it.
+float Bend(float v) {
+  const float a = std::abs(v);
+  if (a <= kKnee) return v;
+  const float span = kCeiling - kKnee;
+  const float bent = kKnee + span * std::tanh((a - kKnee) / span);
+  return v < 0 ? -bent : bent;
+}
 
 struct AbsPoint {
   double ms, hz;
@@ -48,7 +64,7 @@ double PitchAt(const std::vector<AbsPoint>& pts, double ms, double fallback) {
 void Emit(const float* data, std::size_t n) {
   State& s = S();
   auto put = [&s](float v) {
-    const long x = std::lround(std::clamp(v * s.volume, -32768.0f, 32767.0f));
+    const long x = std::lround(std::clamp(Bend(v * s.volume), -32767.0f, 32767.0f));
     s.ready.push_back(static_cast<int16_t>(x));
   };
   if (s.freq == VoiceFormat::kRate) {
@@ -111,7 +127,7 @@ const std::vector<float>& Window(int half) {
   return w;
 }
 
-void AddGrain(const Voice& v, const Diphone& d, uint32_t mark, long centre, int half) {
+void AddGrain(const Voice& v, const Diphone& d, uint32_t mark, long centre, int half, float gain) {
   State& s = S();
   const std::vector<float>& window = Window(half);
   const long from = centre - half;
@@ -122,7 +138,19 @@ void AddGrain(const Voice& v, const Diphone& d, uint32_t mark, long centre, int 
     const long src = static_cast<long>(mark) - half + k;
     if (out < static_cast<long>(s.accBase) || src < 0 || src >= static_cast<long>(d.length)) continue;
     s.acc[static_cast<std::size_t>(out - static_cast<long>(s.accBase))] +=
-        window[static_cast<std::size_t>(k)] * static_cast<float>(v.samples[d.offset + static_cast<std::size_t>(src)]);
+        gain * window[static_cast<std::size_t>(k)] * static_cast<float>(v.samples[d.offset + static_cast<std::size_t>(src)]);
+  }
+}
+
+// The phone ending at `end` is followed by silence: its last stretch fades to nothing, and
+// the window tails its grains left beyond the end are dropped.
+void FadeOut(uint64_t start, uint64_t end) {
+  State& s = S();
+  const double length = std::min(kFadeOut, static_cast<double>(end - start) / 2);
+  const uint64_t from = end - static_cast<uint64_t>(length);
+  for (uint64_t i = std::max(from, s.accBase); i < s.accBase + s.acc.size(); ++i) {
+    const double x = i < end ? 0.5 + 0.5 * std::cos(std::numbers::pi * static_cast<double>(i - from) / length) : 0.0;
+    s.acc[static_cast<std::size_t>(i - s.accBase)] *= static_cast<float>(x);
   }
 }
 
@@ -170,19 +198,29 @@ void RenderFront(const std::string& next) {
     const double len1 = left->end - left->boundary, len2 = right->boundary - right->start;
     const double natural = std::max(1.0, len1 + len2);
     const double n = static_cast<double>(end - start);
+    // The cross-fade reaches no further than either half, nor beyond the units' margins.
+    double fade = 0;
+    if (left != right)
+      fade = std::min({kCrossFade, len1 / 2, len2 / 2, static_cast<double>(left->length - left->end),
+                       static_cast<double>(right->start)});
     if (s.nextMark < static_cast<double>(start)) s.nextMark = static_cast<double>(start);
     while (s.nextMark < static_cast<double>(end)) {
       const double u = (s.nextMark - static_cast<double>(start)) * natural / n;
-      const Diphone* d = u < len1 ? left : right;
-      const double pos = u < len1 ? left->boundary + u : right->start + (u - len1);
-      const uint32_t mark = NearestMark(v, *d, pos);
-      const bool voiced = (mark & VoiceFormat::kVoicedMark) != 0;
+      // Weight of the right unit: 0 before the fade, 1 after it, a raised cosine between.
+      double w = u < len1 ? 0.0 : 1.0;
+      if (fade > 0 && std::abs(u - len1) < fade) w = 0.5 - 0.5 * std::cos(std::numbers::pi * (u - len1 + fade) / (2 * fade));
+      const uint32_t markL = NearestMark(v, *left, left->boundary + u);
+      const uint32_t markR = NearestMark(v, *right, right->start + (u - len1));
+      const bool voiced = ((w < 0.5 ? markL : markR) & VoiceFormat::kVoicedMark) != 0;
       const double hz = PitchAt(pts, s.nextMark / kPerMs, v.f0);
       const double hop = voiced ? VoiceFormat::kRate / hz : period;
       const int half = std::max(2, static_cast<int>(std::lround(voiced ? std::min(period, hop) : period)));
-      AddGrain(v, *d, mark & ~VoiceFormat::kVoicedMark, std::lround(s.nextMark), half);
+      const long centre = std::lround(s.nextMark);
+      if (w < 1) AddGrain(v, *left, markL & ~VoiceFormat::kVoicedMark, centre, half, static_cast<float>(1 - w));
+      if (w > 0) AddGrain(v, *right, markR & ~VoiceFormat::kVoicedMark, centre, half, static_cast<float>(w));
       s.nextMark += hop;
     }
+    if (after == "_") FadeOut(start, end);
   }
   for (const PitchPoint& q : cur.points) {
     s.lastPointMs = s.timeMs + q.percent / 100.0 * cur.ms;
