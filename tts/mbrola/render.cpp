@@ -1,10 +1,9 @@
 // Each phone is made of the second half of the diphone (previous, phone) and the first half
 // of (phone, next), mapped linearly onto the requested duration. Output pitch marks follow
 // the requested F0; each takes the nearest pitch period of the recording, windowed by a
-// Hann window two periods wide, so durations and pitch are set independently. The two
-// halves cross-fade over a few periods around their join (the units' margins hold the
-// sound beyond their cuts), the sound fades out before every pause and at the end of an
-// utterance, and peaks are bent softly below full scale.
+// Hann window two periods wide, so durations and pitch are set independently. The sound
+// fades out before every pause and at the end of an utterance, and peaks are bent softly
+// below full scale.
 #include "tts/mbrola/render.h"
 
 #include <algorithm>
@@ -19,7 +18,6 @@ namespace {
 
 constexpr double kPerMs = VoiceFormat::kRate / 1000.0;
 constexpr std::size_t kLookahead = 6;  // phones held at most while waiting for a pitch point
-constexpr double kCrossFade = 160;     // half-width of the cross-fade at a join, samples (10 ms)
 constexpr double kFadeOut = 400;       // fade before a pause, samples (25 ms)
 constexpr float kKnee = 0.75f * 32767; // peaks above this are bent towards kCeiling
 constexpr float kCeiling = 0.94f * 32767;
@@ -127,7 +125,7 @@ const std::vector<float>& Window(int half) {
   return w;
 }
 
-void AddGrain(const Voice& v, const Diphone& d, uint32_t mark, long centre, int half, float gain) {
+void AddGrain(const Voice& v, const Diphone& d, uint32_t mark, long centre, int half) {
   State& s = S();
   const std::vector<float>& window = Window(half);
   const long from = centre - half;
@@ -138,7 +136,7 @@ void AddGrain(const Voice& v, const Diphone& d, uint32_t mark, long centre, int 
     const long src = static_cast<long>(mark) - half + k;
     if (out < static_cast<long>(s.accBase) || src < 0 || src >= static_cast<long>(d.length)) continue;
     s.acc[static_cast<std::size_t>(out - static_cast<long>(s.accBase))] +=
-        gain * window[static_cast<std::size_t>(k)] * static_cast<float>(v.samples[d.offset + static_cast<std::size_t>(src)]);
+        window[static_cast<std::size_t>(k)] * static_cast<float>(v.samples[d.offset + static_cast<std::size_t>(src)]);
   }
 }
 
@@ -198,26 +196,17 @@ void RenderFront(const std::string& next) {
     const double len1 = left->end - left->boundary, len2 = right->boundary - right->start;
     const double natural = std::max(1.0, len1 + len2);
     const double n = static_cast<double>(end - start);
-    // The cross-fade reaches no further than either half, nor beyond the units' margins.
-    double fade = 0;
-    if (left != right)
-      fade = std::min({kCrossFade, len1 / 2, len2 / 2, static_cast<double>(left->length - left->end),
-                       static_cast<double>(right->start)});
     if (s.nextMark < static_cast<double>(start)) s.nextMark = static_cast<double>(start);
     while (s.nextMark < static_cast<double>(end)) {
       const double u = (s.nextMark - static_cast<double>(start)) * natural / n;
-      // Weight of the right unit: 0 before the fade, 1 after it, a raised cosine between.
-      double w = u < len1 ? 0.0 : 1.0;
-      if (fade > 0 && std::abs(u - len1) < fade) w = 0.5 - 0.5 * std::cos(std::numbers::pi * (u - len1 + fade) / (2 * fade));
-      const uint32_t markL = NearestMark(v, *left, left->boundary + u);
-      const uint32_t markR = NearestMark(v, *right, right->start + (u - len1));
-      const bool voiced = ((w < 0.5 ? markL : markR) & VoiceFormat::kVoicedMark) != 0;
+      const Diphone* d = u < len1 ? left : right;
+      const double pos = u < len1 ? left->boundary + u : right->start + (u - len1);
+      const uint32_t mark = NearestMark(v, *d, pos);
+      const bool voiced = (mark & VoiceFormat::kVoicedMark) != 0;
       const double hz = PitchAt(pts, s.nextMark / kPerMs, v.f0);
       const double hop = voiced ? VoiceFormat::kRate / hz : period;
       const int half = std::max(2, static_cast<int>(std::lround(voiced ? std::min(period, hop) : period)));
-      const long centre = std::lround(s.nextMark);
-      if (w < 1) AddGrain(v, *left, markL & ~VoiceFormat::kVoicedMark, centre, half, static_cast<float>(1 - w));
-      if (w > 0) AddGrain(v, *right, markR & ~VoiceFormat::kVoicedMark, centre, half, static_cast<float>(w));
+      AddGrain(v, *d, mark & ~VoiceFormat::kVoicedMark, std::lround(s.nextMark), half);
       s.nextMark += hop;
     }
     if (after == "_") FadeOut(start, end);
