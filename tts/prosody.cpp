@@ -2,6 +2,7 @@
 #include "tts/prosody.h"
 
 #include <cmath>
+#include <string_view>
 
 #include "tts/prosody_tables.h"
 #include "tts/text_classes.h"
@@ -11,6 +12,35 @@ namespace {
 
 constexpr char kNoLengthening = '\xA8';  // ¨: ends the lengthening of the stressed syllable
 constexpr int kStressedPercent = 145;
+
+// The name of a phoneme line without its stress and lengthening marks.
+std::string_view Bare(std::string_view line) {
+  while (!line.empty() && (line.front() == '>' || line.front() == kNoLengthening)) line.remove_prefix(1);
+  return line;
+}
+
+bool IsVowel(std::string_view name) {
+  static constexpr std::string_view kVowels[] = {"a", "@", "e", "E", "i", "I", "o", "O", "u", "U",
+                                                 "an", "en", "in", "on", "un"};
+  for (std::string_view v : kVowels)
+    if (name == v) return true;
+  return false;
+}
+
+// A consonant that begins the syllable after it: one before a vowel, or an obstruent
+// before a tap or l and a vowel (p r a, b l o). Codas (r2, s2, the glides) never do.
+bool StartsSyllable(const std::vector<std::string>& lines, std::size_t i) {
+  const std::string_view name = Bare(lines[i]);
+  if (name.empty() || name.front() == '_' || IsVowel(name) || name == "y" || name == "w" || name == "r2" ||
+      name == "s2")
+    return false;
+  auto at = [&lines](std::size_t k) { return k < lines.size() ? Bare(lines[k]) : std::string_view(); };
+  if (IsVowel(at(i + 1))) return true;
+  const bool liquid = at(i + 1) == "r" || at(i + 1) == "l";
+  const bool obstruent = name != "m" && name != "n" && name != "J" && name != "l" && name != "L" && name != "r" &&
+                         name != "R";
+  return liquid && obstruent && IsVowel(at(i + 2));
+}
 
 // Rounds half to even, as the synthesizer's reference timing does, then drops the
 // hundredths.
@@ -52,7 +82,9 @@ struct Walk {
     return point;
   }
 
-  std::string Phoneme(std::string_view line, bool lastInWord) {
+  std::string Phoneme(std::string_view line, bool lastInWord, bool syllableOnset) {
+    // The lengthening of the stressed syllable ends where the next syllable begins.
+    if (syllableOnset && pitchState >= 2) percent = 100;
     if (line.front() == '>') {
       line.remove_prefix(1);
       if (!line.empty() && line.front() == kNoLengthening) line.remove_prefix(1);
@@ -117,7 +149,7 @@ struct Walk {
       return;
     }
     const bool lastInWord = i + 1 == lines.size() || lines[i + 1].empty();
-    std::string mbrola = Phoneme(line, lastInWord);
+    std::string mbrola = Phoneme(line, lastInWord, StartsSyllable(lines, i));
     if (mbrola.empty()) return;
     Filler();
     out.push_back(std::move(mbrola));

@@ -129,7 +129,7 @@ TEST(ApplyProsody, DurationsAndPitch) {
   ASSERT_TRUE(Load(files, "[DURAÇÃO]\n_,=250\n__=200\n" + kKeys + "[PROSÓDIA]\nHERTZ=200\nTABHERTZ=50,60,70,80,90,100,110,120,130,0\n"));
   ASSERT_TRUE(LoadDiphoneList(files.Write("all.dfn", "_-_\n_-k\nk-a\na-z\nz-a\na-_\n_-p\np-a\nk-y\ny-p\n")));
   const Lines out = ApplyProsody({";246|casa", "k", ">a", "z", "\xA8" "a", "", ";555|,", "_,", ";555|", "_ 30", "", "__"}, 1.0, 1.0);
-  EXPECT_EQ(out, (Lines{";casa", "k 100 50 140", "a 145 80 180", "z 145", "a 100 50 220", "", ";,", "_ 250 50 200",
+  EXPECT_EQ(out, (Lines{";casa", "k 100 50 140", "a 145 80 180", "z 100", "a 100 50 220", "", ";,", "_ 250 50 200",
                         ";", "_ 30 50 200", "", "_ 200"}));
   // Fourteen letters: before the stress 80 %, the stressed phoneme 145 %.
   const Lines longWord = ApplyProsody({";555|abcdefghijklm", "k", ">a", ""}, 1.0, 1.0);
@@ -146,6 +146,22 @@ TEST(ApplyProsody, DurationsAndPitch) {
   EXPECT_EQ(ApplyProsody({";555|ka", "k", ""}, 0.5, 1.0)[1], "k 100 50 150");
   // A digit whose table value is 0 gives no point.
   EXPECT_EQ(ApplyProsody({";995|ka", "k", ""}, 1.0, 1.0)[1], "k 100");
+}
+
+TEST(ApplyProsody, LengtheningEndsAtTheNextSyllable) {
+  TempFiles files;
+  ASSERT_TRUE(Load(files, "[DURAÇÃO]\n" + kKeys + "[PROSÓDIA]\nHERTZ=100\nTABHERTZ=0,0,0,0,0,0,0,0,0,0\n"));
+  ASSERT_TRUE(LoadDiphoneList(files.Write("all.dfn", "_-p\np-O\nO-r2\nr2-t\nt-a\n_-o\no-w\nw-t\nt-r\nr-U\n_-m\nm-a\na-y\ny-s2\n")));
+  // The coda of the stressed syllable stays long; the consonant that opens the next one does not.
+  EXPECT_EQ(ApplyProsody({";555|porta", "p", ">O", "r2", "t", "a", ""}, 1.0, 1.0),
+            (Lines{";porta", "p 100", "O 145", "r2 145", "t 100", "a 100", ""}));
+  // An obstruent before a tap and a vowel opens the syllable too; a glide is still coda.
+  EXPECT_EQ(ApplyProsody({";555|outro", ">o", "w", "t", "r", "U", ""}, 1.0, 1.0),
+            (Lines{";outro", "o 145", "w 145", "t 100", "r 100", "U 100", ""}));
+  // A stressed last syllable keeps its coda long to the end of the word.
+  EXPECT_EQ(ApplyProsody({";555|mais", "m", ">a", "y", "s2", ""}, 1.0, 1.0),
+            (Lines{";mais", "m 100", "a 145", "y 145", "s2 145", ""}));
+  ResetProsody();
 }
 
 TEST(ApplyProsody, FillersForMissingDiphones) {

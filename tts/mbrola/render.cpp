@@ -1,7 +1,9 @@
 // Each phone is made of the second half of the diphone (previous, phone) and the first half
 // of (phone, next), mapped linearly onto the requested duration. Output pitch marks follow
 // the requested F0; each takes the nearest pitch period of the recording, windowed by a
-// Hann window two periods wide, so durations and pitch are set independently.
+// Hann window two periods wide, so durations and pitch are set independently. The sound
+// fades out before every pause and at the end of an utterance, and peaks are bent softly
+// below full scale.
 #include "tts/mbrola/render.h"
 
 #include <algorithm>
@@ -16,6 +18,18 @@ namespace {
 
 constexpr double kPerMs = VoiceFormat::kRate / 1000.0;
 constexpr std::size_t kLookahead = 6;  // phones held at most while waiting for a pitch point
+constexpr double kFadeOut = 400;       // fade before a pause, samples (25 ms)
+constexpr float kKnee = 0.75f * 32767; // peaks above this are bent towards kCeiling
+constexpr float kCeiling = 0.94f * 32767;
+
+// A soft limiter: the identity below the knee, approaching the ceiling above it.
+float Bend(float v) {
+  const float a = std::abs(v);
+  if (a <= kKnee) return v;
+  const float span = kCeiling - kKnee;
+  const float bent = kKnee + span * std::tanh((a - kKnee) / span);
+  return v < 0 ? -bent : bent;
+}
 
 struct AbsPoint {
   double ms, hz;
@@ -48,7 +62,7 @@ double PitchAt(const std::vector<AbsPoint>& pts, double ms, double fallback) {
 void Emit(const float* data, std::size_t n) {
   State& s = S();
   auto put = [&s](float v) {
-    const long x = std::lround(std::clamp(v * s.volume, -32768.0f, 32767.0f));
+    const long x = std::lround(std::clamp(Bend(v * s.volume), -32767.0f, 32767.0f));
     s.ready.push_back(static_cast<int16_t>(x));
   };
   if (s.freq == VoiceFormat::kRate) {
@@ -126,6 +140,18 @@ void AddGrain(const Voice& v, const Diphone& d, uint32_t mark, long centre, int 
   }
 }
 
+// The phone ending at `end` is followed by silence: its last stretch fades to nothing, and
+// the window tails its grains left beyond the end are dropped.
+void FadeOut(uint64_t start, uint64_t end) {
+  State& s = S();
+  const double length = std::min(kFadeOut, static_cast<double>(end - start) / 2);
+  const uint64_t from = end - static_cast<uint64_t>(length);
+  for (uint64_t i = std::max(from, s.accBase); i < s.accBase + s.acc.size(); ++i) {
+    const double x = i < end ? 0.5 + 0.5 * std::cos(std::numbers::pi * static_cast<double>(i - from) / length) : 0.0;
+    s.acc[static_cast<std::size_t>(i - s.accBase)] *= static_cast<float>(x);
+  }
+}
+
 const Diphone* LeftUnit(const Voice& v, const std::string& prev, const std::string& cur, bool& bridged) {
   if (const Diphone* d = FindDiphone(v, prev, cur)) return d;
   bridged = true;
@@ -183,6 +209,7 @@ void RenderFront(const std::string& next) {
       AddGrain(v, *d, mark & ~VoiceFormat::kVoicedMark, std::lround(s.nextMark), half);
       s.nextMark += hop;
     }
+    if (after == "_") FadeOut(start, end);
   }
   for (const PitchPoint& q : cur.points) {
     s.lastPointMs = s.timeMs + q.percent / 100.0 * cur.ms;

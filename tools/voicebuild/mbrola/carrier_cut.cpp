@@ -1,7 +1,8 @@
 // Carriers put each phone of the pair inside a word ("a" before a consonant, "t" before a
-// vowel, "ta" after) with the pair's vowel stressed. Cut points are the mid-points of the
-// two phones by eSpeak NG's phoneme events, moved onto the nearest pitch mark so that the
-// renderer's joins fall on whole periods.
+// vowel, "ta" after) with the pair's vowel stressed. Cut points lie in the steady middle of
+// each phone by eSpeak NG's phoneme events: on a voiced phone, the period in its middle
+// half most like its neighbours, cut at the rising zero crossing that opens it, so that the
+// renderer's joins fall on whole periods; elsewhere the zero crossing nearest the middle.
 #include "tools/voicebuild/mbrola/carrier_cut.h"
 
 #include <algorithm>
@@ -38,6 +39,14 @@ Carrier Build(const std::vector<const Phoneme*>& phones, bool before, bool after
     if (VowelLike(*phones.back())) c.phonemes.emplace_back("t");
     c.phonemes.emplace_back("a");
   }
+  // Before a consonant eSpeak NG closes a nasal vowel with a nasal murmur (c&~Nto): the
+  // vowel is recorded with it there, so the diphone towards the consonant carries it.
+  for (std::size_t k = 0; k < phones.size(); ++k) {
+    const std::size_t at = c.first + k;
+    if (phones[k]->kind != Kind::Vowel || !phones[k]->espeak.ends_with("~") || at + 1 >= c.phonemes.size()) continue;
+    const bool consonantNext = k + 1 < phones.size() ? phones[k + 1]->kind == Kind::Consonant : c.phonemes[at + 1] == "t";
+    if (consonantNext) c.phonemes[at] += "N";
+  }
   std::size_t stressed = c.phonemes.size();
   for (std::size_t k = 0; k < phones.size() && stressed == c.phonemes.size(); ++k)
     if (phones[k]->kind == Kind::Vowel) stressed = c.first + k;
@@ -71,6 +80,18 @@ bool Record(EspeakPhonemes::Session& session, const Carrier& c, double period, T
     const std::string said = e < rec.events.size() ? rec.events[e].phoneme : std::string("nothing");
     if (said == wanted) {
       at.push_back(rec.events[e++].start);
+    } else if (!said.empty() && wanted.size() > said.size() && wanted.starts_with(said)) {
+      // One phone recorded as several eSpeak NG phonemes (a nasal vowel and its murmur).
+      at.push_back(rec.events[e++].start);
+      std::string got = said;
+      while (got.size() < wanted.size() && e < rec.events.size()) {
+        skipMarks();
+        if (e < rec.events.size()) got += rec.events[e++].phoneme;
+      }
+      if (got != wanted) {
+        problem = "eSpeak NG said " + got + " for " + wanted + " in [[" + c.text + "]]";
+        return false;
+      }
     } else if (j + 1 < c.phonemes.size() && said == wanted + c.phonemes[j + 1]) {
       // eSpeak NG says some pairs as one phoneme (diphthongs, affricates, a double tap):
       // the two phones share its span half and half.
@@ -98,17 +119,54 @@ bool Record(EspeakPhonemes::Session& session, const Carrier& c, double period, T
   return true;
 }
 
-long Snap(const Take& t, long at, double period) {
-  long best = at;
-  double dist = period / 2;
+double Similarity(const std::vector<float>& s, long a, long b, long n) {
+  double xy = 0, xx = 0, yy = 0;
+  for (long i = 0; i < n; ++i) {
+    if (a + i < 0 || b + i < 0 || a + i >= static_cast<long>(s.size()) || b + i >= static_cast<long>(s.size())) return 0;
+    const double x = s[static_cast<std::size_t>(a + i)], y = s[static_cast<std::size_t>(b + i)];
+    xy += x * y;
+    xx += x * x;
+    yy += y * y;
+  }
+  return xx > 0 && yy > 0 ? xy / std::sqrt(xx * yy) : 0.0;
+}
+
+// The rising zero crossing at or before `at`, no further back than `reach` samples; `at`
+// itself when there is none.
+long RisingZeroBefore(const std::vector<float>& s, long at, long reach) {
+  for (long i = at; i > at - reach && i > 0; --i)
+    if (s[static_cast<std::size_t>(i - 1)] < 0 && s[static_cast<std::size_t>(i)] >= 0) return i;
+  return at;
+}
+
+// The zero crossing nearest `at`, within `reach` samples.
+long NearestZero(const std::vector<float>& s, long at, long reach) {
+  const long n = static_cast<long>(s.size());
+  for (long d = 0; d <= reach; ++d)
+    for (long i : {at - d, at + d})
+      if (i > 0 && i < n && (s[static_cast<std::size_t>(i - 1)] < 0) != (s[static_cast<std::size_t>(i)] < 0)) return i;
+  return at;
+}
+
+// The cut point of the phone spanning [from, to).
+long Steady(const Take& t, long from, long to, double period) {
+  const long p = std::lround(period);
+  const long mid = (from + to) / 2, half = std::max(1L, (to - from) / 4);
+  long best = -1;
+  double bestScore = -1e9;
   for (const PitchMarks::Mark& m : t.marks) {
-    const double d = std::abs(static_cast<double>(m.at) - static_cast<double>(at));
-    if (m.voiced && d <= dist) {
-      dist = d;
-      best = static_cast<long>(m.at);
+    const long at = static_cast<long>(m.at);
+    if (!m.voiced || at < mid - half || at > mid + half) continue;
+    // Alike to the period before and the one after: the sound is not moving there.
+    const double steady = 0.5 * (Similarity(t.s, at - p, at, p) + Similarity(t.s, at, at + p, p));
+    const double score = steady - 0.3 * std::abs(static_cast<double>(at - mid)) / static_cast<double>(half);
+    if (score > bestScore) {
+      bestScore = score;
+      best = at;
     }
   }
-  return best;
+  if (best < 0) return NearestZero(t.s, mid, p / 2);
+  return RisingZeroBefore(t.s, best, p / 2);
 }
 
 Unit Slice(const Take& t, long start, long boundary, long end, double period) {
@@ -161,18 +219,18 @@ Unit Cut(EspeakPhonemes::Session& session, const Phoneme& a, const Phoneme& b, d
     const Carrier c = Build({&b}, false, true);
     if (!Record(session, c, period, t, u.problem)) return u;
     const long b0 = t.bounds[c.first], b1 = t.bounds[c.first + 1];
-    return Slice(t, b0 - kPause, b0, Snap(t, (b0 + b1) / 2, period), period);
+    return Slice(t, b0 - kPause, b0, Steady(t, b0, b1, period), period);
   }
   if (b.kind == Kind::Silence) {
     const Carrier c = Build({&a}, true, false);
     if (!Record(session, c, period, t, u.problem)) return u;
     const long a0 = t.bounds[c.first], a1 = t.bounds[c.first + 1];
-    return Slice(t, Snap(t, (a0 + a1) / 2, period), a1, a1 + kPause, period);
+    return Slice(t, Steady(t, a0, a1, period), a1, a1 + kPause, period);
   }
   const Carrier c = Build({&a, &b}, true, true);
   if (!Record(session, c, period, t, u.problem)) return u;
   const long a0 = t.bounds[c.first], a1 = t.bounds[c.first + 1], b1 = t.bounds[c.first + 2];
-  return Slice(t, Snap(t, (a0 + a1) / 2, period), a1, Snap(t, (a1 + b1) / 2, period), period);
+  return Slice(t, Steady(t, a0, a1, period), a1, Steady(t, a1, b1, period), period);
 }
 
 }  // namespace CarrierCut

@@ -1,6 +1,7 @@
 // mbrola_voicebuild DIPHONE_LIST OUTPUT_FOLDER: records with eSpeak NG every diphone the
 // list (portug.dfn) names and writes the synthesizer's voice database into the folder
-// (diphones.idx, diphones.pcm). Diphones that cannot be cut are listed; the build goes on.
+// (diphones.idx, diphones.pcm), its units levelled. Diphones that cannot be cut are
+// listed; the build goes on.
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "tools/voicebuild/mbrola/carrier_cut.h"
+#include "tools/voicebuild/mbrola/leveling.h"
 #include "tts/mbrola/voice_format.h"
 
 namespace {
@@ -68,10 +70,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   const uint32_t f0 = static_cast<uint32_t>(std::lround(VoiceFormat::kRate / period));
-  std::vector<char> units, marks, pcm;
-  uint32_t unitCount = 0, markCount = 0, sampleCount = 0;
   std::vector<std::string> missing;
   std::set<std::string> done;
+  std::vector<Leveling::Named> cut;
   for (const Pair& p : pairs) {
     const MbrolaVoice::Phoneme* a = MbrolaVoice::Find(p.a);
     const MbrolaVoice::Phoneme* b = MbrolaVoice::Find(p.b);
@@ -80,13 +81,20 @@ int main(int argc, char** argv) {
       continue;
     }
     if (!done.insert(p.a + "-" + p.b).second) continue;
-    const CarrierCut::Unit u = CarrierCut::Cut(session, *a, *b, period);
+    CarrierCut::Unit u = CarrierCut::Cut(session, *a, *b, period);
     if (u.samples.empty()) {
       missing.push_back(p.a + "-" + p.b + ": " + u.problem);
       continue;
     }
-    PutName(units, p.a);
-    PutName(units, p.b);
+    cut.push_back({p.a, p.b, std::move(u)});
+  }
+  const Leveling::Report level = Leveling::Level(cut, period);
+  std::vector<char> units, marks, pcm;
+  uint32_t unitCount = 0, markCount = 0, sampleCount = 0;
+  for (const Leveling::Named& n : cut) {
+    const CarrierCut::Unit& u = n.unit;
+    PutName(units, n.first);
+    PutName(units, n.second);
     for (uint32_t v : {sampleCount, static_cast<uint32_t>(u.samples.size()), u.start, u.boundary, u.end, markCount,
                        static_cast<uint32_t>(u.marks.size())})
       Put32(units, v);
@@ -115,6 +123,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   for (const std::string& m : missing) std::printf("mbrola_voicebuild: missing %s\n", m.c_str());
+  std::printf("mbrola_voicebuild: levelled: edges %.1f dB from their phoneme's level (%.1f dB before), peak %.0f (%.0f before),"
+              " periods at %ld voiced edges %.2f samples from the recording's\n",
+              level.edgeSpreadAfter, level.edgeSpreadBefore, level.peakAfter, level.peakBefore, level.periodEdges,
+              level.periodSpread);
   std::printf("mbrola_voicebuild: %u diphones, %u samples, recorded at %u Hz (%zu missing)\n", unitCount, sampleCount, f0,
               missing.size());
   return 0;

@@ -18,7 +18,7 @@ constexpr std::array<Phoneme, 41> kTable{{
     {"f", "f", K::Consonant}, {"v", "v", K::Consonant}, {"s", "s", K::Consonant}, {"z", "z", K::Consonant},
     {"S", "S", K::Consonant}, {"Z", "Z", K::Consonant}, {"tS", "tS", K::Consonant}, {"dZ", "dZ", K::Consonant},
     {"m", "m", K::Consonant}, {"n", "n", K::Consonant}, {"J", "n^", K::Consonant}, {"l", "l", K::Consonant},
-    {"L", "l^", K::Consonant}, {"r", "*", K::Consonant}, {"R", "x", K::Consonant}, {"r2", "x", K::Consonant},
+    {"L", "l^", K::Consonant}, {"r", "*", K::Consonant}, {"R", "x", K::Consonant}, {"r2", "r", K::Consonant},
     {"s2", "s", K::Consonant},
 }};
 
