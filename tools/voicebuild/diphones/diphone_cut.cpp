@@ -96,8 +96,8 @@ std::vector<std::size_t> Bounds(const EspeakPhonemes::Recording& rec, const Carr
 }
 
 std::vector<float> Halve(const std::vector<int16_t>& in) {
-  constexpr int kHalf = 24;
-  constexpr double kCutoff = 4900.0 / 22050.0;  // of the input rate
+  constexpr int kHalf = 64;
+  constexpr double kCutoff = 5300.0 / 22050.0;  // of the input rate
   static const std::vector<double> taps = [] {
     std::vector<double> t;
     for (int k = -kHalf; k <= kHalf; ++k) {
@@ -161,7 +161,20 @@ long PitchMark(const std::vector<float>& s, std::size_t at, long period) {
   return -1;
 }
 
+// Whether the stretch around `at` is a closure or a pause: a cut there makes no click, and
+// moving it to the nearest zero crossing would eat into the silence, which is all a stop
+// consonant has before its burst.
+bool QuietAt(const std::vector<float>& s, std::size_t at) {
+  constexpr double kQuiet = 150.0;  // RMS, of 32768
+  const long from = std::max(0L, static_cast<long>(at) - kSnapWindow), to = std::min(static_cast<long>(s.size()), static_cast<long>(at) + kSnapWindow);
+  if (to <= from) return true;
+  double sum = 0;
+  for (long i = from; i < to; ++i) sum += double(s[static_cast<std::size_t>(i)]) * s[static_cast<std::size_t>(i)];
+  return std::sqrt(sum / static_cast<double>(to - from)) < kQuiet;
+}
+
 std::size_t Snap(const std::vector<float>& s, std::size_t at) {
+  if (QuietAt(s, at)) return at;
   if (const long period = PitchPeriod(s, at); period > 0)
     if (const long mark = PitchMark(s, at, period); mark > 0) return static_cast<std::size_t>(mark);
   for (long d = 0; d <= 4 * kSnapWindow; ++d)
