@@ -32,8 +32,6 @@ struct Carrier {
   std::string text;
 };
 
-// phones: the pair (or the single phone), silence left out; edges say whether context
-// goes before and after it.
 // A glide needs its vowel before it, a nasal glide its nasal vowel.
 std::string_view Before(int p) {
   switch (P(p).kind) {
@@ -43,7 +41,11 @@ std::string_view Before(int p) {
   }
 }
 
-Carrier Build(const std::vector<int>& phones, bool before, bool after) {
+// phones: the pair (or the single phone), silence left out; edges say whether context
+// goes before and after it. apart: eSpeak NG reads some pairs of phonemes as one of its
+// own (a U as the diphthong aU, t S as the affricate tS, * * as the trill); an unstressed
+// mark between the pair's phones keeps them two.
+Carrier Build(const std::vector<int>& phones, bool before, bool after, bool apart = false) {
   Carrier c;
   if (before && DiphonePhones::IsReduced(phones.front())) c.phonemes.emplace_back("a");
   if (before) c.phonemes.emplace_back(Before(phones.front()));
@@ -62,7 +64,8 @@ Carrier Build(const std::vector<int>& phones, bool before, bool after) {
         stressed = k;
         break;
       }
-  for (std::size_t k = 0; k < c.phonemes.size(); ++k) c.text += (k == stressed ? "'" : "") + c.phonemes[k];
+  for (std::size_t k = 0; k < c.phonemes.size(); ++k)
+    c.text += (k == stressed ? "'" : apart && k == c.first + 1 ? "%" : "") + c.phonemes[k];
   return c;
 }
 
@@ -219,7 +222,9 @@ Cut Pair(EspeakPhonemes::Session& session, int a, int b) {
   if (a == silence && b == silence) return {{}, "silence to silence is no diphone"};
   if (a == silence) return Take(session, Build({b}, false, true), true, false, false);
   if (b == silence) return Take(session, Build({a}, true, false), false, true, false);
-  return Take(session, Build({a, b}, true, true), false, false, false);
+  Cut cut = Take(session, Build({a, b}, true, true), false, false, false);
+  if (cut.samples.empty()) cut = Take(session, Build({a, b}, true, true, true), false, false, false);
+  return cut;
 }
 
 Cut Solo(EspeakPhonemes::Session& session, int a) { return Take(session, Build({a}, false, false), false, false, true); }
