@@ -30,6 +30,7 @@ struct Carrier {
   std::vector<std::string> phonemes;  // expected events, in order
   std::size_t first = 0;              // index of the pair's first phone in phonemes
   std::string text;
+  std::vector<int> phones;            // the pair's phones (or the one phone)
 };
 
 // A glide needs its vowel before it, a nasal glide its nasal vowel.
@@ -47,6 +48,7 @@ std::string_view Before(int p) {
 // mark between the pair's phones keeps them two.
 Carrier Build(const std::vector<int>& phones, bool before, bool after, bool apart = false) {
   Carrier c;
+  c.phones = phones;
   if (before && DiphonePhones::IsReduced(phones.front())) c.phonemes.emplace_back("a");
   if (before) c.phonemes.emplace_back(Before(phones.front()));
   c.first = c.phonemes.size();
@@ -186,6 +188,24 @@ std::size_t Snap(const std::vector<float>& s, std::size_t at) {
   return at;
 }
 
+bool IsStop(int i) {
+  const std::string_view e = P(i).espeak;
+  return e == "p" || e == "b" || e == "t" || e == "d" || e == "k" || e == "g" || e == "tS" || e == "dZ";
+}
+
+// The middle of a phone spanning [from, to) of the halved recording. eSpeak NG counts the
+// closure of a stop into the phone before it, so a phone before a stop (the carriers put a
+// t after every vowel) ends in silence: its middle is that of the sound before the silence,
+// never inside the closure, where a cut would leave a gap in the vowel. A stop's own span
+// is its burst.
+std::size_t Middle(const std::vector<float>& s, int phone, std::size_t from, std::size_t to) {
+  if (!IsStop(phone)) {
+    constexpr std::size_t kFrame = 55;  // 5 ms
+    while (to >= from + 2 * kFrame && QuietAt(s, to - kFrame / 2)) to -= kFrame;
+  }
+  return (from + to) / 2;
+}
+
 Cut Take(EspeakPhonemes::Session& session, const Carrier& c, bool fromPause, bool toPause, bool whole) {
   Cut cut;
   const EspeakPhonemes::Recording rec = EspeakPhonemes::Speak(session, c.text);
@@ -200,11 +220,11 @@ Cut Take(EspeakPhonemes::Session& session, const Carrier& c, bool fromPause, boo
   const std::size_t last = whole || fromPause || toPause ? k : k + 1;  // index of the second phone
   std::size_t from, to;
   if (fromPause || whole) from = b[k] / 2 > kPauseSamples ? b[k] / 2 - kPauseSamples : 0;
-  else from = Snap(half, (b[k] + b[k + 1]) / 4);
+  else from = Snap(half, Middle(half, c.phones.front(), b[k] / 2, b[k + 1] / 2));
   if (toPause || whole) to = std::min(half.size(), b[last + 1] / 2 + kPauseSamples);
   // A unit going on into a phone carries the cross-fade past its cut: the player overlaps
   // it with the next unit's start, the same place of the next pitch period.
-  else to = std::min(half.size(), Snap(half, (b[last] + b[last + 1]) / 4) + DiphoneSynth::kCrossFade);
+  else to = std::min(half.size(), Snap(half, Middle(half, c.phones.back(), b[last] / 2, b[last + 1] / 2)) + DiphoneSynth::kCrossFade);
   if (to <= from + 20) {
     cut.problem = "phones too short in [[" + c.text + "]]";
     return cut;
