@@ -30,10 +30,9 @@ struct Carrier {
   std::vector<std::string> phonemes;  // expected events, in order
   std::size_t first = 0;              // index of the pair's first phone in phonemes
   std::string text;
+  std::vector<int> phones;            // the pair's phones (or the one phone)
 };
 
-// phones: the pair (or the single phone), silence left out; edges say whether context
-// goes before and after it.
 // A glide needs its vowel before it, a nasal glide its nasal vowel.
 std::string_view Before(int p) {
   switch (P(p).kind) {
@@ -43,8 +42,13 @@ std::string_view Before(int p) {
   }
 }
 
-Carrier Build(const std::vector<int>& phones, bool before, bool after) {
+// phones: the pair (or the single phone), silence left out; edges say whether context
+// goes before and after it. apart: eSpeak NG reads some pairs of phonemes as one of its
+// own (a U as the diphthong aU, t S as the affricate tS, * * as the trill); an unstressed
+// mark between the pair's phones keeps them two.
+Carrier Build(const std::vector<int>& phones, bool before, bool after, bool apart = false) {
   Carrier c;
+  c.phones = phones;
   if (before && DiphonePhones::IsReduced(phones.front())) c.phonemes.emplace_back("a");
   if (before) c.phonemes.emplace_back(Before(phones.front()));
   c.first = c.phonemes.size();
@@ -62,7 +66,8 @@ Carrier Build(const std::vector<int>& phones, bool before, bool after) {
         stressed = k;
         break;
       }
-  for (std::size_t k = 0; k < c.phonemes.size(); ++k) c.text += (k == stressed ? "'" : "") + c.phonemes[k];
+  for (std::size_t k = 0; k < c.phonemes.size(); ++k)
+    c.text += (k == stressed ? "'" : apart && k == c.first + 1 ? "%" : "") + c.phonemes[k];
   return c;
 }
 
@@ -96,8 +101,8 @@ std::vector<std::size_t> Bounds(const EspeakPhonemes::Recording& rec, const Carr
 }
 
 std::vector<float> Halve(const std::vector<int16_t>& in) {
-  constexpr int kHalf = 24;
-  constexpr double kCutoff = 4900.0 / 22050.0;  // of the input rate
+  constexpr int kHalf = 64;
+  constexpr double kCutoff = 5300.0 / 22050.0;  // of the input rate
   static const std::vector<double> taps = [] {
     std::vector<double> t;
     for (int k = -kHalf; k <= kHalf; ++k) {
@@ -161,13 +166,44 @@ long PitchMark(const std::vector<float>& s, std::size_t at, long period) {
   return -1;
 }
 
+// Whether the stretch around `at` is a closure or a pause: a cut there makes no click, and
+// moving it to the nearest zero crossing would eat into the silence, which is all a stop
+// consonant has before its burst.
+bool QuietAt(const std::vector<float>& s, std::size_t at) {
+  constexpr double kQuiet = 150.0;  // RMS, of 32768
+  const long from = std::max(0L, static_cast<long>(at) - kSnapWindow), to = std::min(static_cast<long>(s.size()), static_cast<long>(at) + kSnapWindow);
+  if (to <= from) return true;
+  double sum = 0;
+  for (long i = from; i < to; ++i) sum += double(s[static_cast<std::size_t>(i)]) * s[static_cast<std::size_t>(i)];
+  return std::sqrt(sum / static_cast<double>(to - from)) < kQuiet;
+}
+
 std::size_t Snap(const std::vector<float>& s, std::size_t at) {
+  if (QuietAt(s, at)) return at;
   if (const long period = PitchPeriod(s, at); period > 0)
     if (const long mark = PitchMark(s, at, period); mark > 0) return static_cast<std::size_t>(mark);
   for (long d = 0; d <= 4 * kSnapWindow; ++d)
     for (long sign : {-1L, 1L})
       if (RisingAt(s, static_cast<long>(at) + sign * d)) return static_cast<std::size_t>(static_cast<long>(at) + sign * d);
   return at;
+}
+
+bool IsStop(int i) {
+  const std::string_view e = P(i).espeak;
+  return e == "p" || e == "b" || e == "t" || e == "d" || e == "k" || e == "g" || e == "tS" || e == "dZ";
+}
+
+// The middle of a phone spanning [from, to) of the halved recording. eSpeak NG counts the
+// closure of a stop into the phone before it, so a phone before a stop (the carriers put a
+// t after every vowel) ends in silence: its middle is that of the sound before the silence,
+// never inside the closure, where a cut would leave a gap in the vowel. A stop's own span
+// is its burst.
+std::size_t Middle(const std::vector<float>& s, int phone, std::size_t from, std::size_t to) {
+  if (!IsStop(phone)) {
+    constexpr std::size_t kFrame = 55;  // 5 ms
+    while (to >= from + 2 * kFrame && QuietAt(s, to - kFrame / 2)) to -= kFrame;
+  }
+  return (from + to) / 2;
 }
 
 Cut Take(EspeakPhonemes::Session& session, const Carrier& c, bool fromPause, bool toPause, bool whole) {
@@ -184,11 +220,11 @@ Cut Take(EspeakPhonemes::Session& session, const Carrier& c, bool fromPause, boo
   const std::size_t last = whole || fromPause || toPause ? k : k + 1;  // index of the second phone
   std::size_t from, to;
   if (fromPause || whole) from = b[k] / 2 > kPauseSamples ? b[k] / 2 - kPauseSamples : 0;
-  else from = Snap(half, (b[k] + b[k + 1]) / 4);
+  else from = Snap(half, Middle(half, c.phones.front(), b[k] / 2, b[k + 1] / 2));
   if (toPause || whole) to = std::min(half.size(), b[last + 1] / 2 + kPauseSamples);
   // A unit going on into a phone carries the cross-fade past its cut: the player overlaps
   // it with the next unit's start, the same place of the next pitch period.
-  else to = std::min(half.size(), Snap(half, (b[last] + b[last + 1]) / 4) + DiphoneSynth::kCrossFade);
+  else to = std::min(half.size(), Snap(half, Middle(half, c.phones.back(), b[last] / 2, b[last + 1] / 2)) + DiphoneSynth::kCrossFade);
   if (to <= from + 20) {
     cut.problem = "phones too short in [[" + c.text + "]]";
     return cut;
@@ -206,7 +242,9 @@ Cut Pair(EspeakPhonemes::Session& session, int a, int b) {
   if (a == silence && b == silence) return {{}, "silence to silence is no diphone"};
   if (a == silence) return Take(session, Build({b}, false, true), true, false, false);
   if (b == silence) return Take(session, Build({a}, true, false), false, true, false);
-  return Take(session, Build({a, b}, true, true), false, false, false);
+  Cut cut = Take(session, Build({a, b}, true, true), false, false, false);
+  if (cut.samples.empty()) cut = Take(session, Build({a, b}, true, true, true), false, false, false);
+  return cut;
 }
 
 Cut Solo(EspeakPhonemes::Session& session, int a) { return Take(session, Build({a}, false, false), false, false, true); }

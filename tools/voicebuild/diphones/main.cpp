@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int kWordsPerMinute = 230;
+constexpr int kWordsPerMinute = 185;
 
 std::string Describe(int a, int b) {
   const auto& t = DiphonePhones::Table();
