@@ -4,18 +4,18 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <string>
+
+#include "tools/voicebuild/edge_gains.h"
 
 namespace UnitLevel {
 namespace {
 
 constexpr float kFullScale = 32768.0f;
-constexpr float kMinGain = 0.33f, kMaxGain = 3.0f;
-constexpr float kQuiet = 200.0f;  // an edge quieter than this is a closure or a pause: left as it is
+// An edge quieter than 200 is a closure or a pause: left as it is.
+constexpr EdgeGains::Limits<float> kLimits{200.0f, 0.33f, 3.0f};
 
-float Median(std::vector<float> v) {
-  std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
-  return v[v.size() / 2];
-}
+std::string PhoneKey(int phone) { return phone >= 0 ? std::to_string(phone) : std::string(); }
 
 }  // namespace
 
@@ -31,20 +31,16 @@ float EdgeLevel(const std::vector<float>& samples, bool atEnd) {
 }
 
 void LevelEdges(std::vector<Unit>& units) {
-  std::map<int, std::vector<float>> levels;
+  std::vector<EdgeGains::Edge<float>> edges;
   for (const Unit& u : units) {
-    if (u.firstPhone >= 0) levels[u.firstPhone].push_back(EdgeLevel(u.samples, false));
-    if (u.lastPhone >= 0) levels[u.lastPhone].push_back(EdgeLevel(u.samples, true));
+    edges.push_back({PhoneKey(u.firstPhone), EdgeLevel(u.samples, false)});
+    edges.push_back({PhoneKey(u.lastPhone), EdgeLevel(u.samples, true)});
   }
-  std::map<int, float> target;
-  for (auto& [phone, v] : levels) target[phone] = Median(v);
-  auto gainAt = [&target](int phone, float level) {
-    if (phone < 0 || level < kQuiet || target[phone] < kQuiet) return -1.0f;
-    return std::clamp(target[phone] / level, kMinGain, kMaxGain);
-  };
-  for (Unit& u : units) {
-    float first = gainAt(u.firstPhone, EdgeLevel(u.samples, false));
-    float last = gainAt(u.lastPhone, EdgeLevel(u.samples, true));
+  const std::map<std::string, float> target = EdgeGains::Targets(edges);
+  for (std::size_t k = 0; k < units.size(); ++k) {
+    Unit& u = units[k];
+    float first = EdgeGains::Gain(edges[2 * k], target, kLimits);
+    float last = EdgeGains::Gain(edges[2 * k + 1], target, kLimits);
     if (first < 0 && last < 0) continue;
     if (first < 0) first = last;
     if (last < 0) last = first;

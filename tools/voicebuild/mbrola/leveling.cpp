@@ -9,6 +9,7 @@
 #include <cmath>
 #include <map>
 
+#include "tools/voicebuild/edge_gains.h"
 #include "tools/voicebuild/mbrola/pitch_marks.h"
 
 namespace Leveling {
@@ -17,6 +18,7 @@ namespace {
 constexpr double kPeak = 0.70 * 32767;  // the loudest sample of the levelled database
 constexpr double kQuiet = 150;          // an edge this quiet (RMS) is left as it is
 constexpr double kMaxGain = 2.5;        // per edge, either way
+constexpr EdgeGains::Limits<double> kLimits{kQuiet, 1 / kMaxGain, kMaxGain};
 
 double EdgeRms(const CarrierCut::Unit& u, long at, double period) {
   const long p = std::lround(period);
@@ -30,22 +32,16 @@ double EdgeRms(const CarrierCut::Unit& u, long at, double period) {
   return n > 0 ? std::sqrt(e / static_cast<double>(n)) : 0.0;
 }
 
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-  return v[v.size() / 2];
-}
-
 double Db(double ratio) { return ratio > 0 ? 20 * std::log10(ratio) : 0; }
 
 struct Edges {
   double first = 0, last = 0;  // RMS at start and at end
 };
 
-// The gain that brings `level` to `target`, within limits; 1 for quiet edges.
-double Gain(double level, double target) {
-  if (level < kQuiet || target < kQuiet) return 1;
-  return std::clamp(target / level, 1 / kMaxGain, kMaxGain);
+// The gain that brings an edge to its phone's level; 1 for a quiet one (and for a pause).
+double Gain(const std::string& phone, double level, const std::map<std::string, double>& target) {
+  const double g = EdgeGains::Gain<double>({phone == "_" ? std::string() : phone, level}, target, kLimits);
+  return g < 0 ? 1 : g;
 }
 
 double Spread(const std::vector<Named>& units, const std::vector<Edges>& edges, std::map<std::string, double>& target) {
@@ -77,14 +73,14 @@ double PeriodOffset(const CarrierCut::Unit& u, long at, double period) {
 Report Level(std::vector<Named>& units, double period) {
   Report r;
   std::vector<Edges> edges(units.size());
-  std::map<std::string, std::vector<double>> levels;
+  std::vector<EdgeGains::Edge<double>> all;
   double offsets = 0;
   long offsetCount = 0;
   for (std::size_t k = 0; k < units.size(); ++k) {
     const CarrierCut::Unit& u = units[k].unit;
     edges[k] = {EdgeRms(u, u.start, period), EdgeRms(u, u.end, period)};
-    if (units[k].first != "_") levels[units[k].first].push_back(edges[k].first);
-    if (units[k].second != "_") levels[units[k].second].push_back(edges[k].last);
+    if (units[k].first != "_") all.push_back({units[k].first, edges[k].first});
+    if (units[k].second != "_") all.push_back({units[k].second, edges[k].last});
     for (long at : {static_cast<long>(u.start), static_cast<long>(u.end)})
       if (const double d = PeriodOffset(u, at, period); d >= 0) {
         offsets += d;
@@ -94,16 +90,15 @@ Report Level(std::vector<Named>& units, double period) {
   }
   r.periodSpread = offsetCount > 0 ? offsets / static_cast<double>(offsetCount) : 0;
   r.periodEdges = offsetCount;
-  std::map<std::string, double> target;
-  for (const auto& [name, v] : levels) target[name] = Median(v);
+  std::map<std::string, double> target = EdgeGains::Targets(all);
   r.edgeSpreadBefore = Spread(units, edges, target);
   // Edge gains, and the float samples they give.
   std::vector<std::vector<double>> scaled(units.size());
   double peak = 0;
   for (std::size_t k = 0; k < units.size(); ++k) {
     CarrierCut::Unit& u = units[k].unit;
-    const double g0 = units[k].first == "_" ? 1 : Gain(edges[k].first, target[units[k].first]);
-    const double g1 = units[k].second == "_" ? 1 : Gain(edges[k].last, target[units[k].second]);
+    const double g0 = Gain(units[k].first, edges[k].first, target);
+    const double g1 = Gain(units[k].second, edges[k].last, target);
     // A silent side takes the gain of the other one, so the unit is not bent towards 1.
     const double first = units[k].first == "_" ? g1 : g0, last = units[k].second == "_" ? g0 : g1;
     scaled[k].resize(u.samples.size());
