@@ -96,7 +96,7 @@ class AutomationAtspiTest : public AutomationTest {
 
 TEST_F(AutomationAtspiTest, FocusEventsAndObjectsOfARealApplication) {
   XServer x(true);
-  ASSERT_TRUE(x.Running() && x.Managed()) << "Xvfb and openbox are needed";
+  ASSERT_TRUE(x.Running() && x.Managed()) << "Xvfb and openbox are needed: " << x.ManagerLog();
   SessionBus bus;
   ASSERT_TRUE(bus.Running()) << "dbus-daemon is needed";
   ASSERT_TRUE(Line("MSAA MONITORA"));

@@ -34,7 +34,7 @@ class AutomationXTest : public AutomationTest {
 
 TEST_F(AutomationXTest, DigitaTypesPortugueseTextOnAnyLayoutAndLeavesTheKeyboardAsItWas) {
   XServer x(true);
-  ASSERT_TRUE(x.Running() && x.Managed()) << "Xvfb and openbox are needed";
+  ASSERT_TRUE(x.Running() && x.Managed()) << "Xvfb and openbox are needed: " << x.ManagerLog();
   StartTarget(x);
   ASSERT_TRUE(Has("pronto")) << "the GTK window did not start";
   const std::vector<KeySym> before = KeyboardMapping();
@@ -53,7 +53,7 @@ TEST_F(AutomationXTest, DigitaTypesPortugueseTextOnAnyLayoutAndLeavesTheKeyboard
 
 TEST_F(AutomationXTest, AcionaPressesCombinationsNamedKeysAndSingleKeys) {
   XServer x(true);
-  ASSERT_TRUE(x.Running() && x.Managed()) << "Xvfb and openbox are needed";
+  ASSERT_TRUE(x.Running() && x.Managed()) << "Xvfb and openbox are needed: " << x.ManagerLog();
   const pid_t target = StartTarget(x);
   ASSERT_TRUE(Has("pronto"));
   ASSERT_TRUE(Line("DIGITA \"abc\" &"));
@@ -93,7 +93,7 @@ TEST_F(AutomationXTest, AcionaPressesCombinationsNamedKeysAndSingleKeys) {
 
 TEST_F(AutomationXTest, ClicaAndLeMouseAtScreenAndWindowRelativePoints) {
   XServer x(true);
-  ASSERT_TRUE(x.Running() && x.Managed()) << "Xvfb and openbox are needed";
+  ASSERT_TRUE(x.Running() && x.Managed()) << "Xvfb and openbox are needed: " << x.ManagerLog();
   StartTarget(x);
   ASSERT_TRUE(Has("pronto"));
   long clientX = 0, clientY = 0, frameLeft = 0, frameTop = 0;
@@ -141,7 +141,7 @@ TEST_F(AutomationXTest, ClicaAndLeMouseAtScreenAndWindowRelativePoints) {
 
 TEST_F(AutomationXTest, CapturaReadsTitlesTheFocusedWindowAndTheField) {
   XServer x(true);
-  ASSERT_TRUE(x.Running() && x.Managed()) << "Xvfb and openbox are needed";
+  ASSERT_TRUE(x.Running() && x.Managed()) << "Xvfb and openbox are needed: " << x.ManagerLog();
   const pid_t target = StartTarget(x, false, "Cadastro — Ação");
   ASSERT_TRUE(Has("pronto"));
   for (const char* word : {"TITULO", "título", "ATIVA"}) {

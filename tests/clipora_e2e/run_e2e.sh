@@ -23,7 +23,9 @@ export FONIX_RESOLVE="github.com:443:127.0.0.1"
 # The JavaScript runtime beside the downloader: a stand-in that only says its version.
 printf '#!/bin/sh\necho "deno 2.5.6"\n' >"$app/deno"
 chmod +x "$app/deno"
-export FONIX_CONSOLE=headless FONIX_AUDIO=null FONIX_DRIVE_C="$drive" HOME="$work/home"
+# Sounds and speech take no time (the key scripts wait on what is said, {UNTIL}); a case
+# that needs the pace of speech sets FONIX_AUDIO=null itself.
+export FONIX_CONSOLE=headless FONIX_AUDIO=instant FONIX_DRIVE_C="$drive" HOME="$work/home"
 export XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
 export FONIX_TRANSCRIPT="$work/transcript" FONIX_SCREEN="$work/screen"
 downloads="$work/home/Downloads"

@@ -55,7 +55,7 @@ class DesktopTest : public ProgramsTest {
 
 TEST_F(DesktopTest, JanelaAndEsperaWithAWindowManager) {
   XServer x(true);
-  ASSERT_TRUE(x.Running() && x.Managed()) << "Xvfb and openbox are needed";
+  ASSERT_TRUE(x.Running() && x.Managed()) << "Xvfb and openbox are needed: " << x.ManagerLog();
   ASSERT_TRUE(Desktop::HasDisplay());
   const auto bloco = Window(x, "Bloco de Notas - teste");
   ASSERT_NE(bloco, 0u);
@@ -132,7 +132,7 @@ TEST_F(DesktopTest, JanelaAndEsperaWithoutAWindowManager) {
 
 TEST_F(DesktopTest, WaitingForAProgramWhenTheConsoleIsAWindow) {
   XServer x(true);
-  ASSERT_TRUE(x.Running() && x.Managed()) << "Xvfb and openbox are needed";
+  ASSERT_TRUE(x.Running() && x.Managed()) << "Xvfb and openbox are needed: " << x.ManagerLog();
   // A window stands for the console's own.
   const auto console = Window(x, "clipora-light");
   ASSERT_NE(console, 0u);

@@ -36,22 +36,20 @@ class XServer {
     display_ = ":" + number;
     setenv("DISPLAY", display_.c_str(), 1);
     if (windowManager) {
-      manager_ = Spawn({"openbox", "--sm-disable"});
-      // Ready once it announces itself on the root window (a loaded machine may take long).
-      for (int i = 0; i < 600 && Output({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id") ==
-                                      std::string::npos;
-           ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      managed_ = Output({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id") != std::string::npos;
-      // The manager announces itself before it manages windows: a window mapped in between
-      // is never managed. Ready once a probe window is.
-      managed_ = managed_ && ProbeManaged();
+      // A loaded machine may take long, and now and then a manager dies or hangs before it
+      // announces itself: it is started again, three times at most, each given 20 s.
+      for (int attempt = 0; attempt < 3 && !managed_; ++attempt) {
+        End(manager_);
+        manager_ = Spawn({"openbox", "--sm-disable"}, ManagerLogPath());
+        managed_ = Announced(20000) && ProbeManaged();
+      }
     }
   }
   ~XServer() {
     for (auto it = clients_.rbegin(); it != clients_.rend(); ++it) End(*it);
     End(manager_);
     End(server_);
+    if (!display_.empty()) unlink(ManagerLogPath().c_str());
     unsetenv("DISPLAY");
   }
   XServer(const XServer&) = delete;
@@ -59,6 +57,17 @@ class XServer {
 
   bool Running() const { return !display_.empty(); }
   bool Managed() const { return managed_; }
+  // What the window manager wrote to its error output (for a failing test's message).
+  std::string ManagerLog() const {
+    std::string out;
+    if (FILE* f = fopen(ManagerLogPath().c_str(), "r")) {
+      char buf[4096];
+      std::size_t n;
+      while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+      fclose(f);
+    }
+    return out;
+  }
 
   // An X client of the test, ended with the server.
   pid_t Client(std::vector<std::string> argv) {
@@ -92,10 +101,25 @@ class XServer {
   }
 
  private:
+  std::string ManagerLogPath() const { return "/tmp/fonix-openbox" + display_.substr(1) + ".log"; }
+
+  // The manager announces itself on the root window once it runs.
+  bool Announced(int timeoutMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < end) {
+      if (Ended(manager_)) return false;
+      if (Output({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id") != std::string::npos) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+
   static bool ClientListed() { return Output({"xprop", "-root", "_NET_CLIENT_LIST"}).find("0x") != std::string::npos; }
 
+  // The manager announces itself before it manages windows: a window mapped in between is
+  // never managed. Ready once a probe window is.
   bool ProbeManaged() {
-    for (int attempt = 0; attempt < 10; ++attempt) {
+    for (int attempt = 0; attempt < 10 && !Ended(manager_); ++attempt) {
       const pid_t probe = Spawn({"xmessage", "-title", "sonda", "x"});
       bool listed = false;
       for (int i = 0; i < 40 && !(listed = ClientListed()); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -106,14 +130,14 @@ class XServer {
     return false;
   }
 
-  static pid_t Spawn(std::vector<std::string> argv) {
+  static pid_t Spawn(std::vector<std::string> argv, const std::string& errors = "/dev/null") {
     std::vector<char*> args;
     for (std::string& a : argv) args.push_back(a.data());
     args.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = -1;
     if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) pid = -1;
     posix_spawn_file_actions_destroy(&actions);

@@ -39,7 +39,7 @@ class WindowTest : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_TRUE(server_.Running()) << "Xvfb is needed (scripts/deps.sh installs it)";
-    ASSERT_TRUE(server_.Managed()) << "openbox is needed (scripts/deps.sh installs it)";
+    ASSERT_TRUE(server_.Managed()) << "openbox is needed (scripts/deps.sh installs it): " << server_.ManagerLog();
     WriteSettings(ExtraSettings());
     setenv("FONIX_CONSOLE", "window", 1);
     setenv("FONIX_AUDIO", "null", 1);
