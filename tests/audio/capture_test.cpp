@@ -48,4 +48,20 @@ TEST_F(AudioTest, TheNullDeviceTakesTimeToo) {
   EXPECT_FALSE(WaveOutput::WaveIsPlaying());
 }
 
+TEST_F(AudioTest, TheInstantDeviceIsChosenByNameAndTakesNoTime) {
+  setenv("FONIX_AUDIO", "instant", 1);
+  std::string error;
+  EXPECT_TRUE(WaveOut::CheckChoice(error)) << error;
+  WaveOutput::ResetWaveOutput(WaveOut::OpenChosen("wave"));
+  unsetenv("FONIX_AUDIO");
+  const std::vector<uint8_t> sound(11025 * 5, 100);  // five seconds
+  WaveOutput::PlaySamples(sound.data(), sound.size(), 11025, 1, 8);
+  int waits = 0;
+  while (WaveOutput::WaveIsPlaying() && waits < 100) {
+    Console::ConsoleDelay(10);
+    ++waits;
+  }
+  EXPECT_FALSE(WaveOutput::WaveIsPlaying()) << "done within a second, not after five";
+}
+
 }  // namespace
