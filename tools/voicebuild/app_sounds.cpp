@@ -10,11 +10,11 @@ const std::vector<Sound>& Table() {
   // C5 523, E5 659, G5 784, A5 880, C6 1047, E6 1319 Hz.
   static const std::vector<Sound> table = {
       {"clinic.wav", {{523, 90}, {659, 90}, {784, 160}}, "Clipora-light, versão"},
-      {"04.wav", {}, "Aguarde"},
+      {"04.wav", {}, "Aguarde", 250},
       {"22.wav", {}, "Até logo."},
-      {"clnumlid.wav", {}, "Registros lidos:"},
-      {"blimblimblom.wav", {{1319, 70}, {1319, 70}, {880, 150}}, ""},
-      {"clpag.wav", {}, "Página"},
+      {"clnumlid.wav", {}, "Registros lidos", 250},
+      {"blimblimblom.wav", {{1319, 50}, {1319, 50}, {880, 100}}, ""},
+      {"clpag.wav", {}, "Página", 250},
       {"CLQBUSCA.wav", {}, "Qual sua busca?"},
       {"cldigp.wav", {}, "Digite o que procura"},
       {"hotkey.wav", {{784, 60}, {1047, 90}}, ""},

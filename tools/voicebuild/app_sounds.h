@@ -15,11 +15,13 @@ struct Note {
 };
 
 // One file of the sounds folder: its name, the notes played first and the words said after
-// them (either may be empty, not both).
+// them (either may be empty, not both), and the pace of the words: a prompt said while the
+// user waits for an answer is quicker than a greeting or a question.
 struct Sound {
   std::string file;
   std::vector<Note> cue;
   std::string words;  // UTF-8
+  int wordsPerMinute = 190;
 };
 
 // The table of the eleven files.

@@ -15,11 +15,10 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kRate = WaveFile::kRate;
-constexpr int kWordsPerMinute = 190;  // brisk: a prompt must not hold up what follows it
 constexpr float kPeak = 0.85f;
 
-std::vector<float> Voice(EspeakVoice::Session& voice, const std::string& words) {
-  const EspeakVoice::Sound sound = EspeakVoice::Synthesize(voice, words, kWordsPerMinute);
+std::vector<float> Voice(EspeakVoice::Session& voice, const std::string& words, int wordsPerMinute) {
+  const EspeakVoice::Sound sound = EspeakVoice::Synthesize(voice, words, wordsPerMinute);
   std::vector<float> samples(sound.samples.begin(), sound.samples.end());
   for (float& s : samples) s /= 32768.0f;
   if (samples.empty()) return samples;
@@ -44,7 +43,7 @@ int main(int argc, char** argv) {
   for (const AppSounds::Sound& sound : AppSounds::Table()) {
     std::vector<float> samples = AppSounds::Cue(sound.cue, kRate);
     if (!sound.words.empty()) {
-      const std::vector<float> words = Voice(voice, sound.words);
+      const std::vector<float> words = Voice(voice, sound.words, sound.wordsPerMinute);
       if (words.empty()) {
         std::fprintf(stderr, "appsounds: %s (\"%s\") could not be spoken\n", sound.file.c_str(), sound.words.c_str());
         return 1;
