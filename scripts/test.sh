@@ -9,7 +9,10 @@ jobs=$(nproc)
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_C_COMPILER=clang -DFONIX_SANITIZE=ON -DFONIX_FUZZ=ON
 cmake --build build/test -j "$jobs"
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=g++ -DFONIX_TESTS=OFF
+# Configured as the package configures it (installed under /usr), so that the package is made
+# from this build without compiling again.
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=g++ -DFONIX_TESTS=OFF \
+  -DCMAKE_INSTALL_PREFIX=/usr
 cmake --build build/release -j "$jobs"
 status=0
 (cd build/test && ctest --output-on-failure -j "$jobs" "$@") || status=$?
