@@ -101,6 +101,7 @@ TEST_F(ShippedData, FunctionWordsAndVowelQuality) {
             (Lines{"a: a", "casa: k >a z ¨@", "da: d a", "mãe: m >an y", "na: n a", "rua: R >u ¨@"}));
   EXPECT_EQ(Words("sucesso professora pelo"),
             (Lines{"sucesso: s u s >E s ¨U", "professora: p r o f e s >o r ¨@", "pelo: p >e l ¨U"}));
+  EXPECT_EQ(Words("festa resto este"), (Lines{"festa: f >E s t ¨@", "resto: R >E s t ¨U", "este: >e s tS ¨I"}));
 }
 
 TEST_F(ShippedData, AStatementWithoutAStopFallsLikeOne) {
