@@ -1,6 +1,5 @@
 // One row per phoneme of data/sonora-phonemes.md; r2 and s2 (ends of syllables) take the
-// eSpeak NG sounds of a final r and s; the reduced final e (I) is recorded as eSpeak NG's own
-// final e (y), its I being the glide of a diphthong.
+// eSpeak NG sounds of a final r and s.
 #include "tools/voicebuild/mbrola/phoneme_table.h"
 
 #include <array>
@@ -11,7 +10,7 @@ namespace {
 using K = Kind;
 constexpr std::array<Phoneme, 41> kTable{{
     {"_", "_", K::Silence},  {"a", "a", K::Vowel},     {"@", "&", K::Vowel},      {"e", "e", K::Vowel},
-    {"E", "E", K::Vowel},    {"i", "i", K::Vowel},     {"I", "y", K::Vowel},      {"o", "o", K::Vowel},
+    {"E", "E", K::Vowel},    {"i", "i", K::Vowel},     {"I", "I", K::Vowel},      {"o", "o", K::Vowel},
     {"O", "O", K::Vowel},    {"u", "u", K::Vowel},     {"U", "U", K::Vowel},      {"an", "&~", K::Vowel},
     {"en", "e~", K::Vowel},  {"in", "i~", K::Vowel},   {"on", "o~", K::Vowel},    {"un", "u~", K::Vowel},
     {"y", "j", K::Glide},    {"w", "w", K::Glide},     {"p", "p", K::Consonant},  {"b", "b", K::Consonant},
