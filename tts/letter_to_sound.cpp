@@ -9,6 +9,7 @@
 #include "tts/rules.h"
 #include "tts/stress.h"
 #include "tts/text_classes.h"
+#include "tts/word_sounds.h"
 
 namespace Sonora {
 namespace {
@@ -70,7 +71,9 @@ std::vector<std::string> TokensToPhonemes(const std::vector<std::string>& patter
       continue;
     }
     const std::string word = ApplyExceptions(token);
+    const std::size_t first = out.size();
     ConvertWord(word, IsUnstressed(word) ? 0 : FindStress(word), out);
+    AdjustWordSounds(out, first, out.size() - 1);
   }
   out.emplace_back("__");
   ApplyLiaison(out);

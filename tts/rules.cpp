@@ -124,8 +124,9 @@ void ConvertWord(const std::string& w, std::size_t stress, std::vector<std::stri
       continue;
     }
     // The mark waits for the first phoneme actually written at or after the stressed
-    // letter, so a silent letter there (an H) cannot swallow it.
-    const bool markHere = !marked && p + 1 >= stress;
+    // letter, so a silent letter there (an H) cannot swallow it. A vowel rule whose letters
+    // hold the stressed one takes it (EI of LEIA, stressed on its I).
+    const bool markHere = !marked && (p + 1 >= stress || (p + rule->focus.size() >= stress && IsVowel(UpperChar(w[p]))));
     std::string phoneme;
     for (char c : rule->output) {
       if (c == '&') {

@@ -1,6 +1,6 @@
 // Stress from spelling: a written accent decides; otherwise a small state machine walks
 // the word from its end, following the Portuguese rules for paroxytones (the default),
-// oxytones (words in consonants other than S and M, in I and U) and diphthongs.
+// oxytones (words in consonants other than S and M, in I and U) and diphthongs; -ns ends like -m.
 #include "tts/stress.h"
 
 #include <string>
@@ -43,6 +43,8 @@ std::size_t FindStress(std::string_view word) {
         else if (c == 'i') { r = k; s = State::S20; }
         else if (c == 'u') { r = k; s = State::S10; }
         else if (c == 'm') s = State::S40;
+        // -ens ends like -em: homens, mensagens (and -ins, -ons, -uns like -im, -om, -um)
+        else if (c == 'n' && k + 1 == w.size() && w.back() == 's') s = State::S40;
         else if (c != 's') s = State::S30;
         break;
       case State::S1:
@@ -69,7 +71,8 @@ std::size_t FindStress(std::string_view word) {
       case State::S10:
         return c == 'a' || c == 'e' || c == 'i' || c == 'o' ? k : r;
       case State::S20:
-        if (IsAeo(c)) r = k;
+        // the vowel of a final diphthong: pai, reais, herói
+        if (IsAeo(c)) return k;
         else if (c == 'u') s = State::S21;
         else return r;
         break;

@@ -49,7 +49,21 @@ bool LoadTextData(const DataFiles& files, std::string& error) {
 std::vector<std::string> TextToPhonemeLines(std::string_view text) {
   const std::string_view trimmed = Trim(text);
   if (trimmed.empty()) return {};
-  return TokensToPhonemes(ChoosePatterns(Tokenize(PreprocessText(trimmed))));
+  std::string words = PreprocessText(trimmed);
+  // A text that ends without a mark is a statement: it ends on the falling pattern of a
+  // full stop, as it would be read aloud.
+  const std::string_view body = Trim(words);
+  const bool addStop = !body.empty() && std::string_view(".!?,;:)").find(body.back()) == std::string_view::npos;
+  if (addStop) words += '.';
+  std::vector<std::string> lines = TokensToPhonemes(ChoosePatterns(Tokenize(words)));
+  // The added stop gives its pattern only: its pause would just be silence at the end.
+  if (addStop)
+    for (std::size_t k = lines.size(); k > 0; --k)
+      if (lines[k - 1] == "_.") {
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(k - 1));
+        break;
+      }
+  return lines;
 }
 
 std::vector<std::string> TextToMbrolaLines(std::string_view text, double pitchFactor, double durationFactor) {

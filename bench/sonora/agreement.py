@@ -20,7 +20,8 @@ The mapping (stress ignored; both sides go through it):
     before a nasal consonant (a~ m -> a m), nor a nasal consonant written after a nasal
     vowel before a consonant (a~ m b -> a~ b).
   * r sounds: tap r (Sonora r, eSpeak * and R) -> r; strong r (Sonora R, eSpeak x) -> R;
-    syllable-final r (Sonora r2, eSpeak *@- and a word-final * or r) -> r2.
+    syllable-final r (Sonora r2 and a tap r before a consonant, eSpeak *@- and a
+    word-final * or r) -> r2.
   * Sonora s2 (syllable-final s) -> s; L (lh) -> l i; J (nh) and eSpeak n^ -> J;
     affricates tS and dZ are single phonemes on both sides.
 Open and closed mid vowels (E/e, O/o) stay distinct.
@@ -83,6 +84,9 @@ def map_sonora(phonemes):
         p = p.lstrip(">\u00a8")
         m = SONORA.get(p, p)
         out.extend(m if isinstance(m, list) else [m])
+    for i in range(len(out) - 1):
+        if out[i] == "r" and out[i + 1][0] not in VOWELS and out[i + 1] not in ("i", "u"):
+            out[i] = "r2"  # a tap closing a syllable inside the word
     return normalise(out)
 
 

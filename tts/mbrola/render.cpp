@@ -21,6 +21,10 @@ constexpr std::size_t kLookahead = 6;  // phones held at most while waiting for 
 constexpr double kFadeOut = 400;       // fade before a pause, samples (25 ms)
 constexpr float kKnee = 0.75f * 32767; // peaks above this are bent towards kCeiling
 constexpr float kCeiling = 0.94f * 32767;
+// The database's loudest sample is at 70 % of full scale and speech averages well below it;
+// played this much louder it is about as loud as eSpeak NG's, the knee keeping the peaks off
+// full scale.
+constexpr float kOutputGain = 1.6f;
 
 // A soft limiter: the identity below the knee, approaching the ceiling above it.
 float Bend(float v) {
@@ -62,7 +66,7 @@ double PitchAt(const std::vector<AbsPoint>& pts, double ms, double fallback) {
 void Emit(const float* data, std::size_t n) {
   State& s = S();
   auto put = [&s](float v) {
-    const long x = std::lround(std::clamp(Bend(v * s.volume), -32767.0f, 32767.0f));
+    const long x = std::lround(std::clamp(Bend(v * kOutputGain * s.volume), -32767.0f, 32767.0f));
     s.ready.push_back(static_cast<int16_t>(x));
   };
   if (s.freq == VoiceFormat::kRate) {
