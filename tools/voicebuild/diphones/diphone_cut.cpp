@@ -54,7 +54,8 @@ Carrier Build(const std::vector<int>& phones, bool before, bool after, bool apar
   c.first = c.phonemes.size();
   for (int p : phones) c.phonemes.emplace_back(P(p).espeak);
   if (after) {
-    if (Voiced(phones.back())) c.phonemes.push_back("t");
+    // The r that ends a syllable is recorded where it stands, before a consonant.
+    if (Voiced(phones.back()) || P(phones.back()).espeak == "r") c.phonemes.push_back("t");
     c.phonemes.push_back("a");
   }
   std::size_t stressed = c.phonemes.size();
