@@ -284,16 +284,23 @@ std::vector<Piece> SplitUnit(std::string_view notation, Token& previous, bool fi
   const auto syllabic = [&seq](std::size_t i) { return KindOf(seq[i]) == Kind::Vowel || KindOf(seq[i]) == Kind::Nasal; };
   // The unstressed a, i or u of a word's last syllable is the reduced vowel, as Portuguese
   // says it: the word's last vowel, with another vowel before it.
+  const int s = [] {
+    const auto& t = DiphonePhones::Table();
+    for (std::size_t i = 0; i < t.size(); ++i)
+      if (t[i].notation == "s") return static_cast<int>(i);
+    return 0;
+  }();
   if (last) {
     std::size_t v = seq.size();
     while (v > 1 && !syllabic(v - 1)) --v;
     const int reduced = v > 1 ? DiphonePhones::ReducedOf(seq[v - 1].phone) : -1;
-    if (reduced >= 0 && !seq[v - 1].stressed)
-      for (std::size_t k = 0; k + 1 < v; ++k)
-        if (syllabic(k)) {
-          seq[v - 1].phone = reduced;
-          break;
-        }
+    bool another = false;
+    for (std::size_t k = 0; k + 1 < v; ++k) another = another || syllabic(k);
+    // A word of one unstressed syllable that ends in its i or u, or in an s after it (de,
+    // do, que, nos), leans on the next word and says that vowel reduced too; its a stays.
+    bool clitic = first && !another && v > 1 && seq[v - 1].phone != DiphonePhones::Read("a").front().phone;
+    for (std::size_t k = v; k < seq.size(); ++k) clitic = clitic && seq[k].phone == s;
+    if (reduced >= 0 && !seq[v - 1].stressed && (another || clitic)) seq[v - 1].phone = reduced;
   }
   const bool toSilence = last && !runOn;
   if (toSilence) seq.push_back(Token{});
@@ -301,12 +308,6 @@ std::vector<Piece> SplitUnit(std::string_view notation, Token& previous, bool fi
   for (std::size_t j = 2; j < seq.size(); ++j)
     if ((KindOf(seq[j]) == Kind::Glide || KindOf(seq[j]) == Kind::NasalGlide) && syllabic(j - 1)) pieces[j - 2].factor = 0.6;
   const std::size_t n = seq.size();
-  const int s = [] {
-    const auto& t = DiphonePhones::Table();
-    for (std::size_t i = 0; i < t.size(); ++i)
-      if (t[i].notation == "s") return static_cast<int>(i);
-    return 0;
-  }();
   // The final s is the last phone, or the one before the silence.
   const std::size_t at = toSilence ? n - 2 : n - 1;
   if (last && at >= 2 && seq[at].phone == s && syllabic(at - 1)) pieces[at - 2].factor = 0.7;

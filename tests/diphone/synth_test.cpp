@@ -150,6 +150,12 @@ TEST(Synth, SplittingFactorsOfGlidesAndFinalS) {
   EXPECT_EQ(units("kAza"), (U{{"$k", 1.0}, {"kA", 1.0}, {"Az", 1.0}, {"za&", 1.0}, {"a&$", 1.0}}));
   EXPECT_EQ(units("kazA"), (U{{"$k", 1.0}, {"ka", 1.0}, {"az", 1.0}, {"zA", 1.0}, {"A$", 1.0}}));
   EXPECT_EQ(units("na"), (U{{"$n", 1.0}, {"na", 1.0}, {"a$", 1.0}}));
+  // An unstressed word of one syllable ending in i or u, or in s after it (de, dos),
+  // reduces it; a stressed one or one closed by another consonant does not.
+  EXPECT_EQ(units("dji"), (U{{"$dj", 1.0}, {"dji&", 1.0}, {"i&$", 1.0}}));
+  EXPECT_EQ(units("dus"), (U{{"$d", 1.0}, {"du&", 0.7}, {"u&s", 1.0}, {"s$", 1.0}}));
+  EXPECT_EQ(units("dU"), (U{{"$d", 1.0}, {"dU", 1.0}, {"U$", 1.0}}));
+  EXPECT_EQ(units("duk"), (U{{"$d", 1.0}, {"du", 1.0}, {"uk", 1.0}, {"k$", 1.0}}));
   EXPECT_EQ(units("prAtu"), (U{{"$p", 1.0}, {"pr", 1.0}, {"rA", 1.0}, {"At", 1.0}, {"tu&", 1.0}, {"u&$", 1.0}}));
   EXPECT_EQ(units("pOdji"), (U{{"$p", 1.0}, {"pO", 1.0}, {"Odj", 1.0}, {"dji&", 1.0}, {"i&$", 1.0}}));
   EXPECT_EQ(units("vidEw"), (U{{"$v", 1.0}, {"vi", 1.0}, {"id", 1.0}, {"dE", 0.6}, {"Ew", 1.0}, {"w$", 1.0}}));  // no final a, i, u
