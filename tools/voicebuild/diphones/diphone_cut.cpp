@@ -192,6 +192,11 @@ std::size_t Snap(const std::vector<float>& s, std::size_t at) {
   return at;
 }
 
+bool IsVoicelessStop(int i) {
+  const std::string_view e = P(i).espeak;
+  return e == "p" || e == "t" || e == "k" || e == "tS";
+}
+
 bool IsStop(int i) {
   const std::string_view e = P(i).espeak;
   return e == "p" || e == "b" || e == "t" || e == "d" || e == "k" || e == "g" || e == "tS" || e == "dZ";
@@ -243,6 +248,11 @@ Cut Take(EspeakPhonemes::Session& session, const Carrier& c, bool fromPause, boo
   if (toPause || whole) to = std::min(half.size(), b[last + 1] / 2 + kPauseAfter);
   // A unit going on into a phone carries the cross-fade past its cut: the player overlaps
   // it with the next unit's start, the same place of the next pitch period.
+  // A voiceless stop after a pause is all closure up to its burst, and the unit from the
+  // stop into the next phone (cut in the middle of a closure and burst) brings the burst:
+  // this one ends before it, or the word would begin with two. (A voiced stop keeps the
+  // voicing eSpeak NG gives it before the burst.)
+  else if (fromPause && IsVoicelessStop(c.phones.back())) to = std::min(half.size(), b[k] / 2 + DiphoneSynth::kCrossFade);
   else to = std::min(half.size(), Snap(half, Middle(half, c.phones.back(), b[last] / 2, b[last + 1] / 2)) + DiphoneSynth::kCrossFade);
   if (to <= from + 20) {
     cut.problem = "phones too short in [[" + c.text + "]]";
