@@ -108,13 +108,14 @@ TEST(DiphoneDatabase, AUnitBeforeASilenceFallsToItAndEndsInThePauseThePlayerFade
     ASSERT_GE(u.bytes.size(), DiphoneSynth::kFadeOut) << u.name;
     const std::size_t pause = u.bytes.size() - DiphoneSynth::kFadeOut;
     for (std::size_t i = pause; i < u.bytes.size(); ++i) ASSERT_EQ(u.bytes[i], 128) << u.name << " at " << i;
-    // The last 10 ms of sound are well below the loudest 10 ms of the unit (but for sounds
-    // as quiet as the rounding).
+    // The last 1 ms of sound is well below the loudest 10 ms of the unit (but for sounds
+    // as quiet as the rounding): it falls to silence rather than stopping.
     std::size_t end = pause;
     while (end > 110 && u.bytes[end - 1] == 128) --end;
-    double loudest = 0;
+    double loudest = 0, last = 0;
     for (std::size_t from = 0; from + 110 <= end; from += 55) loudest = std::max(loudest, EdgeRms(u.bytes, from));
-    if (end >= 110 && loudest > 8) EXPECT_LT(EdgeRms(u.bytes, end - 110), loudest / 2) << u.name;
+    for (std::size_t i = end - std::min<std::size_t>(end, 11); i < end; ++i) last += (u.bytes[i] - 128.0) * (u.bytes[i] - 128.0) / 11;
+    if (end >= 110 && loudest > 8) EXPECT_LT(std::sqrt(last), loudest / 2) << u.name;
     ++checked;
   }
   EXPECT_GT(checked, 30);

@@ -216,14 +216,15 @@ std::size_t Middle(const std::vector<float>& s, int phone, std::size_t from, std
 }
 
 // eSpeak NG stops the sound of a monotone phrase at the end of its last phone, not far below
-// the phone's level: the last 20 ms of the sound fall to silence over a half cosine, and
-// `pause` samples of silence follow, where the player's own fade then lies.
+// the phone's level: the last 20 ms of the sound (at most a quarter of it) fall to silence
+// over a half cosine, and `pause` samples of silence follow, where the player's own fade
+// then lies.
 void EndInSilence(std::vector<float>& samples, std::size_t pause) {
   constexpr float kAudible = 30.0f;  // of 32768, -60 dB
   constexpr std::size_t kFall = 220;
   std::size_t end = samples.size();
   while (end > 0 && std::fabs(samples[end - 1]) < kAudible) --end;
-  const std::size_t fall = std::min(kFall, end);
+  const std::size_t fall = std::min(kFall, end / 4);  // a short phone (a final r) keeps most of itself
   for (std::size_t i = 0; i < fall; ++i)
     samples[end - fall + i] *= static_cast<float>(0.5 + 0.5 * std::cos(std::numbers::pi * static_cast<double>(i + 1) / static_cast<double>(fall)));
   samples.resize(end);
