@@ -10,7 +10,7 @@ namespace {
 using K = Kind;
 // Multi-letter notations come first among those sharing a first letter, so that the
 // longest-first reading below can simply take the first that matches.
-constexpr std::array<Phone, 41> kPhones{{
+constexpr std::array<Phone, 42> kPhones{{
     {"", "$", K::Silence, "_", "silence before and after a word"},
     {"a", "a", K::Vowel, "a", "a of casa"},
     {"eh", "eh", K::Vowel, "E", "open e of cafe"},
@@ -47,7 +47,9 @@ constexpr std::array<Phone, 41> kPhones{{
     {"n", "n", K::Consonant, "n", "nada"},
     {"lh", "lh", K::Consonant, "l^", "filho"},
     {"l", "l", K::Consonant, "l", "lado"},
-    {"rr", "rr", K::Consonant, "x", "strong r of carro, rato, cantar"},
+    // The strong r's code is not "rr": "r" + "rr" and "rr" + "r" would name one unit.
+    {"rr", "rx", K::Consonant, "x", "strong r of carro, rato, honra"},
+    {"rh", "q", K::Consonant, "r", "r that ends a syllable, cantar, carta"},
     {"r", "r", K::Consonant, "*", "tap r of caro, prato"},
     // No rule writes these: the player makes the unstressed a, i and u of a word's last
     // syllable the reduced vowels (see ReducedOf).

@@ -14,6 +14,11 @@ using DiphonePhones::Kind;
 using DiphonePhones::Token;
 constexpr int kMaxFallbackDepth = 8;
 constexpr double kFadeFloor = 0.01;  // -40 dB: where the fade-out's curve ends
+// A join whose overlap correlates this well is left where it is; another place must match
+// by this much more to be taken; it lies at most this many samples back (one period at 92 Hz).
+constexpr double kGoodJoin = 0.8;
+constexpr double kBetterJoin = 0.2;
+constexpr std::size_t kMaxJoinShift = 120;
 
 Kind KindOf(const Token& t) { return DiphonePhones::Table()[static_cast<std::size_t>(t.phone)].kind; }
 
@@ -116,6 +121,40 @@ void PlayNameAt(std::string name, double factor, int depth) {
   }
 }
 
+// How well the sound ending at `end` of the buffer and a unit's first samples match over
+// `n` samples: their correlation, -1 to 1 (0 for silence on either side).
+double Match(std::size_t end, const uint8_t* data, std::size_t n) {
+  const uint8_t* tail = Synth().buffer.data() + end - n;
+  double both = 0, here = 0, there = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double a = tail[i] - 128.0, b = data[i] - 128.0;
+    both += a * b, here += a * a, there += b * b;
+  }
+  return here > 0 && there > 0 ? both / std::sqrt(here * there) : 0;
+}
+
+// A unit shortened for speed or stress ends wherever its length ran out, not at the place
+// of a pitch period where the next unit begins; joined there, the two periods would meet
+// out of phase. The samples to take back from the buffer's end (less than one pitch
+// period) so that the overlap meets the next unit where the waveforms match best; none
+// when the join is already good or there is no voice to match.
+std::size_t JoinShift(const uint8_t* data, std::size_t overlap) {
+  const State& s = Synth();
+  if (overlap < 8) return 0;
+  // Hiss (s, x, f, the burst of a stop) crosses silence many times and has no period.
+  std::size_t crossings = 0;
+  for (std::size_t i = 1; i < overlap; ++i) crossings += (data[i - 1] < 128) != (data[i] < 128);
+  if (crossings > overlap / 3) return 0;
+  const std::size_t room = s.fill - std::min(s.fill, s.soundFrom);
+  const double here = Match(s.fill, data, overlap);
+  if (here >= kGoodJoin) return 0;
+  std::size_t best = 0;
+  double bestMatch = here + kBetterJoin;
+  for (std::size_t back = 1; back <= kMaxJoinShift && back + overlap <= room; ++back)
+    if (const double m = Match(s.fill - back, data, overlap); m > bestMatch) best = back, bestMatch = m;
+  return best;
+}
+
 bool IsPause(char c) { return c == ',' || c == '.' || c == ':' || c == ';'; }
 
 std::size_t PauseBytes(char c) { return c == ',' ? 4000 : c == ';' ? 6000 : 8000; }
@@ -170,6 +209,7 @@ void AppendJoined(const uint8_t* data, std::size_t length) {
   State& s = Synth();
   if (s.buffer.size() != kBufferSize) s.buffer.assign(kBufferSize, 128);
   const std::size_t overlap = std::min({s.crossFade, length / 2, s.fill - std::min(s.fill, s.soundFrom)});
+  s.fill -= JoinShift(data, overlap);
   uint8_t* tail = s.buffer.data() + s.fill - overlap;
   for (std::size_t i = 0; i < overlap; ++i) {
     const double w = static_cast<double>(i + 1) / static_cast<double>(overlap + 1);
@@ -244,16 +284,23 @@ std::vector<Piece> SplitUnit(std::string_view notation, Token& previous, bool fi
   const auto syllabic = [&seq](std::size_t i) { return KindOf(seq[i]) == Kind::Vowel || KindOf(seq[i]) == Kind::Nasal; };
   // The unstressed a, i or u of a word's last syllable is the reduced vowel, as Portuguese
   // says it: the word's last vowel, with another vowel before it.
+  const int s = [] {
+    const auto& t = DiphonePhones::Table();
+    for (std::size_t i = 0; i < t.size(); ++i)
+      if (t[i].notation == "s") return static_cast<int>(i);
+    return 0;
+  }();
   if (last) {
     std::size_t v = seq.size();
     while (v > 1 && !syllabic(v - 1)) --v;
     const int reduced = v > 1 ? DiphonePhones::ReducedOf(seq[v - 1].phone) : -1;
-    if (reduced >= 0 && !seq[v - 1].stressed)
-      for (std::size_t k = 0; k + 1 < v; ++k)
-        if (syllabic(k)) {
-          seq[v - 1].phone = reduced;
-          break;
-        }
+    bool another = false;
+    for (std::size_t k = 0; k + 1 < v; ++k) another = another || syllabic(k);
+    // A word of one unstressed syllable that ends in its i or u, or in an s after it (de,
+    // do, que, nos), leans on the next word and says that vowel reduced too; its a stays.
+    bool clitic = first && !another && v > 1 && seq[v - 1].phone != DiphonePhones::Read("a").front().phone;
+    for (std::size_t k = v; k < seq.size(); ++k) clitic = clitic && seq[k].phone == s;
+    if (reduced >= 0 && !seq[v - 1].stressed && (another || clitic)) seq[v - 1].phone = reduced;
   }
   const bool toSilence = last && !runOn;
   if (toSilence) seq.push_back(Token{});
@@ -261,12 +308,6 @@ std::vector<Piece> SplitUnit(std::string_view notation, Token& previous, bool fi
   for (std::size_t j = 2; j < seq.size(); ++j)
     if ((KindOf(seq[j]) == Kind::Glide || KindOf(seq[j]) == Kind::NasalGlide) && syllabic(j - 1)) pieces[j - 2].factor = 0.6;
   const std::size_t n = seq.size();
-  const int s = [] {
-    const auto& t = DiphonePhones::Table();
-    for (std::size_t i = 0; i < t.size(); ++i)
-      if (t[i].notation == "s") return static_cast<int>(i);
-    return 0;
-  }();
   // The final s is the last phone, or the one before the silence.
   const std::size_t at = toSilence ? n - 2 : n - 1;
   if (last && at >= 2 && seq[at].phone == s && syllabic(at - 1)) pieces[at - 2].factor = 0.7;

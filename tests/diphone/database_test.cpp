@@ -1,5 +1,6 @@
 // The diphone database the build records: no sample at full scale, every cut inside a phone
-// at a rising zero crossing, and the units meeting inside a vowel at that vowel's level.
+// at a rising zero crossing, units before a silence falling into a pause of their own, and the
+// units meeting inside a vowel at that vowel's level.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -96,6 +97,28 @@ TEST(DiphoneDatabase, CutsInsideAPhoneAreRisingZeroCrossings) {
   }
   EXPECT_GT(starts, 300);
   EXPECT_GT(ends, 300);
+}
+
+TEST(DiphoneDatabase, AUnitBeforeASilenceFallsToItAndEndsInThePauseThePlayerFades) {
+  const auto pairs = PairsByName();
+  int checked = 0;
+  for (const Unit& u : Database()) {
+    const auto it = pairs.find(u.name);
+    if (it == pairs.end() || it->second.second != DiphonePhones::kSilence || it->second.first == DiphonePhones::kSilence) continue;
+    ASSERT_GE(u.bytes.size(), DiphoneSynth::kFadeOut) << u.name;
+    const std::size_t pause = u.bytes.size() - DiphoneSynth::kFadeOut;
+    for (std::size_t i = pause; i < u.bytes.size(); ++i) ASSERT_EQ(u.bytes[i], 128) << u.name << " at " << i;
+    // The last 1 ms of sound is well below the loudest 10 ms of the unit (but for sounds
+    // as quiet as the rounding): it falls to silence rather than stopping.
+    std::size_t end = pause;
+    while (end > 110 && u.bytes[end - 1] == 128) --end;
+    double loudest = 0, last = 0;
+    for (std::size_t from = 0; from + 110 <= end; from += 55) loudest = std::max(loudest, EdgeRms(u.bytes, from));
+    for (std::size_t i = end - std::min<std::size_t>(end, 11); i < end; ++i) last += (u.bytes[i] - 128.0) * (u.bytes[i] - 128.0) / 11;
+    if (end >= 110 && loudest > 8) EXPECT_LT(std::sqrt(last), loudest / 2) << u.name;
+    ++checked;
+  }
+  EXPECT_GT(checked, 30);
 }
 
 TEST(DiphoneDatabase, UnitsMeetInsideAVowelAtItsLevel) {

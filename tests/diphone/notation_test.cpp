@@ -1,14 +1,17 @@
 // The diphone voice's notation: words with every spelling rule, the normalisation of
-// accented letters and DOS letters, the stress finder's fixed cases, malformed rule files.
+// accented letters and DOS letters, the stress finder's fixed cases, malformed rule files,
+// and the diphone names the phones give.
 #include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include "platform/cp1252.h"
 #include "speech/diphone_notation.h"
+#include "speech/diphone_phones.h"
 #include "tts/rules.h"
 
 namespace {
@@ -27,7 +30,9 @@ TEST_F(Notation, WordsWithEverySpellingRule) {
   EXPECT_EQ(Of("casa"), "[k/A/z/a]");
   EXPECT_EQ(Of("chave"), "[x/A/v/i]");
   EXPECT_EQ(Of("carro"), "[k/A/rr/u]");
-  EXPECT_EQ(Of("cantar"), "[k/a^/t/A/rr]");
+  EXPECT_EQ(Of("cantar"), "[k/a^n/t/A/rh]");
+  EXPECT_EQ(Of("carta"), "[k/A/rh/t/a]");
+  EXPECT_EQ(Of("honra"), "[O^n/rr/a]");
   EXPECT_EQ(Of("manh\xE3"), "[m/a/nh/A^]");
   EXPECT_EQ(Of("cora\xE7\xE3o"), "[k/o/r/a/s/A~w]");
   EXPECT_EQ(Of("filho"), "[f/I/lh/u]");
@@ -36,7 +41,10 @@ TEST_F(Notation, WordsWithEverySpellingRule) {
   EXPECT_EQ(Of("quero"), "[k/E/r/u]");
   EXPECT_EQ(Of("hospital"), "[o/s/p/i/t/A/w]");
   EXPECT_EQ(Of("Brasil"), "[b/r/a/z/I/w]");
-  EXPECT_EQ(Of("computador"), "[k/o^/p/u/t/a/d/O/rr]");
+  EXPECT_EQ(Of("computador"), "[k/o^m/p/u/t/a/d/O/rh]");
+  EXPECT_EQ(Of("v\xED""deos"), "[v/I/dj/i/u/s]");
+  EXPECT_EQ(Of("escola"), "[e/s/k/Oh/l/a]");
+  EXPECT_EQ(Of("tempo bem"), "[t/E^m/p/u] [b/e~yn]");
   EXPECT_EQ(Of("dia"), "[dj/I/a]");
   EXPECT_EQ(Of("tia"), "[tch/I/a]");
   // Nasal diphthongs, x readings, s before voiced consonants, g before e, final z.
@@ -44,7 +52,7 @@ TEST_F(Notation, WordsWithEverySpellingRule) {
   EXPECT_EQ(Of("caixa"), "[k/Ay/x/a]");
   EXPECT_EQ(Of("exame"), "[ez/A/m/i]");
   EXPECT_EQ(Of("mesmo"), "[m/E/z/m/u]");
-  EXPECT_EQ(Of("gente"), "[j/E^/tch/i]");
+  EXPECT_EQ(Of("gente"), "[j/E^n/tch/i]");
   EXPECT_EQ(Of("luz"), "[l/u/s]");
   EXPECT_EQ(Of("rato"), "[rr/A/t/u]");
   EXPECT_EQ(Of("casa chave"), "[k/A/z/a] [x/A/v/i]");
@@ -53,6 +61,21 @@ TEST_F(Notation, WordsWithEverySpellingRule) {
 TEST_F(Notation, ConsonantWordsAreSpelledAndUnknownLettersKeptAsRecordedUnits) {
   EXPECT_EQ(Of("bcd"), "[ /_b][ /_c][ /_d]");
   EXPECT_EQ(Of("\xAB"), "[ /_\xAA]");  // the sign of 171 has no rule
+}
+
+TEST(DiphonePhones, EveryPairAndEveryPhoneAloneHasANameOfItsOwn) {
+  std::map<std::string, std::string> owner;
+  const int n = static_cast<int>(DiphonePhones::Table().size());
+  auto claim = [&owner](const std::string& name, const std::string& what) {
+    const auto [it, fresh] = owner.emplace(name, what);
+    EXPECT_TRUE(fresh) << name << " names both " << it->second << " and " << what;
+    EXPECT_LE(name.size(), 8u) << what;
+  };
+  for (int a = 0; a < n; ++a)
+    for (int b = 0; b < n; ++b)
+      if (a != DiphonePhones::kSilence || b != DiphonePhones::kSilence) claim(DiphonePhones::PairName(a, b), std::to_string(a) + "-" + std::to_string(b));
+  for (int a = 1; a < n; ++a)
+    if (DiphonePhones::Table()[std::size_t(a)].code.size() == 1) claim(DiphonePhones::SoloName(a), std::to_string(a) + " alone");
 }
 
 TEST(Normalise, AccentedLettersBecomeBaseAndMark) {

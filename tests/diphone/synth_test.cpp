@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <map>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -148,6 +150,12 @@ TEST(Synth, SplittingFactorsOfGlidesAndFinalS) {
   EXPECT_EQ(units("kAza"), (U{{"$k", 1.0}, {"kA", 1.0}, {"Az", 1.0}, {"za&", 1.0}, {"a&$", 1.0}}));
   EXPECT_EQ(units("kazA"), (U{{"$k", 1.0}, {"ka", 1.0}, {"az", 1.0}, {"zA", 1.0}, {"A$", 1.0}}));
   EXPECT_EQ(units("na"), (U{{"$n", 1.0}, {"na", 1.0}, {"a$", 1.0}}));
+  // An unstressed word of one syllable ending in i or u, or in s after it (de, dos),
+  // reduces it; a stressed one or one closed by another consonant does not.
+  EXPECT_EQ(units("dji"), (U{{"$dj", 1.0}, {"dji&", 1.0}, {"i&$", 1.0}}));
+  EXPECT_EQ(units("dus"), (U{{"$d", 1.0}, {"du&", 0.7}, {"u&s", 1.0}, {"s$", 1.0}}));
+  EXPECT_EQ(units("dU"), (U{{"$d", 1.0}, {"dU", 1.0}, {"U$", 1.0}}));
+  EXPECT_EQ(units("duk"), (U{{"$d", 1.0}, {"du", 1.0}, {"uk", 1.0}, {"k$", 1.0}}));
   EXPECT_EQ(units("prAtu"), (U{{"$p", 1.0}, {"pr", 1.0}, {"rA", 1.0}, {"At", 1.0}, {"tu&", 1.0}, {"u&$", 1.0}}));
   EXPECT_EQ(units("pOdji"), (U{{"$p", 1.0}, {"pO", 1.0}, {"Odj", 1.0}, {"dji&", 1.0}, {"i&$", 1.0}}));
   EXPECT_EQ(units("vidEw"), (U{{"$v", 1.0}, {"vi", 1.0}, {"id", 1.0}, {"dE", 0.6}, {"Ew", 1.0}, {"w$", 1.0}}));  // no final a, i, u
@@ -204,6 +212,34 @@ TEST(Synth, JoinedUnitsFadeIntoEachOtherAndThePhraseFadesOut) {
   EXPECT_EQ(v.heard[fade - 1], 188);
   for (std::size_t i = fade; i < v.heard.size(); ++i) EXPECT_LE(v.heard[i], v.heard[i - 1]);
   EXPECT_LE(LargestStep(v.heard, fade - 1, v.heard.size()), 2);
+}
+
+// A voiced stretch: a sine of a 100-sample period from its rising zero crossing.
+std::vector<uint8_t> Voiced(std::size_t count) {
+  std::vector<uint8_t> out;
+  for (std::size_t i = 0; i < count; ++i) out.push_back(static_cast<uint8_t>(std::lround(128 + 80 * std::sin(2 * std::numbers::pi * double(i) / 100))));
+  return out;
+}
+
+TEST(Synth, AShortenedUnitMeetsTheNextInPhaseButHissIsJoinedWhereItEnds) {
+  std::vector<uint8_t> hiss;
+  for (int i = 0; i < 400; ++i) hiss.push_back(static_cast<uint8_t>(i % 2 ? 60 : 196));
+  // The first unit ran out 90 samples into a period; the next starts where a period does.
+  for (const std::vector<uint8_t>& next : {Voiced(300), hiss}) {
+    DiphoneSynth::ResetSynth();
+    const std::vector<uint8_t> first = Voiced(590);
+    DiphoneSynth::Append(first.data(), first.size());
+    DiphoneSynth::AppendJoined(next.data(), next.size());
+    const std::size_t plain = 590 + next.size() - DiphoneSynth::kCrossFade, heard = Synth().fill - 44;
+    if (next == hiss) {
+      EXPECT_EQ(heard, plain);  // no period to match
+    } else {
+      EXPECT_LT(heard, plain);  // less than a period taken back, and no jump
+      EXPECT_GT(heard, plain - 100);
+      EXPECT_LE(LargestStep(std::vector<uint8_t>(Synth().buffer.begin() + 44, Synth().buffer.begin() + long(Synth().fill)), 0, heard), 7);
+    }
+  }
+  DiphoneSynth::ResetSynth();
 }
 
 TEST(Synth, SoundFadesBeforeEveryPauseAndNothingJoinsIntoSilence) {

@@ -17,7 +17,10 @@ namespace DiphoneCut {
 namespace {
 
 using DiphonePhones::Kind;
-constexpr std::size_t kPauseSamples = 330;  // 30 ms of the pause beside a word edge
+constexpr std::size_t kPauseSamples = 330;  // 30 ms of the pause before a word
+// After a word as much of the pause as the player's fade before a silence takes, so that the
+// fade falls on the recorded pause and the word's last phone keeps its own fall.
+constexpr std::size_t kPauseAfter = DiphoneSynth::kFadeOut;
 constexpr long kSnapWindow = 44;            // 4 ms either side of a cut, 16 ms at most
 
 const DiphonePhones::Phone& P(int i) { return DiphonePhones::Table()[static_cast<std::size_t>(i)]; }
@@ -54,7 +57,8 @@ Carrier Build(const std::vector<int>& phones, bool before, bool after, bool apar
   c.first = c.phonemes.size();
   for (int p : phones) c.phonemes.emplace_back(P(p).espeak);
   if (after) {
-    if (Voiced(phones.back())) c.phonemes.push_back("t");
+    // The r that ends a syllable is recorded where it stands, before a consonant.
+    if (Voiced(phones.back()) || P(phones.back()).espeak == "r") c.phonemes.push_back("t");
     c.phonemes.push_back("a");
   }
   std::size_t stressed = c.phonemes.size();
@@ -188,6 +192,11 @@ std::size_t Snap(const std::vector<float>& s, std::size_t at) {
   return at;
 }
 
+bool IsVoicelessStop(int i) {
+  const std::string_view e = P(i).espeak;
+  return e == "p" || e == "t" || e == "k" || e == "tS";
+}
+
 bool IsStop(int i) {
   const std::string_view e = P(i).espeak;
   return e == "p" || e == "b" || e == "t" || e == "d" || e == "k" || e == "g" || e == "tS" || e == "dZ";
@@ -206,6 +215,22 @@ std::size_t Middle(const std::vector<float>& s, int phone, std::size_t from, std
   return (from + to) / 2;
 }
 
+// eSpeak NG stops the sound of a monotone phrase at the end of its last phone, not far below
+// the phone's level: the last 20 ms of the sound (at most a quarter of it) fall to silence
+// over a half cosine, and `pause` samples of silence follow, where the player's own fade
+// then lies.
+void EndInSilence(std::vector<float>& samples, std::size_t pause) {
+  constexpr float kAudible = 30.0f;  // of 32768, -60 dB
+  constexpr std::size_t kFall = 220;
+  std::size_t end = samples.size();
+  while (end > 0 && std::fabs(samples[end - 1]) < kAudible) --end;
+  const std::size_t fall = std::min(kFall, end / 4);  // a short phone (a final r) keeps most of itself
+  for (std::size_t i = 0; i < fall; ++i)
+    samples[end - fall + i] *= static_cast<float>(0.5 + 0.5 * std::cos(std::numbers::pi * static_cast<double>(i + 1) / static_cast<double>(fall)));
+  samples.resize(end);
+  samples.resize(end + pause, 0.0f);
+}
+
 Cut Take(EspeakPhonemes::Session& session, const Carrier& c, bool fromPause, bool toPause, bool whole) {
   Cut cut;
   const EspeakPhonemes::Recording rec = EspeakPhonemes::Speak(session, c.text);
@@ -221,15 +246,21 @@ Cut Take(EspeakPhonemes::Session& session, const Carrier& c, bool fromPause, boo
   std::size_t from, to;
   if (fromPause || whole) from = b[k] / 2 > kPauseSamples ? b[k] / 2 - kPauseSamples : 0;
   else from = Snap(half, Middle(half, c.phones.front(), b[k] / 2, b[k + 1] / 2));
-  if (toPause || whole) to = std::min(half.size(), b[last + 1] / 2 + kPauseSamples);
+  if (toPause || whole) to = std::min(half.size(), b[last + 1] / 2 + kPauseAfter);
   // A unit going on into a phone carries the cross-fade past its cut: the player overlaps
   // it with the next unit's start, the same place of the next pitch period.
+  // A voiceless stop after a pause is all closure up to its burst, and the unit from the
+  // stop into the next phone (cut in the middle of a closure and burst) brings the burst:
+  // this one ends before it, or the word would begin with two. (A voiced stop keeps the
+  // voicing eSpeak NG gives it before the burst.)
+  else if (fromPause && IsVoicelessStop(c.phones.back())) to = std::min(half.size(), b[k] / 2 + DiphoneSynth::kCrossFade);
   else to = std::min(half.size(), Snap(half, Middle(half, c.phones.back(), b[last] / 2, b[last + 1] / 2)) + DiphoneSynth::kCrossFade);
   if (to <= from + 20) {
     cut.problem = "phones too short in [[" + c.text + "]]";
     return cut;
   }
   cut.samples.assign(half.begin() + static_cast<long>(from), half.begin() + static_cast<long>(to));
+  if (toPause || whole) EndInSilence(cut.samples, kPauseAfter);
   cut.fromPhone = !(fromPause || whole);
   cut.toPhone = !(toPause || whole);
   return cut;

@@ -31,8 +31,14 @@ float EdgeLevel(const std::vector<float>& samples, bool atEnd);
 // other edge's gain).
 void LevelEdges(std::vector<Unit>& units);
 
+// Levels (in 8-bit steps, 0 silence) rounded to whole steps with the rounding error shaped:
+// part of each error is carried into the next sample, so that the noise of 8-bit samples
+// falls off towards the top of the band as the voice does, instead of lying evenly over it.
+// A sample never crosses to the other side of silence.
+std::vector<int> Quantise(const std::vector<float>& levels);
+
 // One gain for the whole database (its loud samples at kLoud), the few beyond bent
-// softly below kLimit, then 8-bit unsigned, 128 silence.
+// softly below kLimit, then 8-bit unsigned through Quantise, 128 silence.
 std::vector<std::vector<uint8_t>> ToBytes(const std::vector<Unit>& units);
 
 }  // namespace UnitLevel
