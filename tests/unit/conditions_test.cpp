@@ -1,4 +1,6 @@
 // Conditions of SE and ENQUANTO: keys, operators, negation and lists.
+#include <random>
+
 #include "interp_fixture.h"
 #include "interpreter/conditions.h"
 
@@ -22,6 +24,44 @@ TEST(ComparisonKey, DigitTextsCompareByValue) {
   EXPECT_EQ(Conditions::ComparisonKey(std::string(25, '7')), std::string(21, '7'));
   EXPECT_EQ(Conditions::ComparisonKey("abc"), "ABC");
   EXPECT_EQ(Conditions::ComparisonKey("-5"), "-5");
+}
+
+TEST_F(ConditionsTest, ComparisonsOrderAsTheKeysDo) {
+  // Texts of digits, letters of both cases, accents and blanks, short and long, side by side
+  // with digit texts: every ordering operator and EM agree with the keys built in full.
+  std::mt19937 random(7);
+  const std::string alphabet = Cp1252::FromUtf8("0123456789aBzZ -ãÃé");
+  const auto text = [&] {
+    std::string t;
+    const int length = static_cast<int>(random() % 26);
+    const bool digits = random() % 2 == 0;
+    for (int i = 0; i < length; ++i) t += digits ? static_cast<char>('0' + random() % 10) : alphabet[random() % alphabet.size()];
+    return t;
+  };
+  const auto quoted = [](const std::string& t) { return "\"" + t + "\""; };
+  for (int round = 0; round < 3000; ++round) {
+    const std::string a = text(), b = text();
+    const int order = Conditions::ComparisonKey(a).compare(Conditions::ComparisonKey(b));
+    const auto eval = [&](const std::string& op) {
+      std::string line = quoted(a) + " " + op + " " + quoted(b);
+      std::string_view args = line;
+      bool truth = false;
+      EXPECT_TRUE(Conditions::EvaluateCondition(args, truth)) << line;
+      return truth;
+    };
+    EXPECT_EQ(eval("<"), order < 0) << a << " / " << b;
+    EXPECT_EQ(eval(">"), order > 0) << a << " / " << b;
+    EXPECT_EQ(eval("="), order == 0) << a << " / " << b;
+    EXPECT_EQ(eval(">="), order >= 0) << a << " / " << b;
+    if (HasFailure()) break;
+  }
+  ASSERT_TRUE(Line("lista [l] cria"));
+  ASSERT_TRUE(Line("lista [l] adiciona \"item 1\""));
+  ASSERT_TRUE(Line("lista [l] adiciona \"0042\""));
+  EXPECT_EQ(Eval("42 em [l]"), true);
+  EXPECT_EQ(Eval("\"ITEM 1\" em [l]"), true);
+  EXPECT_EQ(Eval("\"item\" em [l]"), false);
+  EXPECT_EQ(Eval("1 em [l]"), false);
 }
 
 TEST_F(ConditionsTest, Ordering) {
