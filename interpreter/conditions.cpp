@@ -69,6 +69,15 @@ int CompareKeys(std::string_view left, std::string_view right) {
   return CompareWithFolded(left, right, true);
 }
 
+// Whether two comparison keys are equal. A digit text's key is made of digits and a word's
+// key (its folded text) holds a character that is no digit, so those two never are.
+bool KeysEqual(std::string_view left, bool leftDigits, std::string_view right) {
+  const bool rightDigits = AllDigits(right);
+  if (leftDigits != rightDigits) return false;
+  if (leftDigits) return CompareDigitKeys(left, right) == 0;
+  return left.size() == right.size() && CompareWithFolded(left, right, true) == 0;
+}
+
 }  // namespace
 
 // The operators are tried in the order ">=", "<=", "==", "<>", "*=*", "=*", "*=", "EM",
@@ -117,10 +126,9 @@ bool Decide(Op op, std::string_view left, std::string_view right) {
     case Op::EndsWith: return !right.empty() && left.ends_with(right);
     default: break;
   }
+  if (op == Op::Eq || op == Op::Ne) return KeysEqual(left, AllDigits(left), right) == (op == Op::Eq);
   const int c = CompareKeys(left, right);
   switch (op) {
-    case Op::Eq: return c == 0;
-    case Op::Ne: return c != 0;
     case Op::Lt: return c < 0;
     case Op::Gt: return c > 0;
     case Op::Le: return c <= 0;
@@ -130,8 +138,9 @@ bool Decide(Op op, std::string_view left, std::string_view right) {
 }
 
 bool InList(std::string_view left, const std::vector<std::string>& items) {
+  const bool leftDigits = AllDigits(left);
   for (const std::string& item : items)
-    if (CompareKeys(left, item) == 0) return true;
+    if (KeysEqual(left, leftDigits, item)) return true;
   return false;
 }
 

@@ -3,6 +3,7 @@
 
 #include "interp_fixture.h"
 #include "interpreter/conditions.h"
+#include "interpreter/text.h"
 
 namespace {
 
@@ -53,6 +54,31 @@ TEST_F(ConditionsTest, ComparisonsOrderAsTheKeysDo) {
     EXPECT_EQ(eval(">"), order > 0) << a << " / " << b;
     EXPECT_EQ(eval("="), order == 0) << a << " / " << b;
     EXPECT_EQ(eval(">="), order >= 0) << a << " / " << b;
+    EXPECT_EQ(eval("<>"), order != 0) << a << " / " << b;
+    if (HasFailure()) break;
+  }
+  // EM against items of both kinds, with texts that differ from an item only by case or by
+  // leading zeros, and texts of their own.
+  ASSERT_TRUE(Line("lista [r] cria"));
+  std::vector<std::string> items;
+  for (int i = 0; i < 40; ++i) {
+    items.push_back(text());
+    ASSERT_TRUE(Line("lista [r] adiciona " + quoted(Cp1252::ToUtf8(items.back()))));
+  }
+  for (int round = 0; round < 2000; ++round) {
+    std::string a = items[random() % items.size()];
+    if (random() % 3 == 0) a = text();
+    else if (!a.empty() && Text::IsDigit(a[0])) a.insert(0, random() % 3, '0');
+    else
+      for (char& c : a)
+        if (random() % 2) c = Text::FoldChar(c);
+    bool expected = false;
+    for (const std::string& item : items) expected |= Conditions::ComparisonKey(a) == Conditions::ComparisonKey(item);
+    std::string line = quoted(a) + " em [r]";
+    std::string_view args = line;
+    bool truth = false;
+    ASSERT_TRUE(Conditions::EvaluateCondition(args, truth)) << line;
+    EXPECT_EQ(truth, expected) << a;
     if (HasFailure()) break;
   }
   ASSERT_TRUE(Line("lista [l] cria"));
