@@ -13,7 +13,72 @@
 namespace Conditions {
 namespace {
 
-enum class Op { Ge, Le, Identical, Contains, StartsWith, EndsWith, In, Eq, Lt, Gt, Ne };
+bool AllDigits(std::string_view s) {
+  for (char c : s)
+    if (!Text::IsDigit(c)) return false;
+  return true;
+}
+
+// The order of the comparison keys of two digit texts, without building them: the keys
+// are the texts' last 21 digits with zeros in front, so they order as numbers do, except
+// the empty text, whose twenty zeros sort before every other key.
+int CompareDigitKeys(std::string_view left, std::string_view right) {
+  if (left.empty() || right.empty()) return left.empty() ? (right.empty() ? 0 : -1) : 1;
+  if (left.size() > 21) left.remove_prefix(left.size() - 21);
+  if (right.size() > 21) right.remove_prefix(right.size() - 21);
+  while (!left.empty() && left[0] == '0') left.remove_prefix(1);
+  while (!right.empty() && right[0] == '0') right.remove_prefix(1);
+  if (left.size() != right.size()) return left.size() < right.size() ? -1 : 1;
+  return left.empty() ? 0 : std::memcmp(left.data(), right.data(), left.size());
+}
+
+// The order of two keys given as texts whose keys are already made (`left`) or are the
+// folded text (`right`): byte by byte as unsigned codes, a proper prefix first.
+int CompareWithFolded(std::string_view left, std::string_view right, bool foldLeft) {
+  const std::size_t n = std::min(left.size(), right.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto a = static_cast<uint8_t>(foldLeft ? Text::FoldChar(left[i]) : left[i]);
+    const auto b = static_cast<uint8_t>(Text::FoldChar(right[i]));
+    if (a != b) return a < b ? -1 : 1;
+  }
+  return left.size() == right.size() ? 0 : (left.size() < right.size() ? -1 : 1);
+}
+
+// The comparison key of a digit text, made in `buffer`: its last 21 digits with zeros in
+// front, or twenty zeros for the empty text.
+std::string_view DigitKey(std::string_view digits, char (&buffer)[21]) {
+  if (digits.empty()) {
+    std::memset(buffer, '0', 20);
+    return {buffer, 20};
+  }
+  if (digits.size() > 21) digits.remove_prefix(digits.size() - 21);
+  const std::size_t zeros = 21 - digits.size();
+  std::memset(buffer, '0', zeros);
+  std::memcpy(buffer + zeros, digits.data(), digits.size());
+  return {buffer, 21};
+}
+
+// The order of two comparison keys, without building them in memory of their own: every
+// condition and every EM item compares through here.
+int CompareKeys(std::string_view left, std::string_view right) {
+  const bool leftDigits = AllDigits(left), rightDigits = AllDigits(right);
+  if (leftDigits && rightDigits) return CompareDigitKeys(left, right);
+  char buffer[21];
+  if (leftDigits) return CompareWithFolded(DigitKey(left, buffer), right, false);
+  if (rightDigits) return -CompareWithFolded(DigitKey(right, buffer), left, false);
+  return CompareWithFolded(left, right, true);
+}
+
+// Whether two comparison keys are equal. A digit text's key is made of digits and a word's
+// key (its folded text) holds a character that is no digit, so those two never are.
+bool KeysEqual(std::string_view left, bool leftDigits, std::string_view right) {
+  const bool rightDigits = AllDigits(right);
+  if (leftDigits != rightDigits) return false;
+  if (leftDigits) return CompareDigitKeys(left, right) == 0;
+  return left.size() == right.size() && CompareWithFolded(left, right, true) == 0;
+}
+
+}  // namespace
 
 // The operators are tried in the order ">=", "<=", "==", "<>", "*=*", "=*", "*=", "EM",
 // "=", "<", ">": the first one the text begins with is taken.
@@ -53,41 +118,7 @@ bool TakeOperator(std::string_view& args, Op& op) {
   return true;
 }
 
-bool AllDigits(std::string_view s) {
-  for (char c : s)
-    if (!Text::IsDigit(c)) return false;
-  return true;
-}
-
-// The order of the comparison keys of two digit texts, without building them: the keys
-// are the texts' last 21 digits with zeros in front, so they order as numbers do, except
-// the empty text, whose twenty zeros sort before every other key.
-int CompareDigitKeys(std::string_view left, std::string_view right) {
-  if (left.empty() || right.empty()) return left.empty() ? (right.empty() ? 0 : -1) : 1;
-  if (left.size() > 21) left.remove_prefix(left.size() - 21);
-  if (right.size() > 21) right.remove_prefix(right.size() - 21);
-  while (!left.empty() && left[0] == '0') left.remove_prefix(1);
-  while (!right.empty() && right[0] == '0') right.remove_prefix(1);
-  if (left.size() != right.size()) return left.size() < right.size() ? -1 : 1;
-  return left.empty() ? 0 : std::memcmp(left.data(), right.data(), left.size());
-}
-
-// The order of two comparison keys, without building them unless one text is made of
-// digits and the other is not.
-int CompareKeys(std::string_view left, std::string_view right) {
-  const bool leftDigits = AllDigits(left), rightDigits = AllDigits(right);
-  if (leftDigits && rightDigits) return CompareDigitKeys(left, right);
-  if (leftDigits || rightDigits) return ComparisonKey(left).compare(ComparisonKey(right));
-  // Both keys are the folded texts: byte by byte as unsigned codes, a proper prefix first.
-  const std::size_t n = std::min(left.size(), right.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto a = static_cast<uint8_t>(Text::FoldChar(left[i])), b = static_cast<uint8_t>(Text::FoldChar(right[i]));
-    if (a != b) return a < b ? -1 : 1;
-  }
-  return left.size() == right.size() ? 0 : (left.size() < right.size() ? -1 : 1);
-}
-
-bool Compare(Op op, std::string_view left, std::string_view right) {
+bool Decide(Op op, std::string_view left, std::string_view right) {
   switch (op) {
     case Op::Identical: return left == right;
     case Op::Contains: return !right.empty() && TextSearch::Find(left, right) != std::string_view::npos;
@@ -95,10 +126,9 @@ bool Compare(Op op, std::string_view left, std::string_view right) {
     case Op::EndsWith: return !right.empty() && left.ends_with(right);
     default: break;
   }
+  if (op == Op::Eq || op == Op::Ne) return KeysEqual(left, AllDigits(left), right) == (op == Op::Eq);
   const int c = CompareKeys(left, right);
   switch (op) {
-    case Op::Eq: return c == 0;
-    case Op::Ne: return c != 0;
     case Op::Lt: return c < 0;
     case Op::Gt: return c > 0;
     case Op::Le: return c <= 0;
@@ -107,7 +137,12 @@ bool Compare(Op op, std::string_view left, std::string_view right) {
   }
 }
 
-}  // namespace
+bool InList(std::string_view left, const std::vector<std::string>& items) {
+  const bool leftDigits = AllDigits(left);
+  for (const std::string& item : items)
+    if (KeysEqual(left, leftDigits, item)) return true;
+  return false;
+}
 
 std::string ComparisonKey(std::string_view value) {
   std::string key = Text::Fold(value);
@@ -142,15 +177,10 @@ bool EvaluateCondition(std::string_view& args, bool& truth) {
     if (!Values::ReadListRef(args, name)) return false;
     const auto* list = Lists::FindList(name);
     if (!list) return false;
-    result = false;
-    for (const std::string& item : *list)
-      if (CompareKeys(left, item) == 0) {
-        result = true;
-        break;
-      }
+    result = InList(left, *list);
   } else {
     if (!Values::ReadValueView(args, right, rightScratch)) return false;
-    result = Compare(op, left, right);
+    result = Decide(op, left, right);
   }
   truth = negate ? !result : result;
   args = Text::Trim(args);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "interpreter/command_steps.h"
 #include "interpreter/commands.h"
 #include "interpreter/conditions.h"
 #include "interpreter/line_index.h"
@@ -45,12 +46,7 @@ bool FindLabel(std::string_view name) {
   return true;
 }
 
-// Moves to the next line that reads "FIM " + word; past the last line when there is none.
-void SkipToEnd(LineIndex::EndWord word) {
-  Interp::State& s = St();
-  const int line = LineIndex::NextEnd(word, s.currentLine);
-  s.currentLine = line != 0 ? line : s.lineCount + 1;
-}
+using Steps::SkipToEnd;
 
 // The label of DESVIA and CHAMA: "@name" without blanks, or a value holding the name. The
 // name views the line or a variable, or else `scratch`.
@@ -63,29 +59,28 @@ bool ReadLabelName(std::string_view args, std::string_view& name, std::string& s
   return args.empty();
 }
 
-// Skips a false block SE: to its SENAO (at the same depth) or past its FIM SE. Only the
-// lines that can stop or deepen the skip are visited, in order, as a scan would meet them.
-void SkipFalseBlock() {
+// CHAMA: the call is counted and its line kept before the label is looked for.
+template <typename Find>
+bool Call(Find find) {
   Interp::State& s = St();
-  int depth = 1;
-  const std::vector<LineIndex::BlockLine>& lines = LineIndex::BlockLines();
-  for (std::size_t i = LineIndex::FirstBlockLineAfter(s.currentLine); i < lines.size(); ++i) {
-    const LineIndex::BlockLine& b = lines[i];
-    if (b.kind == LineIndex::BlockLine::Kind::If) {
-      std::string_view rest = b.condition;
-      bool truth;
-      if (Conditions::EvaluateCondition(rest, truth) && rest.empty()) ++depth;
-    } else if (b.kind == LineIndex::BlockLine::Kind::EndIf) {
-      if (--depth == 0) {
-        s.currentLine = b.line;
-        return;
-      }
-    } else if (depth == 1) {
-      s.currentLine = b.line;
-      return;
-    }
+  if (s.callDepth >= Interp::kMaxCallDepth) {
+    Speech::WriteLineAndSpeak("Muitas chamadas sem retorno");
+    return false;
   }
-  s.currentLine = s.lineCount + 1;
+  s.callStack[++s.callDepth] = s.currentLine;
+  return find();
+}
+
+// A label's line through a cache of the caller's, looked up again when the index changed.
+bool FindCachedLabel(std::string_view name, Steps::LabelCache& cache) {
+  const unsigned generation = LineIndex::Generation();
+  if (cache.generation != generation) {
+    cache.line = LineIndex::FindLabel(Text::Fold(name));
+    cache.generation = generation;
+  }
+  if (cache.line == 0) return false;
+  St().currentLine = cache.line;
+  return true;
 }
 
 // The pass step of REPETE, from FIM REPETE, with the text of the REPETE line after its word.
@@ -121,13 +116,7 @@ bool Chama(std::string_view args) {
   std::string_view name;
   std::string scratch;
   if (!ReadLabelName(args, name, scratch)) return false;
-  Interp::State& s = St();
-  if (s.callDepth >= Interp::kMaxCallDepth) {
-    Speech::WriteLineAndSpeak("Muitas chamadas sem retorno");
-    return false;
-  }
-  s.callStack[++s.callDepth] = s.currentLine;
-  return FindLabel(name);
+  return Call([&] { return FindLabel(name); });
 }
 
 bool Retorna(std::string_view args) {
@@ -152,7 +141,7 @@ bool Se(std::string_view args) {
   bool truth;
   if (!Conditions::EvaluateCondition(args, truth)) return false;
   if (truth) return args.empty() || Interp::ExecuteLine(args, true);
-  if (args.empty()) SkipFalseBlock();
+  if (args.empty()) Steps::SkipFalseBlock();
   return true;
 }
 
@@ -202,3 +191,44 @@ bool Fim(std::string_view args) {
 }
 
 }  // namespace Commands
+
+namespace Steps {
+
+void SkipToEnd(LineIndex::EndWord word) {
+  Interp::State& s = St();
+  const int line = LineIndex::NextEnd(word, s.currentLine);
+  s.currentLine = line != 0 ? line : s.lineCount + 1;
+}
+
+// Skips a false block SE: to its SENAO (at the same depth) or past its FIM SE. Only the
+// lines that can stop or deepen the skip are visited, in order, as a scan would meet them.
+void SkipFalseBlock() {
+  Interp::State& s = St();
+  int depth = 1;
+  const std::vector<LineIndex::BlockLine>& lines = LineIndex::BlockLines();
+  for (std::size_t i = LineIndex::FirstBlockLineAfter(s.currentLine); i < lines.size(); ++i) {
+    const LineIndex::BlockLine& b = lines[i];
+    if (b.kind == LineIndex::BlockLine::Kind::If) {
+      std::string_view rest = b.condition;
+      bool truth;
+      if (Conditions::EvaluateCondition(rest, truth) && rest.empty()) ++depth;
+    } else if (b.kind == LineIndex::BlockLine::Kind::EndIf) {
+      if (--depth == 0) {
+        s.currentLine = b.line;
+        return;
+      }
+    } else if (depth == 1) {
+      s.currentLine = b.line;
+      return;
+    }
+  }
+  s.currentLine = s.lineCount + 1;
+}
+
+bool JumpToLabel(std::string_view name, LabelCache& cache) { return FindCachedLabel(name, cache); }
+
+bool CallLabel(std::string_view name, LabelCache& cache) {
+  return Call([&] { return FindCachedLabel(name, cache); });
+}
+
+}  // namespace Steps

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "interpreter/compiled_line.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/state.h"
 #include "interpreter/text.h"
@@ -101,6 +102,15 @@ void Stored(int n) {
   f.size = line.size();
   f.parts.clear();
   Scan(line, f.whole);
+  f.whole.compiled = CompiledLine::Compile(f.whole, line);
+}
+
+const Scanned* StoredForm(int n) {
+  const std::vector<LineForms>& forms = Forms();
+  if (n < 1 || static_cast<std::size_t>(n) >= forms.size()) return nullptr;
+  const LineForms& f = forms[static_cast<std::size_t>(n)];
+  const std::string& line = Interp::St().lines[static_cast<std::size_t>(n)];
+  return f.data == line.data() && f.size == line.size() ? &f.whole : nullptr;
 }
 
 void ForgetAll() { Forms().clear(); }

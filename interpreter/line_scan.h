@@ -4,10 +4,15 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "interpreter/commands.h"
+
+namespace CompiledLine {
+struct Form;
+}
 
 namespace LineScan {
 
@@ -20,6 +25,8 @@ struct Scanned {
   std::string word;    // the command word with a..z upper-cased, as the debug trace shows it
   std::string folded;  // the word folded as the dispatcher compares it
   Commands::Handler handler = nullptr;  // null when the word is no command
+  // A stored line's arguments read once (compiled_line.h); null when the handler reads them.
+  std::shared_ptr<const CompiledLine::Form> compiled;
 };
 
 // Reads a text as the line executor does.
@@ -29,6 +36,9 @@ void Scan(std::string_view text, Scanned& out);
 // the part of it a condition runs); null for any other text. A line's forms are made when
 // it is stored and when a part of it first runs, and live until it is stored again.
 const Scanned* Find(std::string_view text);
+
+// The kept form of stored line n as a whole, as Find gives it for the line's own text.
+const Scanned* StoredForm(int n);
 
 // Line n has just been stored: its forms are made anew.
 void Stored(int n);

@@ -2,11 +2,11 @@
 #include "interpreter/run.h"
 
 #include <new>
-#include <optional>
 #include <string>
 
 #include "console/console.h"
 #include "console/keyboard.h"
+#include "interpreter/compiled_line.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/line_scan.h"
 #include "interpreter/startup.h"
@@ -30,13 +30,14 @@ int nestedLines = 0;
 bool ExecuteLine(std::string_view line, bool nested) {
   // A stored line (or the part of it after a condition) is read as it was read the first
   // time; any other text is scanned now, the same way.
-  std::optional<LineScan::Scanned> scanned;
-  const LineScan::Scanned* form = LineScan::Find(line);
-  if (!form) {
-    LineScan::Scan(line, scanned.emplace());
-    form = &*scanned;
-  }
-  if (form->nothing) return true;
+  if (const LineScan::Scanned* form = LineScan::Find(line)) return ExecuteForm(*form, line, nested);
+  LineScan::Scanned scanned;
+  LineScan::Scan(line, scanned);
+  return ExecuteForm(scanned, line, nested);
+}
+
+bool ExecuteForm(const LineScan::Scanned& form, std::string_view text, bool nested) {
+  if (form.nothing) return true;
   if (nested && nestedLines >= kMaxNestedLines) {
     Speech::WriteLineAndSpeak("Comandos aninhados demais na linha (máximo 100)"_cp);
     return false;
@@ -46,12 +47,20 @@ bool ExecuteLine(std::string_view line, bool nested) {
     explicit Nesting(bool n) : counted(n) { nestedLines += n; }
     ~Nesting() { nestedLines -= counted; }
   } nesting(nested);
-  if (nested && form->loopWord) return false;
+  if (nested && form.loopWord) return false;
   Variables::TakeTextRefused();
-  // A text that did not fit fails the command, whatever its handler made of it.
-  bool ok = Dispatcher::Dispatch(*form, line.substr(form->argsStart, form->argsLength));
+  State& s = St();
+  // A text that did not fit fails the command, whatever its handler made of it. A line read
+  // once runs from its compiled arguments, unless the trace must show them.
+  bool ok;
+  if (form.compiled && !s.debug) {
+    s.commandWord = form.folded;
+    ok = CompiledLine::Run(*form.compiled, text);
+  } else {
+    ok = Dispatcher::Dispatch(form, text.substr(form.argsStart, form.argsLength));
+  }
   if (Variables::TakeTextRefused()) ok = false;
-  St().errorFlag = !ok;
+  s.errorFlag = !ok;
   return ok;
 }
 
@@ -67,7 +76,9 @@ RunResult RunProgram() {
     // A stop signal ends even a program that never waits, as closing its window would.
     if (Termination::Requested()) Console::ConsoleDone(kExitClosed);
     try {
-      ExecuteLine(s.lines[s.currentLine], false);
+      const std::string& line = s.lines[static_cast<std::size_t>(s.currentLine)];
+      if (const LineScan::Scanned* form = LineScan::StoredForm(s.currentLine)) ExecuteForm(*form, line, false);
+      else ExecuteLine(line, false);
     } catch (const std::bad_alloc&) {
       // Out of memory in any command: what it built is gone with the unwinding, and the
       // run ends at its line with the error report.

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string>
 
+#include "interpreter/command_steps.h"
 #include "interpreter/commands.h"
 #include "interpreter/state.h"
 #include "interpreter/text.h"
@@ -237,20 +238,7 @@ bool Soma(std::string_view args) {
   int code;
   int32_t number;
   if (!ReadVariableRef(args, code) || !ReadNumberArgument(args, number)) return false;
-  const std::string& text = Variables::GetVariable(code);
-  std::size_t start = text.size();
-  while (start > 0 && Text::IsDigit(text[start - 1])) --start;
-  if (start > 0 && text[start - 1] == '-') --start;
-  const std::string_view suffix = std::string_view(text).substr(start);
-  // The suffix is read as a 32-bit number (a longer digit run keeps its low 32 bits) and the
-  // sum wraps at 32 bits, as the other operations do.
-  uint32_t value = 0;
-  for (char c : suffix)
-    if (Text::IsDigit(c)) value = value * 10u + static_cast<uint32_t>(c - '0');
-  if (!suffix.empty() && suffix[0] == '-') value = 0u - value;
-  char sum[16];
-  const auto end = std::to_chars(sum, sum + sizeof sum, static_cast<int32_t>(value + static_cast<uint32_t>(number))).ptr;
-  return Variables::ReplaceVariableTail(code, start, std::string_view(sum, static_cast<std::size_t>(end - sum)));
+  return Steps::Soma(code, number);
 }
 
 bool Subtrai(std::string_view args) { return Arithmetic(args, Arith::Subtract); }
@@ -270,14 +258,7 @@ bool Copia(std::string_view args) {
   int32_t first, last;
   if (!ReadVariableRef(args, target) || !ReadVariableRef(args, source) || !ReadTwoNumbers(args, first, last))
     return false;
-  const std::string& text = Variables::GetVariable(source);
-  // The first position is raised to 1 before the length is taken from it.
-  const int64_t from = first < 1 ? 1 : first;
-  const int64_t length = static_cast<int64_t>(last) - from + 1;
-  std::string_view result;
-  if (from <= static_cast<int64_t>(text.size()) && length > 0)
-    result = std::string_view(text).substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(length));
-  Variables::AssignVariable(target, result);
+  Steps::Copia(target, source, first, last);
   return true;
 }
 
@@ -317,3 +298,35 @@ bool Randomiza(std::string_view args) {
 }
 
 }  // namespace Commands
+
+namespace Steps {
+
+bool Soma(int code, int32_t number) {
+  const std::string& text = Variables::GetVariable(code);
+  std::size_t start = text.size();
+  while (start > 0 && Text::IsDigit(text[start - 1])) --start;
+  if (start > 0 && text[start - 1] == '-') --start;
+  const std::string_view suffix = std::string_view(text).substr(start);
+  // The suffix is read as a 32-bit number (a longer digit run keeps its low 32 bits) and the
+  // sum wraps at 32 bits, as the other operations do.
+  uint32_t value = 0;
+  for (char c : suffix)
+    if (Text::IsDigit(c)) value = value * 10u + static_cast<uint32_t>(c - '0');
+  if (!suffix.empty() && suffix[0] == '-') value = 0u - value;
+  char sum[16];
+  const auto end = std::to_chars(sum, sum + sizeof sum, static_cast<int32_t>(value + static_cast<uint32_t>(number))).ptr;
+  return Variables::ReplaceVariableTail(code, start, std::string_view(sum, static_cast<std::size_t>(end - sum)));
+}
+
+void Copia(int target, int source, int32_t first, int32_t last) {
+  const std::string& text = Variables::GetVariable(source);
+  // The first position is raised to 1 before the length is taken from it.
+  const int64_t from = first < 1 ? 1 : first;
+  const int64_t length = static_cast<int64_t>(last) - from + 1;
+  std::string_view result;
+  if (from <= static_cast<int64_t>(text.size()) && length > 0)
+    result = std::string_view(text).substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(length));
+  Variables::AssignVariable(target, result);
+}
+
+}  // namespace Steps

@@ -100,8 +100,10 @@ bool ReadValue(std::string_view& args, std::string& value) {
 
 bool ReadJoinedValues(std::string_view& args, std::string& text) {
   text.clear();
-  std::string value;
-  while (ReadValue(args, value)) {
+  // Viewed where they stand: reading values sets no variable, and `text` is the caller's own.
+  std::string_view value;
+  std::string scratch;
+  while (ReadValueView(args, value, scratch)) {
     if (!Variables::TextFits(text.size() + value.size())) return false;
     text += value;
   }

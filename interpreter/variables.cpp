@@ -147,6 +147,7 @@ void ClearVariables() {
   State& s = theState;
   for (std::string& slot : s.slots) std::string().swap(slot);  // memory given back too
   s.codes.clear();
+  ++s.namesGeneration;
   s.held = 0;
   s.heldStale = false;
   s.refused = false;

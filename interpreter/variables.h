@@ -54,10 +54,14 @@ struct State {
   std::size_t held = 0;
   bool heldStale = false;
   bool refused = false;  // a text did not fit during the current command
+  // Changes whenever the name list is emptied: a code kept for a name stands while it does.
+  unsigned namesGeneration = 1;
 };
 inline State theState;
 
 inline const std::string& GetVariable(int code) { return theState.slots[static_cast<uint8_t>(code)]; }
+
+inline unsigned NamesGeneration() { return theState.namesGeneration; }
 
 // Whether a TextFits refusal happened since the last call; clears it.
 inline bool TakeTextRefused() {

@@ -1,6 +1,9 @@
 // Conditions of SE and ENQUANTO: keys, operators, negation and lists.
+#include <random>
+
 #include "interp_fixture.h"
 #include "interpreter/conditions.h"
+#include "interpreter/text.h"
 
 namespace {
 
@@ -22,6 +25,69 @@ TEST(ComparisonKey, DigitTextsCompareByValue) {
   EXPECT_EQ(Conditions::ComparisonKey(std::string(25, '7')), std::string(21, '7'));
   EXPECT_EQ(Conditions::ComparisonKey("abc"), "ABC");
   EXPECT_EQ(Conditions::ComparisonKey("-5"), "-5");
+}
+
+TEST_F(ConditionsTest, ComparisonsOrderAsTheKeysDo) {
+  // Texts of digits, letters of both cases, accents and blanks, short and long, side by side
+  // with digit texts: every ordering operator and EM agree with the keys built in full.
+  std::mt19937 random(7);
+  const std::string alphabet = Cp1252::FromUtf8("0123456789aBzZ -ãÃé");
+  const auto text = [&] {
+    std::string t;
+    const int length = static_cast<int>(random() % 26);
+    const bool digits = random() % 2 == 0;
+    for (int i = 0; i < length; ++i) t += digits ? static_cast<char>('0' + random() % 10) : alphabet[random() % alphabet.size()];
+    return t;
+  };
+  const auto quoted = [](const std::string& t) { return "\"" + t + "\""; };
+  for (int round = 0; round < 3000; ++round) {
+    const std::string a = text(), b = text();
+    const int order = Conditions::ComparisonKey(a).compare(Conditions::ComparisonKey(b));
+    const auto eval = [&](const std::string& op) {
+      std::string line = quoted(a) + " " + op + " " + quoted(b);
+      std::string_view args = line;
+      bool truth = false;
+      EXPECT_TRUE(Conditions::EvaluateCondition(args, truth)) << line;
+      return truth;
+    };
+    EXPECT_EQ(eval("<"), order < 0) << a << " / " << b;
+    EXPECT_EQ(eval(">"), order > 0) << a << " / " << b;
+    EXPECT_EQ(eval("="), order == 0) << a << " / " << b;
+    EXPECT_EQ(eval(">="), order >= 0) << a << " / " << b;
+    EXPECT_EQ(eval("<>"), order != 0) << a << " / " << b;
+    if (HasFailure()) break;
+  }
+  // EM against items of both kinds, with texts that differ from an item only by case or by
+  // leading zeros, and texts of their own.
+  ASSERT_TRUE(Line("lista [r] cria"));
+  std::vector<std::string> items;
+  for (int i = 0; i < 40; ++i) {
+    items.push_back(text());
+    ASSERT_TRUE(Line("lista [r] adiciona " + quoted(Cp1252::ToUtf8(items.back()))));
+  }
+  for (int round = 0; round < 2000; ++round) {
+    std::string a = items[random() % items.size()];
+    if (random() % 3 == 0) a = text();
+    else if (!a.empty() && Text::IsDigit(a[0])) a.insert(0, random() % 3, '0');
+    else
+      for (char& c : a)
+        if (random() % 2) c = Text::FoldChar(c);
+    bool expected = false;
+    for (const std::string& item : items) expected |= Conditions::ComparisonKey(a) == Conditions::ComparisonKey(item);
+    std::string line = quoted(a) + " em [r]";
+    std::string_view args = line;
+    bool truth = false;
+    ASSERT_TRUE(Conditions::EvaluateCondition(args, truth)) << line;
+    EXPECT_EQ(truth, expected) << a;
+    if (HasFailure()) break;
+  }
+  ASSERT_TRUE(Line("lista [l] cria"));
+  ASSERT_TRUE(Line("lista [l] adiciona \"item 1\""));
+  ASSERT_TRUE(Line("lista [l] adiciona \"0042\""));
+  EXPECT_EQ(Eval("42 em [l]"), true);
+  EXPECT_EQ(Eval("\"ITEM 1\" em [l]"), true);
+  EXPECT_EQ(Eval("\"item\" em [l]"), false);
+  EXPECT_EQ(Eval("1 em [l]"), false);
 }
 
 TEST_F(ConditionsTest, Ordering) {
