@@ -473,8 +473,10 @@ case_first_start_updates() {
   [ -x "$app/deno" ] || fail "o deno não foi posto ao lado do baixador"
   expect_grep "GET /denoland/deno/releases/latest/download/deno-x86_64-unknown-linux-gnu.zip" "$work/site.log"
   [ ! -e "$app/ytdltmp" ] && [ ! -e "$app/temp/deno.zip" ] || fail "arquivos de trabalho ficaram"
-  # The next start finds everything current and says nothing of it.
-  run "{UNTIL Digite o que procura}{ESC}"
+  # The next start finds everything current and says nothing of it (the search just made
+  # is in the history, so the history's question comes).
+  run "{UNTIL Qual sua busca}{ESC}"
+  expect "line: Qual sua busca?"
   expect_not "line: Deseja atualizar o youtube-dl agora?"
   expect_not "line: Baixando o executor de JavaScript deno."
   stop_release_site
