@@ -4,43 +4,12 @@
 #include <filesystem>
 
 #include "platform/cp1252.h"
+#include "sonora_words.h"
 #include "temp_files.h"
 #include "tts/prosody_tables.h"
 #include "tts/text_engine.h"
 
 using namespace Sonora;
-
-namespace {
-
-class SonoraData : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(LoadTextData(DataFilesIn(SONORA_DATA_DIR), error)) << Cp1252::ToUtf8(error);
-  }
-  void TearDown() override { ResetTextData(); }
-};
-
-// "word: phonemes" for each word of the text.
-std::vector<std::string> Words(std::string_view utf8) {
-  std::vector<std::string> out;
-  std::string current;
-  bool inWord = false;
-  for (const std::string& line : TextToPhonemeLines(Cp1252::FromUtf8(utf8))) {
-    if (!line.empty() && line[0] == ';') {
-      current = Cp1252::ToUtf8(line.substr(5)) + ":";
-      inWord = true;
-    } else if (line.empty()) {
-      if (inWord && current.size() > 1) out.push_back(current);
-      inWord = false;
-    } else if (inWord && line != "__") {
-      current += ' ' + Cp1252::ToUtf8(line);
-    }
-  }
-  return out;
-}
-
-}  // namespace
 
 TEST_F(SonoraData, EverydayWords) {
   EXPECT_EQ(Words("casa"), std::vector<std::string>{"casa: k >a z ¨@"});

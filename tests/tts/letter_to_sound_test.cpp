@@ -27,6 +27,14 @@ using Lines = std::vector<std::string>;
 
 }  // namespace
 
+TEST(FindStress, DiphthongsAndPluralsInNs) {
+  EXPECT_EQ(FindStress("homens"), 2u);
+  EXPECT_EQ(FindStress("mensagens"), 5u);
+  EXPECT_EQ(FindStress("jardins"), 5u);
+  EXPECT_EQ(FindStress("reais"), 3u);
+  EXPECT_EQ(FindStress("pai"), 2u);
+}
+
 TEST(FindStress, AccentsAndEndings) {
   EXPECT_EQ(FindStress("CASA"), 2u);
   EXPECT_EQ(FindStress("casas"), 2u);

@@ -2,10 +2,8 @@
 // data files give for words whose spelling is easy to misread.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "platform/cp1252.h"
-#include "tts/stress.h"
+#include "sonora_words.h"
 #include "tts/text_engine.h"
 #include "tts/word_sounds.h"
 
@@ -20,31 +18,8 @@ Lines Adjusted(Lines word) {
   return word;
 }
 
-// "word: phonemes" for each word of the text, with the shipped data loaded.
-class ShippedData : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(LoadTextData(DataFilesIn(SONORA_DATA_DIR), error)) << Cp1252::ToUtf8(error);
-  }
-  void TearDown() override { ResetTextData(); }
-
-  static Lines Words(std::string_view utf8) {
-    Lines out;
-    std::string current;
-    for (const std::string& line : TextToPhonemeLines(Cp1252::FromUtf8(utf8))) {
-      if (!line.empty() && line[0] == ';') {
-        current = Cp1252::ToUtf8(line.substr(5)) + ":";
-      } else if (line.empty()) {
-        if (current.size() > 1) out.push_back(current);
-        current.clear();
-      } else if (!current.empty() && line != "__") {
-        current += ' ' + Cp1252::ToUtf8(line);
-      }
-    }
-    return out;
-  }
-};
+// The shipped data loaded.
+class ShippedData : public SonoraData {};
 
 }  // namespace
 
@@ -70,15 +45,6 @@ TEST(AdjustWordSounds, GlidesAfterTheStress) {
   EXPECT_EQ(Adjusted({"v", ">i", "d", "e", "\xA8U"}), (Lines{"v", ">i", "dZ", "y", "\xA8U"}));             // vídeo
   EXPECT_EQ(Adjusted({"p", "a", "t", "i", ">o"}), (Lines{"p", "a", "t", "i", ">o"}));  // before the stress: a vowel
   EXPECT_EQ(Adjusted({"p", ">e", "t", "e", "k", "a"}), (Lines{"p", ">e", "t", "e", "k", "a"}));
-}
-
-TEST(FindStress, DiphthongsAndPluralsInNs) {
-  EXPECT_EQ(FindStress("homens"), 2u);
-  EXPECT_EQ(FindStress("mensagens"), 5u);
-  EXPECT_EQ(FindStress("jardins"), 5u);
-  EXPECT_EQ(FindStress("reais"), 3u);
-  EXPECT_EQ(FindStress("pai"), 2u);
-  EXPECT_EQ(FindStress("aqui"), 4u);
 }
 
 TEST_F(ShippedData, NasalVowels) {
