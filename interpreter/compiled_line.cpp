@@ -329,8 +329,8 @@ bool Run(const Form& f, std::string_view text) {
       if (!Code(f.a, code) || !View(f.b, a)) return false;
       return Variables::AppendToVariable(code, a);
     case Kind::Copia:
-      if (!Code(f.a, code) || !Code(f.b, source) || !View(f.c, a) || !View(f.d, b)) return false;
-      if (!Number(f.c, true, x) || !Number(f.d, true, y) || !x || !y) return false;
+      if (!Code(f.a, code) || !Code(f.b, source) || !Number(f.c, true, x) || !Number(f.d, true, y) || !x || !y)
+        return false;
       Steps::Copia(code, source, *x, *y);
       return true;
   }
