@@ -103,9 +103,21 @@ TEST_F(MciTest, VideoIsDrawnIntoTheWindowOfTheHandleGiven) {
 
   const Sound s = Heard();
   const auto runs = LoudRuns(s, s.left);
-  ASSERT_EQ(runs.size(), 2u);
-  EXPECT_NEAR(runs[0].Length(), 2.0, 0.1) << "the video's sound plays beside the picture";
-  EXPECT_NEAR(runs[1].Length(), 0.5, 0.06);
+  std::string heard;
+  double total = 0;
+  for (const auto& run : runs) {
+    heard += " " + std::to_string(run.start) + "-" + std::to_string(run.end);
+    total += run.Length();
+  }
+  // The video's sound beside the picture, then the half second of the second file. A
+  // machine busy enough to starve the capture's pacer joins the two across the short
+  // silence between them: then they are one run as long as both.
+  ASSERT_TRUE(runs.size() == 1 || runs.size() == 2) << "runs of sound (s):" << heard;
+  EXPECT_NEAR(total, 2.5, 0.15) << "runs of sound (s):" << heard;
+  if (runs.size() == 2) {
+    EXPECT_NEAR(runs[0].Length(), 2.0, 0.1) << "the video's sound plays beside the picture";
+    EXPECT_NEAR(runs[1].Length(), 0.5, 0.06);
+  }
 }
 
 }  // namespace
