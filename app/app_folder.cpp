@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/cp1252.h"
-#include "platform/data_places.h"
-#include "platform/paths.h"
+#include "platform/text/cp1252.h"
+#include "platform/files/data_places.h"
+#include "platform/files/paths.h"
 
 namespace AppFolder {
 

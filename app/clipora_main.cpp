@@ -12,8 +12,8 @@
 #include "app/service/service_client.h"
 #include "app/service/service_server.h"
 #include "interpreter/startup.h"
-#include "platform/cp1252.h"
-#include "platform/paths.h"
+#include "platform/text/cp1252.h"
+#include "platform/files/paths.h"
 #include "speech/speech.h"
 
 namespace {

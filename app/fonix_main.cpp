@@ -8,8 +8,8 @@
 
 #include "interpreter/program_file.h"
 #include "interpreter/startup.h"
-#include "platform/cp1252.h"
-#include "platform/paths.h"
+#include "platform/text/cp1252.h"
+#include "platform/files/paths.h"
 
 namespace {
 

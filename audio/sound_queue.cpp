@@ -1,18 +1,18 @@
-// The wave output's queue of fixed buffers on the audio device: opening for a format,
+// The sound queue's queue of fixed buffers on the audio device: opening for a format,
 // queuing pieces, completions, stopping, and the loop of the console's tone.
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/messages.h"
-#include "platform/paths.h"
-#include "tts/wave_file.h"
-#include "tts/wave_output_cut.h"
+#include "platform/events/messages.h"
+#include "platform/files/paths.h"
+#include "audio/wave_file.h"
+#include "audio/sound_queue_cut.h"
 
-namespace WaveOutput {
+namespace SoundQueue {
 namespace {
 
 struct Buffer {
@@ -48,7 +48,7 @@ State& S() {
   static State* state = [] {
     static State s;
     InstallHooks();
-    std::atexit(CloseWaveOutput);  // runs before the event loop it posts into goes away
+    std::atexit(CloseSoundQueue);  // runs before the event loop it posts into goes away
     return &s;
   }();
   return *state;
@@ -204,7 +204,7 @@ void InstallHooks() {
   WaveOut::SetTonePlayer(TonePlayer);
 }
 
-// Linked in, the wave output takes over the console's bell and tones at once; the rest of
+// Linked in, the sound queue takes over the console's bell and tones at once; the rest of
 // the module starts at its first use.
 [[maybe_unused]] const bool kInstalled = (InstallHooks(), true);
 
@@ -352,7 +352,7 @@ int ChosenDevice() {
 
 int BuffersInFlight() { return InFlight(); }
 
-void CloseWaveOutput() {
+void CloseSoundQueue() {
   State& s = S();
   s.looping = false;
   if (s.device) s.device->Close();
@@ -363,9 +363,9 @@ void CloseWaveOutput() {
   s.next = 0;
 }
 
-void ResetWaveOutput(std::unique_ptr<WaveOut::Device> device) {
+void ResetSoundQueue(std::unique_ptr<WaveOut::Device> device) {
   State& s = S();
-  CloseWaveOutput();
+  CloseSoundQueue();
   s.device = std::move(device);
   s.deviceChosen = false;
   s.deviceIndex = -1;
@@ -375,4 +375,4 @@ void ResetWaveOutput(std::unique_ptr<WaveOut::Device> device) {
   InstallHooks();
 }
 
-}  // namespace WaveOutput
+}  // namespace SoundQueue

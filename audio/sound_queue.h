@@ -1,4 +1,4 @@
-// The wave output: all sound the runtime makes itself (recorded letters and words, the
+// The sound queue: all sound the runtime makes itself (recorded letters and words, the
 // diphone voice, Sonora's samples, beeps, clicks and tones) is queued here in 16 fixed
 // buffers of 8192 bytes on the audio device, with the fast-rate and speech-cutting speed-ups
 // and interruption by a waiting key.
@@ -11,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/messages.h"
-#include "platform/waveout.h"
+#include "platform/events/messages.h"
+#include "platform/audio/waveout.h"
 
-namespace WaveOutput {
+namespace SoundQueue {
 
 inline constexpr int kBufferCount = 16;
 inline constexpr std::size_t kBufferSize = 8192;
@@ -28,8 +28,8 @@ struct Flags {
 // Read and written by the speech manager, saved and restored around some calls.
 Flags& WaveFlags();
 
-// What the wave output takes from the console and the settings, given by the module that
-// joins them (Speech::ConnectWaveOutput): whether a key waits in the console's queue, the
+// What the sound queue takes from the console and the settings, given by the module that
+// joins them (Speech::ConnectSoundQueue): whether a key waits in the console's queue, the
 // SAIDADEAUDIO device name, and telling the user about a buffer the device gave back wrongly
 // (the text, possibly empty, written on the console, then a wait for Enter). Unset: no key
 // ever waits, the default device, nothing told.
@@ -70,9 +70,9 @@ int ChosenDevice();
 // Buffers handed to the device and not yet returned (loop buffers included).
 int BuffersInFlight();
 // Closes the device (program end).
-void CloseWaveOutput();
+void CloseSoundQueue();
 // Tests: a device of their own (null: FONIX_AUDIO again), flags and counts back to the
 // start, the device chosen again at the next play.
-void ResetWaveOutput(std::unique_ptr<WaveOut::Device> device = nullptr);
+void ResetSoundQueue(std::unique_ptr<WaveOut::Device> device = nullptr);
 
-}  // namespace WaveOutput
+}  // namespace SoundQueue

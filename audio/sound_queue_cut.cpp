@@ -1,10 +1,10 @@
 // The period-dropping speech cutter.
-#include "tts/wave_output_cut.h"
+#include "audio/sound_queue_cut.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-namespace WaveOutput {
+namespace SoundQueue {
 namespace {
 
 // Index of the first largest sample among s[from .. from + width], kept inside the piece.
@@ -48,4 +48,4 @@ std::size_t CutSpeech(uint8_t* s, std::size_t count, int rate) {
   return w;
 }
 
-}  // namespace WaveOutput
+}  // namespace SoundQueue

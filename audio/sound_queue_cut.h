@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace WaveOutput {
+namespace SoundQueue {
 
 // 16-bit little-endian samples to 8-bit unsigned: the high byte with its sign bit flipped.
 // Returns the number of samples written to `out` (bytes / 2).
@@ -14,4 +14,4 @@ std::size_t NarrowTo8Bits(const uint8_t* in, std::size_t bytes, uint8_t* out);
 // picks the period constants. Returns the new count.
 std::size_t CutSpeech(uint8_t* samples, std::size_t count, int rate);
 
-}  // namespace WaveOutput
+}  // namespace SoundQueue

@@ -5,12 +5,12 @@
 
 #include <string>
 
-#include "platform/messages.h"
-#include "platform/paths.h"
-#include "tts/wave_file.h"
-#include "tts/wave_output.h"
+#include "platform/events/messages.h"
+#include "platform/files/paths.h"
+#include "audio/wave_file.h"
+#include "audio/sound_queue.h"
 
-namespace WaveOutput {
+namespace SoundQueue {
 namespace {
 
 // The file read buffer, allocated once with the module.
@@ -90,4 +90,4 @@ int PlayFile(std::string_view windowsPath) {
   return remaining == 0 && !interrupted ? 0 : -1;
 }
 
-}  // namespace WaveOutput
+}  // namespace SoundQueue

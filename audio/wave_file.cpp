@@ -1,5 +1,5 @@
 // The WAVE header reader shared by in-memory images and files.
-#include "tts/wave_file.h"
+#include "audio/wave_file.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -10,8 +10,8 @@
 #include "console/braille_text.h"
 #include "console/console.h"
 #include "console/keyboard.h"
-#include "platform/brldsp.h"
-#include "platform/messages.h"
+#include "platform/braille/brldsp.h"
+#include "platform/events/messages.h"
 
 namespace BrailleDisplay {
 namespace {

@@ -3,7 +3,7 @@
 #include "console/braille_input.h"
 
 #include "console/console.h"
-#include "platform/keys.h"
+#include "platform/events/keys.h"
 
 namespace BrailleInput {
 namespace {

@@ -10,12 +10,12 @@
 #include "console/braille_display.h"
 #include "console/braille_input.h"
 #include "console/keyboard.h"
-#include "console/settings_keys.h"
-#include "platform/clipboard.h"
-#include "platform/cp1252.h"
-#include "platform/messages.h"
-#include "platform/transcript.h"
-#include "platform/waveout.h"
+#include "settings/settings_keys.h"
+#include "platform/desktop/clipboard.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/messages.h"
+#include "platform/headless/transcript.h"
+#include "platform/audio/waveout.h"
 
 namespace Console {
 namespace {
@@ -166,7 +166,7 @@ void ConsoleWrite(std::string_view bytes) {
   for (char c : bytes) {
     const auto b = static_cast<uint8_t>(c);
     if (b == 7) {
-      if (!WaveOut::RingBell()) Device().Beep();  // the wave output's beep once it is linked in
+      if (!WaveOut::RingBell()) Device().Beep();  // the sound queue's beep once it is linked in
     } else if (b == 8) {
       if (s.column > 0) {
         if (s.column > kColumns) s.column = kColumns;

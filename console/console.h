@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/console_backend.h"
-#include "platform/messages.h"
+#include "platform/console/console_backend.h"
+#include "platform/events/messages.h"
 
 // Thrown to end the program from inside any wait (window closed, key script exhausted):
 // unwinds to the executable's main, which leaves with `status`.

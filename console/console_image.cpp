@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "console/console.h"
-#include "platform/messages.h"
-#include "platform/paths.h"
+#include "platform/events/messages.h"
+#include "platform/files/paths.h"
 
 namespace Console {
 namespace {

@@ -1,10 +1,10 @@
 // The console's tone: a square wave built in memory as a one-second WAVE image at 11025 Hz
-// and looped by the wave output until it is stopped.
+// and looped by the sound queue until it is stopped.
 #include <algorithm>
 #include <cstring>
 
 #include "console/console.h"
-#include "platform/waveout.h"
+#include "platform/audio/waveout.h"
 
 namespace Console {
 namespace {

@@ -8,7 +8,7 @@
 #include "console/braille_display.h"
 #include "console/braille_input.h"
 #include "console/console.h"
-#include "platform/keys.h"
+#include "platform/events/keys.h"
 
 namespace Keyboard {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 
 namespace Keyboard {
 

@@ -7,9 +7,9 @@
 
 #include "interpreter/commands.h"
 #include "interpreter/values.h"
-#include "platform/messages.h"
-#include "platform/transcript.h"
-#include "tts/wave_output.h"
+#include "platform/events/messages.h"
+#include "platform/headless/transcript.h"
+#include "audio/sound_queue.h"
 
 namespace {
 
@@ -52,12 +52,12 @@ bool Alarme(std::string_view args) {
   Transcript::Event("tone", std::to_string(frequency) + " " + std::to_string(duration));
   if (duration == 0) return true;
   const std::vector<uint8_t> samples = ToneSamples(frequency, duration);
-  WaveOutput::Flags& flags = WaveOutput::WaveFlags();
-  const WaveOutput::Flags saved = flags;
-  flags = WaveOutput::Flags{};
+  SoundQueue::Flags& flags = SoundQueue::WaveFlags();
+  const SoundQueue::Flags saved = flags;
+  flags = SoundQueue::Flags{};
   flags.interrupt = false;
-  WaveOutput::PlaySamples(samples.data(), samples.size(), kRate, 1, 16);
-  while (WaveOutput::WaveIsPlaying()) Messages::WaitMessage(20);
+  SoundQueue::PlaySamples(samples.data(), samples.size(), kRate, 1, 16);
+  while (SoundQueue::WaveIsPlaying()) Messages::WaitMessage(20);
   flags = saved;
   return true;
 }

@@ -10,7 +10,7 @@
 #include "interpreter/commands.h"
 #include "interpreter/file_names.h"
 #include "interpreter/values.h"
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "speech/speech.h"
 
 namespace ByteBuffer {

@@ -7,7 +7,7 @@
 #include "interpreter/network_channels.h"
 #include "interpreter/state.h"
 #include "interpreter/variables.h"
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "speech/speech.h"
 
 namespace Channels {

@@ -8,7 +8,7 @@
 #include "interpreter/text.h"
 #include "interpreter/text_search.h"
 #include "interpreter/values.h"
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 
 namespace Conditions {
 namespace {

@@ -4,15 +4,15 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
-#include "console/line_editor.h"
+#include "ui/line_editor.h"
 #include "interpreter/channels.h"
 #include "interpreter/commands.h"
 #include "interpreter/state.h"
 #include "interpreter/text.h"
 #include "interpreter/values.h"
 #include "interpreter/variables.h"
-#include "platform/cp1252.h"
-#include "platform/transcript.h"
+#include "platform/text/cp1252.h"
+#include "platform/headless/transcript.h"
 #include "speech/recorded_numbers.h"
 #include "speech/speech.h"
 

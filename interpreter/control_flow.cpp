@@ -15,7 +15,7 @@
 #include "interpreter/text.h"
 #include "interpreter/values.h"
 #include "interpreter/variables.h"
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "speech/speech.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "interpreter/commands.h"
 #include "interpreter/state.h"
 #include "interpreter/text.h"
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "speech/speech.h"
 
 namespace Dispatcher {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/decimal_separator.h"
+#include "platform/text/decimal_separator.h"
 #include "speech/speech.h"
 
 namespace DownloadProgress {

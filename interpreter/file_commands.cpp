@@ -17,9 +17,9 @@
 #include "interpreter/text.h"
 #include "interpreter/values.h"
 #include "interpreter/variables.h"
-#include "platform/cp1252.h"
-#include "platform/decimal_separator.h"
-#include "platform/paths.h"
+#include "platform/text/cp1252.h"
+#include "platform/text/decimal_separator.h"
+#include "platform/files/paths.h"
 #include "speech/speech.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <sys/stat.h>
 
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 
 namespace FileNames {
 

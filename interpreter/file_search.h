@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 
 namespace FileSearch {
 

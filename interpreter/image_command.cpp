@@ -8,8 +8,8 @@
 #include "interpreter/commands.h"
 #include "interpreter/text.h"
 #include "interpreter/values.h"
-#include "platform/jpeg_bitmap.h"
-#include "platform/paths.h"
+#include "platform/media/jpeg_bitmap.h"
+#include "platform/files/paths.h"
 
 namespace Commands {
 namespace {

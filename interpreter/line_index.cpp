@@ -8,7 +8,7 @@
 
 #include "interpreter/state.h"
 #include "interpreter/text.h"
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 
 namespace LineIndex {
 namespace {

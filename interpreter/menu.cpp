@@ -7,8 +7,8 @@
 #include "console/console.h"
 #include "console/keyboard.h"
 #include "console/magnifier.h"
-#include "console/screen_review.h"
-#include "platform/keys.h"
+#include "ui/screen_review.h"
+#include "platform/events/keys.h"
 #include "speech/speech.h"
 
 namespace Menu {

@@ -8,7 +8,7 @@
 #include "interpreter/text.h"
 #include "interpreter/values.h"
 #include "interpreter/variables.h"
-#include "platform/transcript.h"
+#include "platform/headless/transcript.h"
 
 namespace {
 

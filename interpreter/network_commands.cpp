@@ -13,7 +13,7 @@
 #include "interpreter/text.h"
 #include "interpreter/values.h"
 #include "interpreter/variables.h"
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "services/http_parse.h"
 #include "services/sockets.h"
 #include "services/tls.h"

@@ -7,7 +7,7 @@
 #include "interpreter/text.h"
 #include "interpreter/values.h"
 #include "interpreter/variables.h"
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 #include "services/child_process.h"
 #include "services/launch.h"
 #include "services/task_kill.h"

@@ -13,8 +13,8 @@
 #include "interpreter/state.h"
 #include "interpreter/text.h"
 #include "interpreter/variables.h"
-#include "platform/cp1252.h"
-#include "platform/termination.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/termination.h"
 #include "speech/speech.h"
 
 namespace Interp {

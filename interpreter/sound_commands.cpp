@@ -1,5 +1,5 @@
 // The sound commands besides speech: TOCA (media through MCI, waited or not), MENSAGEM (a
-// WAVE message through the wave output), MCI (any command string and its answer) and MIDI
+// WAVE message through the sound queue), MCI (any command string and its answer) and MIDI
 // (notes and instruments on the General MIDI synthesizer).
 #include "interpreter/sound_commands.h"
 
@@ -11,11 +11,11 @@
 #include "interpreter/text.h"
 #include "interpreter/values.h"
 #include "interpreter/variables.h"
-#include "platform/mci.h"
-#include "platform/transcript.h"
+#include "platform/media/mci.h"
+#include "platform/headless/transcript.h"
 #include "services/midi.h"
 #include "speech/speech.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace SoundCommands {
 namespace {
@@ -99,7 +99,7 @@ bool Mensagem(std::string_view args) {
   file = Text::Fold(file);
   if (file.find(".WAV") == std::string::npos) file += ".WAV";
   Transcript::Event("wav", file);
-  WaveOutput::PlayFile(file);
+  SoundQueue::PlayFile(file);
   return true;
 }
 

@@ -7,14 +7,14 @@
 #include <new>
 
 #include "console/console.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "interpreter/run.h"
 #include "interpreter/state.h"
-#include "platform/cp1252.h"
-#include "platform/paths.h"
-#include "platform/termination.h"
-#include "platform/transcript.h"
-#include "platform/waveout.h"
+#include "platform/text/cp1252.h"
+#include "platform/files/paths.h"
+#include "platform/events/termination.h"
+#include "platform/headless/transcript.h"
+#include "platform/audio/waveout.h"
 #include "speech/speech.h"
 #include "speech/diphone_data.h"
 #include "speech/speech_data.h"
@@ -67,8 +67,8 @@ int RunMain(std::string_view programName, std::string_view programFolder, const 
   RunResult result{Outcome::Normal, 0};
   try {
     // Sounds finish from the first message on: a key handled while the run is being set up
-    // (a braille mode change and its two tones) needs the wave output's completions.
-    Speech::ConnectWaveOutput();
+    // (a braille mode change and its two tones) needs the sound queue's completions.
+    Speech::ConnectSoundQueue();
     ResetInterpreter();
     St().commandLine = std::move(commandLine);
     Paths::EnsureDriveC();

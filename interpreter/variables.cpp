@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "interpreter/lists.h"
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "speech/speech.h"
 
 namespace Variables {

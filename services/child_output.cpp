@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 
 namespace ChildOutput {
 namespace {

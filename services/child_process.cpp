@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "console/console.h"
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "services/child_output.h"
 #include "services/child_registry.h"
 #include "services/child_spawn.h"

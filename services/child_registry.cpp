@@ -14,7 +14,7 @@
 #include <deque>
 #include <map>
 
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 #include "services/child_watch.h"
 
 namespace ChildRegistry {

@@ -10,7 +10,7 @@
 #include <map>
 #include <vector>
 
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 
 namespace ChildWatch {
 namespace {

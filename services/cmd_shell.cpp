@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "platform/cp1252.h"
-#include "platform/paths.h"
+#include "platform/text/cp1252.h"
+#include "platform/files/paths.h"
 #include "services/child_registry.h"
 #include "services/program_names.h"
 

@@ -2,7 +2,7 @@
 #include "services/desktop_windows.h"
 
 #include "console/console.h"
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 
 namespace DesktopWindows {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/desktop.h"
+#include "platform/desktop/desktop.h"
 
 namespace DesktopWindows {
 

@@ -2,8 +2,8 @@
 // the platform's input layer, with the pauses the programs receiving them need.
 #include "services/input_simulation.h"
 
-#include "platform/input.h"
-#include "platform/messages.h"
+#include "platform/input/input.h"
+#include "platform/events/messages.h"
 
 namespace InputSimulation {
 namespace {

@@ -13,10 +13,10 @@
 #include <string>
 
 #include "console/console.h"
-#include "console/settings_keys.h"
-#include "platform/cp1252.h"
-#include "platform/desktop.h"
-#include "platform/paths.h"
+#include "settings/settings_keys.h"
+#include "platform/text/cp1252.h"
+#include "platform/desktop/desktop.h"
+#include "platform/files/paths.h"
 #include "services/child_registry.h"
 #include "services/child_spawn.h"
 #include "services/command_line.h"

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 #include "services/net_io.h"
 #include "services/net_wait.h"
 #include "services/sockets.h"

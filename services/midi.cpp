@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "console/console.h"
-#include "platform/cp1252.h"
-#include "platform/midiout.h"
+#include "platform/text/cp1252.h"
+#include "platform/midi/midiout.h"
 
 namespace Midi {
 namespace {

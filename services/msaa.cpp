@@ -5,9 +5,9 @@
 
 #include <array>
 
-#include "platform/accessibility.h"
-#include "platform/cp1252.h"
-#include "platform/messages.h"
+#include "platform/input/accessibility.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/messages.h"
 
 namespace Msaa {
 namespace {

@@ -12,7 +12,7 @@
 #include <memory>
 #include <thread>
 
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 
 namespace NetResolve {
 namespace {

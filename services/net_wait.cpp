@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 
 namespace NetWait {
 namespace {

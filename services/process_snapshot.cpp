@@ -12,8 +12,8 @@
 #include <functional>
 #include <string>
 
-#include "platform/cp1252.h"
-#include "platform/paths.h"
+#include "platform/text/cp1252.h"
+#include "platform/files/paths.h"
 #include "services/child_process.h"
 #include "services/child_registry.h"
 #include "services/child_spawn.h"

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "platform/cp1252.h"
-#include "platform/paths.h"
+#include "platform/text/cp1252.h"
+#include "platform/files/paths.h"
 #include "services/child_registry.h"
 
 namespace ProgramNames {

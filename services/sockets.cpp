@@ -11,8 +11,8 @@
 
 #include <cerrno>
 
-#include "console/settings_keys.h"
-#include "platform/messages.h"
+#include "settings/settings_keys.h"
+#include "platform/events/messages.h"
 #include "services/net_io.h"
 #include "services/net_resolve.h"
 #include "services/net_wait.h"

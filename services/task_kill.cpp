@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 #include "services/child_process.h"
 #include "services/child_registry.h"
 #include "services/program_names.h"

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "console/console.h"
-#include "console/settings_keys.h"
-#include "platform/messages.h"
+#include "settings/settings_keys.h"
+#include "platform/events/messages.h"
 #include "services/net_io.h"
 #include "services/net_wait.h"
 #include "services/sockets.h"

@@ -1,11 +1,11 @@
 // Where the settings file is, and ReadSetting with its legacy lookup and folder macros.
-#include "console/settings.h"
+#include "settings/settings.h"
 
 #include <cstdlib>
 #include <filesystem>
 
-#include "console/settings_profile.h"
-#include "platform/paths.h"
+#include "settings/settings_profile.h"
+#include "platform/files/paths.h"
 
 namespace Settings {
 

@@ -7,7 +7,7 @@
 
 namespace Settings {
 
-// All texts here are Windows-1252 and all paths Windows paths (platform/paths.h).
+// All texts here are Windows-1252 and all paths Windows paths (platform/files/paths.h).
 
 // The folder that holds Auris.ini, never ending with a backslash: the per-user folder
 // ${XDG_CONFIG_HOME:-~/.config}/Auris in its Windows form ("z:\home\ana\.config\Auris"),

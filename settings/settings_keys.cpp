@@ -1,11 +1,11 @@
 // The keys of Auris.ini with their defaults and parse rules.
-#include "console/settings_keys.h"
+#include "settings/settings_keys.h"
 
 #include <charconv>
 #include <cmath>
 
-#include "console/settings.h"
-#include "platform/paths.h"
+#include "settings/settings.h"
+#include "platform/files/paths.h"
 
 namespace Settings {
 

@@ -1,13 +1,13 @@
 // Private-profile reading: parsing an initialisation file and keeping it parsed until the
 // file changes.
-#include "console/settings_profile.h"
+#include "settings/settings_profile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/cp1252.h"
-#include "platform/paths.h"
+#include "platform/text/cp1252.h"
+#include "platform/files/paths.h"
 
 namespace Settings {
 

@@ -1,5 +1,5 @@
 // The seams of the diphone player filled with the real things: the ".DIF" file, the
-// letters folder's WAVE files, the wave output and the key queue.
+// letters folder's WAVE files, the sound queue and the key queue.
 #include "speech/diphone_play.h"
 
 #include <cstdio>
@@ -7,12 +7,12 @@
 #include <iterator>
 #include <memory>
 
-#include "platform/messages.h"
-#include "platform/paths.h"
+#include "platform/events/messages.h"
+#include "platform/files/paths.h"
 #include "speech/diphone_notation.h"
 #include "speech/diphone_synth.h"
 #include "speech/speech_state.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace DiphonePlay {
 namespace {
@@ -47,8 +47,8 @@ std::optional<std::vector<uint8_t>> ReadRecorded(const std::string& name) {
 
 void Play(const uint8_t* image, std::size_t size) {
   if (size <= DiphoneSynth::kHeaderSize || Speech::KeyWaiting()) return;
-  WaveOutput::PlaySamples(image + DiphoneSynth::kHeaderSize, size - DiphoneSynth::kHeaderSize, 11025, 1, 8);
-  while (WaveOutput::WaveIsPlaying()) Messages::WaitMessage(10);
+  SoundQueue::PlaySamples(image + DiphoneSynth::kHeaderSize, size - DiphoneSynth::kHeaderSize, 11025, 1, 8);
+  while (SoundQueue::WaveIsPlaying()) Messages::WaitMessage(10);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The diphone voice on its files: the database and rule files of the diphone folder
-// opened, and phrases played through the wave output.
+// opened, and phrases played through the sound queue.
 #pragma once
 
 #include <string>

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "console/settings_keys.h"
-#include "platform/paths.h"
-#include "platform/transcript.h"
+#include "settings/settings_keys.h"
+#include "platform/files/paths.h"
+#include "platform/headless/transcript.h"
 #include "speech/diphone_play.h"
 #include "speech/speech_state.h"
 

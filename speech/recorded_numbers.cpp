@@ -6,14 +6,14 @@
 #include <ctime>
 #include <vector>
 
-#include "platform/cp1252.h"
-#include "platform/messages.h"
-#include "platform/paths.h"
-#include "platform/transcript.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/messages.h"
+#include "platform/files/paths.h"
+#include "platform/headless/transcript.h"
 #include "speech/number_reading.h"
 #include "speech/speech.h"
 #include "speech/speech_state.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace Speech {
 namespace {
@@ -52,8 +52,8 @@ struct Buffer {
 
   void Play() {
     if (fill == 0) return;
-    WaveOutput::PlaySamples(bytes.data() + 44, fill, 11025, 1, 8);
-    while (WaveOutput::WaveIsPlaying()) Messages::WaitMessage(10);
+    SoundQueue::PlaySamples(bytes.data() + 44, fill, 11025, 1, 8);
+    while (SoundQueue::WaveIsPlaying()) Messages::WaitMessage(10);
     fill = 0;
   }
 };

@@ -1,5 +1,5 @@
 // The SAPI 4 voice on eSpeak NG: the engine synthesizes each text synchronously and its
-// samples go through the wave output, so that a waiting key, StopSpeech and the capture and
+// samples go through the sound queue, so that a waiting key, StopSpeech and the capture and
 // null devices treat them as they treat the built-in voice. The engine's buffer notices
 // (text started and done, audio started and stopped) keep the pending count and the
 // audio-active flag that IsSpeaking reports.
@@ -11,16 +11,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/cp1252.h"
-#include "platform/messages.h"
-#include "platform/sapi4_espeak.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/messages.h"
+#include "platform/speech/sapi4_espeak.h"
 #include "speech/speech_state.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace Sapi4Voice {
 namespace {
 
-// Sound handed to the wave output in whole buffers, except the first piece of a text, which
+// Sound handed to the sound queue in whole buffers, except the first piece of a text, which
 // goes out at once so that speech starts as soon as the engine has anything.
 struct Feed {
   std::vector<uint8_t> bytes;
@@ -39,12 +39,12 @@ bool Interrupted(const Feed& feed) { return Speech::KeyWaiting() || St().stops !
 // The engine's sound is its own: the built-in voice's speed-ups do not apply to it.
 void Play(Feed& feed) {
   if (feed.bytes.empty()) return;
-  WaveOutput::Flags& flags = WaveOutput::WaveFlags();
-  const WaveOutput::Flags saved = flags;
+  SoundQueue::Flags& flags = SoundQueue::WaveFlags();
+  const SoundQueue::Flags saved = flags;
   flags.fastRate = false;
   flags.speechCutting = false;
   flags.interrupt = true;
-  WaveOutput::PlaySamples(feed.bytes.data(), feed.bytes.size(), Sapi4Espeak::SampleRate(), 1, 16);
+  SoundQueue::PlaySamples(feed.bytes.data(), feed.bytes.size(), Sapi4Espeak::SampleRate(), 1, 16);
   flags = saved;
   feed.bytes.clear();
 }
@@ -61,7 +61,7 @@ bool OnSamples(const int16_t* samples, int count, void* context) {
     feed.started = true;
     AudioStart();
     Play(feed);
-  } else if (feed.bytes.size() >= WaveOutput::kBufferSize) {
+  } else if (feed.bytes.size() >= SoundQueue::kBufferSize) {
     Play(feed);
   }
   if (Interrupted(feed)) {
@@ -97,7 +97,7 @@ int EnginePitch(int hertz) { return std::clamp((hertz - 60) / 2, 0, 100); }
 
 bool Open(int voice, int speed, int pitch, std::string_view outputFile) {
   Close();
-  // Sound goes through the wave output; a file of its own is not offered by this engine.
+  // Sound goes through the sound queue; a file of its own is not offered by this engine.
   if (!outputFile.empty()) return false;
   if (!Sapi4Espeak::StartEngine()) return false;
   const std::vector<std::string> voices = Sapi4Espeak::PortugueseVoices();
@@ -140,8 +140,8 @@ void Speak(std::string_view text) {
 bool IsSpeaking(bool strict) {
   Messages::PumpMessages();
   State& s = St();
-  if ((s.pending > 0 || s.audioActive) && !WaveOutput::WaveIsPlaying()) {
-    // The wave output has played everything: every text handed over is done.
+  if ((s.pending > 0 || s.audioActive) && !SoundQueue::WaveIsPlaying()) {
+    // The sound queue has played everything: every text handed over is done.
     while (s.pending > 0) TextDataDone();
     AudioStop();
   }
@@ -151,8 +151,8 @@ bool IsSpeaking(bool strict) {
 void Stop() {
   State& s = St();
   ++s.stops;
-  // The wave output drops what is queued at once; the engine has nothing of its own playing.
-  if (s.audioActive && s.open) WaveOutput::WaveStop();
+  // The sound queue drops what is queued at once; the engine has nothing of its own playing.
+  if (s.audioActive && s.open) SoundQueue::WaveStop();
   AudioStop();
   s.pending = 0;
 }

@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "console/console.h"
-#include "platform/cp1252.h"
-#include "platform/messages.h"
-#include "platform/sapi5_speechd.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/messages.h"
+#include "platform/speech/sapi5_speechd.h"
 #include "speech/speech_state.h"
 #include "speech/text_walk.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace Sapi5Voice {
 namespace {
@@ -55,7 +55,7 @@ void Lose() {
   s.lost = true;
   s.unended.clear();
   Sapi5Speechd::Disconnect();
-  WaveOutput::RingBell();
+  SoundQueue::RingBell();
 }
 
 // Control bytes are not text for the server (and a line break would end a message).

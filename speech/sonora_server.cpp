@@ -3,8 +3,8 @@
 #include "speech/sonora_server.h"
 
 #include "console/console.h"
-#include "platform/messages.h"
-#include "platform/transcript.h"
+#include "platform/events/messages.h"
+#include "platform/headless/transcript.h"
 #include "speech/speech_state.h"
 #include "tts/sonora_engine.h"
 

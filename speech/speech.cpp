@@ -7,15 +7,15 @@
 #include "console/console.h"
 #include "console/keyboard.h"
 #include "console/magnifier.h"
-#include "console/settings.h"
-#include "platform/cp1252.h"
-#include "platform/messages.h"
-#include "platform/transcript.h"
+#include "settings/settings.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/messages.h"
+#include "platform/headless/transcript.h"
 #include "speech/diphone_voice.h"
 #include "speech/speech_server.h"
 #include "speech/speech_state.h"
 #include "speech/text_walk.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace Speech {
 namespace {
@@ -28,8 +28,8 @@ std::string WithBackslash(std::string folder) {
 void LoadTimings() {
   State& s = St();
   s.timing = Settings::ReadSintetizadorSettings(s.speed);
-  WaveOutput::WaveFlags().fastRate = s.timing.rapidinho;
-  WaveOutput::WaveFlags().speechCutting = s.timing.cortaFala;
+  SoundQueue::WaveFlags().fastRate = s.timing.rapidinho;
+  SoundQueue::WaveFlags().speechCutting = s.timing.cortaFala;
 }
 
 // The click: 64 random bytes in 128..187, then silence; made once.
@@ -81,7 +81,7 @@ void WriteWaveHeader(uint8_t* out, uint32_t dataBytes) {
 bool KeyWaiting() { return Keyboard::ConsoleKeyPressed(); }
 
 void InitSpeech(int speed, std::string_view wordsFolder) {
-  ConnectWaveOutput();
+  ConnectSoundQueue();
   State& s = St();
   const Settings::BaixaVisaoSettings lowVision = Settings::ReadBaixaVisaoSettings();
   Magnifier::MagnifierSetColours(lowVision.corLetra, lowVision.corFundo, lowVision.corCursor);
@@ -140,7 +140,7 @@ void StopSpeech() {
   // One stop is recorded however many times an interruption is noticed.
   if (!s.silent) Transcript::Event("stop");
   s.silent = true;
-  WaveOutput::WaveStop();
+  SoundQueue::WaveStop();
   s.stop = true;
   if (s.serverActive && (s.serverType == 3 || ServerIsSpeaking(false))) ServerStop();
   Messages::Message stopped;
@@ -154,7 +154,7 @@ bool IsSpeaking() {
     return false;
   }
   const State& s = St();
-  return WaveOutput::WaveIsPlaying() || (s.serverActive && ServerIsSpeaking(false));
+  return SoundQueue::WaveIsPlaying() || (s.serverActive && ServerIsSpeaking(false));
 }
 
 void WaitForSilence() {

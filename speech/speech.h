@@ -14,9 +14,9 @@ namespace Speech {
 // program.
 void InitSpeech(int speed, std::string_view wordsFolder);
 void CloseSpeech();
-// Joins the wave output to the console and the settings (InitSpeech does it; tests and tools
+// Joins the sound queue to the console and the settings (InitSpeech does it; tests and tools
 // that play without the speech manager call it themselves).
-void ConnectWaveOutput();
+void ConnectSoundQueue();
 int Speed();
 
 void Speak(std::string_view text);

@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "platform/data_places.h"
-#include "platform/paths.h"
+#include "platform/files/data_places.h"
+#include "platform/files/paths.h"
 
 namespace SpeechData {
 

@@ -4,7 +4,7 @@
 // the calls below are then never reached for it.
 #include "speech/speech_server.h"
 
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 #include "speech/server_sapi4.h"
 #include "speech/server_sapi5.h"
 #include "speech/sonora_server.h"

@@ -4,14 +4,14 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
-#include "platform/messages.h"
-#include "platform/paths.h"
-#include "platform/power.h"
-#include "platform/transcript.h"
+#include "platform/events/messages.h"
+#include "platform/files/paths.h"
+#include "platform/system/power.h"
+#include "platform/headless/transcript.h"
 #include "speech/recorded_numbers.h"
 #include "speech/speech.h"
 #include "speech/speech_state.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace Speech {
 namespace {
@@ -22,7 +22,7 @@ std::string WordPath(std::string_view name) {
 }
 
 void WaitUntilPlayed() {
-  while (WaveOutput::WaveIsPlaying()) Messages::WaitMessage(10);
+  while (SoundQueue::WaveIsPlaying()) Messages::WaitMessage(10);
 }
 
 }  // namespace
@@ -30,7 +30,7 @@ void WaitUntilPlayed() {
 bool PlayRecorded(const std::string& path) {
   if (!Paths::Exists(path)) return false;
   St().silent = false;
-  return WaveOutput::PlayFile(path) == 0;
+  return SoundQueue::PlayFile(path) == 0;
 }
 
 void SpeakChar(uint8_t code) {
@@ -83,7 +83,7 @@ void PunctuationPause(std::string_view text) {
 
 void PlaySoundImage(std::string_view image) {
   WaitForServer();
-  WaveOutput::PlayImage(reinterpret_cast<const uint8_t*>(image.data()), image.size());
+  SoundQueue::PlayImage(reinterpret_cast<const uint8_t*>(image.data()), image.size());
   WaitUntilPlayed();
 }
 
@@ -96,7 +96,7 @@ void PlayBeep() {
   uint8_t beep[512];
   for (int i = 0; i < 512; ++i) beep[i] = kPattern[i % 8];
   beep[511] = 128;
-  WaveOutput::PlaySamples(beep, sizeof beep, 11025, 1, 8);
+  SoundQueue::PlaySamples(beep, sizeof beep, 11025, 1, 8);
   WaitUntilPlayed();
 }
 
@@ -105,16 +105,16 @@ void PlayClick() {
   WaitForServer();
   Transcript::Event("click");
   const auto& click = St().click;
-  bool& cutting = WaveOutput::WaveFlags().speechCutting;
+  bool& cutting = SoundQueue::WaveFlags().speechCutting;
   const bool saved = cutting;
   cutting = false;
-  WaveOutput::PlayImage(click.data(), click.size());
+  SoundQueue::PlayImage(click.data(), click.size());
   WaitUntilPlayed();
   cutting = saved;
 }
 
 void PlayToneDigits(std::string_view text) {
-  bool& fast = WaveOutput::WaveFlags().fastRate;
+  bool& fast = SoundQueue::WaveFlags().fastRate;
   const bool saved = fast;
   fast = false;
   for (char c : text) {

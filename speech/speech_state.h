@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "console/settings_keys.h"
+#include "settings/settings_keys.h"
 
 namespace Speech {
 

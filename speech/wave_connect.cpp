@@ -1,13 +1,13 @@
-// Joins the wave output to the console: its completions come back through the console's
+// Joins the sound queue to the console: its completions come back through the console's
 // window procedure, a key waiting in the console's queue interrupts it, SAIDADEAUDIO names
 // its device, and a buffer the device gave back wrongly is told on the console.
 #include <string>
 
 #include "console/console.h"
 #include "console/keyboard.h"
-#include "console/settings_keys.h"
+#include "settings/settings_keys.h"
 #include "speech/speech.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace Speech {
 namespace {
@@ -23,9 +23,9 @@ void ReportDeviceError(std::string_view text) {
 
 }  // namespace
 
-void ConnectWaveOutput() {
-  Console::SetMessageHook(Messages::Kind::WaveDone, WaveOutput::HandleCompletion);
-  WaveOutput::SetHooks({KeyPressed, Settings::ReadSaidaDeAudio, ReportDeviceError});
+void ConnectSoundQueue() {
+  Console::SetMessageHook(Messages::Kind::WaveDone, SoundQueue::HandleCompletion);
+  SoundQueue::SetHooks({KeyPressed, Settings::ReadSaidaDeAudio, ReportDeviceError});
 }
 
 }  // namespace Speech

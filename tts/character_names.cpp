@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 
 namespace Sonora {
 namespace {

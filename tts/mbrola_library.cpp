@@ -8,10 +8,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "console/settings.h"
-#include "platform/cp1252.h"
-#include "platform/data_places.h"
-#include "platform/paths.h"
+#include "settings/settings.h"
+#include "platform/text/cp1252.h"
+#include "platform/files/data_places.h"
+#include "platform/files/paths.h"
 #include "tts/sonora_state.h"
 
 namespace Sonora {

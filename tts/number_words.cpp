@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "tts/text_classes.h"
 
 namespace Sonora {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "tts/abbreviations.h"
 #include "tts/character_names.h"
 #include "tts/number_words.h"

@@ -4,8 +4,8 @@
 #include <iostream>
 #include <optional>
 
-#include "platform/cp1252.h"
-#include "platform/transcript.h"
+#include "platform/text/cp1252.h"
+#include "platform/headless/transcript.h"
 #include "tts/line_file.h"
 #include "tts/prosody_tables.h"
 #include "tts/text_classes.h"

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/data_places.h"
-#include "platform/paths.h"
+#include "platform/files/data_places.h"
+#include "platform/files/paths.h"
 
 namespace Sonora {
 

@@ -4,16 +4,16 @@
 
 #include <cstdio>
 
-#include "console/settings.h"
-#include "console/settings_keys.h"
-#include "platform/cp1252.h"
-#include "platform/paths.h"
+#include "settings/settings.h"
+#include "settings/settings_keys.h"
+#include "platform/text/cp1252.h"
+#include "platform/files/paths.h"
 #include "tts/mbrola_library.h"
 #include "tts/sonora_state.h"
 #include "tts/synthesize_lines.h"
 #include "tts/text_classes.h"
 #include "tts/text_engine.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace Sonora {
 
@@ -118,11 +118,11 @@ bool SonoraSpeak(std::string_view text) {
 
 bool SonoraIsPlaying() {
   const EngineState& e = Engine();
-  return !e.writingToFile && WaveOutput::WaveIsPlaying();
+  return !e.writingToFile && SoundQueue::WaveIsPlaying();
 }
 
 void SonoraStop() {
-  if (!Engine().writingToFile) WaveOutput::WaveStop();
+  if (!Engine().writingToFile) SoundQueue::WaveStop();
 }
 
 void SonoraClose() {

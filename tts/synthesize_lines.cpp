@@ -1,4 +1,4 @@
-// Samples are gathered into blocks before they are queued, so the wave output gets few,
+// Samples are gathered into blocks before they are queued, so the sound queue gets few,
 // large buffers; with an output file they are appended as they are read.
 #include "tts/synthesize_lines.h"
 
@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "tts/sonora_state.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace Sonora {
 namespace {
@@ -23,7 +23,7 @@ void Put16(uint8_t* p, uint16_t v) {
 void PlayBlock() {
   EngineState& e = Engine();
   WriteWaveHeader(e.playback.data(), static_cast<uint32_t>(e.fill));
-  WaveOutput::PlayImage(e.playback.data(), kHeaderBytes + e.fill);
+  SoundQueue::PlayImage(e.playback.data(), kHeaderBytes + e.fill);
   e.fill = 0;
 }
 
@@ -61,7 +61,7 @@ bool SynthesizeLines(const std::vector<std::string>& lines) {
   if (e.library == nullptr) return false;
   e.scratch.resize(kScratchSamples);
   e.playback.resize(kHeaderBytes + 2 * kScratchSamples);
-  WaveOutput::Flags& flags = WaveOutput::WaveFlags();
+  SoundQueue::Flags& flags = SoundQueue::WaveFlags();
   const bool fastRate = flags.fastRate, cutting = flags.speechCutting;
   flags.fastRate = false;
   flags.speechCutting = false;

@@ -1,4 +1,4 @@
-// Handing phoneme lines to the synthesizer and its samples to the wave output or the
+// Handing phoneme lines to the synthesizer and its samples to the sound queue or the
 // engine's output file.
 #pragma once
 

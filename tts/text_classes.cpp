@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 
 namespace Sonora {
 namespace {

@@ -1,7 +1,7 @@
 // Runs the text stages of the engine and loads the data files they need.
 #include "tts/text_engine.h"
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "tts/abbreviations.h"
 #include "tts/exceptions.h"
 #include "tts/letter_to_sound.h"

@@ -1,17 +1,17 @@
 // The line editor's frame: entry (padding, undo copy, the no-wait switch), the pass that
 // draws the visible part with its selection and reads one key, and the exit that writes the
 // field back and trims it.
-#include "console/line_editor.h"
+#include "ui/line_editor.h"
 
 #include <algorithm>
 
 #include "console/console.h"
 #include "console/keyboard.h"
-#include "console/line_editor_session.h"
+#include "ui/line_editor_session.h"
 #include "console/magnifier.h"
-#include "platform/keys.h"
+#include "platform/events/keys.h"
 #include "speech/speech.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace LineEditor {
 namespace {
@@ -19,9 +19,9 @@ namespace {
 // Sounds are queued without waiting while the editor runs; the switch is put back however
 // the editing ends (the window may close inside a key wait).
 struct NoWaitSwitch {
-  bool saved = WaveOutput::WaveFlags().asynchronous;
-  NoWaitSwitch() { WaveOutput::WaveFlags().asynchronous = true; }
-  ~NoWaitSwitch() { WaveOutput::WaveFlags().asynchronous = saved; }
+  bool saved = SoundQueue::WaveFlags().asynchronous;
+  NoWaitSwitch() { SoundQueue::WaveFlags().asynchronous = true; }
+  ~NoWaitSwitch() { SoundQueue::WaveFlags().asynchronous = saved; }
 };
 
 // The cells of the visible part that can show on the field's row.

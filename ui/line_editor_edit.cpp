@@ -4,8 +4,8 @@
 #include <string>
 
 #include "console/console.h"
-#include "console/line_editor.h"
-#include "console/line_editor_session.h"
+#include "ui/line_editor.h"
+#include "ui/line_editor_session.h"
 #include "speech/speech.h"
 
 namespace LineEditor {

@@ -3,10 +3,10 @@
 #include <string>
 
 #include "console/keyboard.h"
-#include "console/line_editor.h"
-#include "console/line_editor_session.h"
-#include "console/open_word.h"
-#include "console/screen_review.h"
+#include "ui/line_editor.h"
+#include "ui/line_editor_session.h"
+#include "ui/open_word.h"
+#include "ui/screen_review.h"
 #include "speech/recorded_numbers.h"
 #include "speech/speech.h"
 #include "speech/speech_state.h"

@@ -1,17 +1,17 @@
 // F12 of the line editor: deciding how a word is opened from the settings of section AURIS,
 // translating drive paths for the programs of this system, and starting them.
-#include "console/open_word.h"
+#include "ui/open_word.h"
 
 #include <string>
 #include <vector>
 
 #include "console/console.h"
-#include "console/settings.h"
-#include "console/settings_keys.h"
-#include "platform/cp1252.h"
-#include "platform/messages.h"
-#include "platform/paths.h"
-#include "platform/shell_open.h"
+#include "settings/settings.h"
+#include "settings/settings_keys.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/messages.h"
+#include "platform/files/paths.h"
+#include "platform/desktop/shell_open.h"
 #include "speech/speech.h"
 
 namespace OpenWord {

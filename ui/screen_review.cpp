@@ -1,6 +1,6 @@
 // The screen review's loop and keys: moving the review position, the two-letter read
 // commands, search and jump, the copy of the screen, and the position's corrections.
-#include "console/screen_review.h"
+#include "ui/screen_review.h"
 
 #include <algorithm>
 #include <string>
@@ -8,8 +8,8 @@
 #include "console/console.h"
 #include "console/keyboard.h"
 #include "console/magnifier.h"
-#include "console/screen_review_parts.h"
-#include "platform/keys.h"
+#include "ui/screen_review_parts.h"
+#include "platform/events/keys.h"
 #include "speech/speech.h"
 #include "speech/speech_state.h"
 

@@ -5,7 +5,7 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
-#include "console/screen_review_parts.h"
+#include "ui/screen_review_parts.h"
 #include "speech/speech.h"
 #include "speech/speech_state.h"
 

@@ -1,7 +1,7 @@
 // Request target, query and encoding helpers of the local service.
 #include "app/service/http_text.h"
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 
 namespace HttpText {
 

@@ -4,7 +4,7 @@
 #include <cctype>
 
 #include "app/service/http_text.h"
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 
 namespace SearchAnswer {
 

@@ -32,7 +32,7 @@
 #include "app/service/http_text.h"
 #include "app/service/search_answer.h"
 #include "app/service/short_links.h"
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 
 namespace LocalService {
 

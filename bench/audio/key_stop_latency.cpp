@@ -18,13 +18,13 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
-#include "console/settings.h"
-#include "platform/console_headless.h"
-#include "platform/messages.h"
-#include "platform/paths.h"
-#include "platform/waveout.h"
+#include "settings/settings.h"
+#include "platform/headless/console_headless.h"
+#include "platform/events/messages.h"
+#include "platform/files/paths.h"
+#include "platform/audio/waveout.h"
 #include "speech/speech.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ struct Result {
 Result Measure(std::unique_ptr<WaveOut::Device> device, int tries) {
   Result r;
   WaveOut::Device* raw = device.get();
-  WaveOutput::ResetWaveOutput(std::move(device));
+  SoundQueue::ResetSoundQueue(std::move(device));
   std::mt19937 random(7);
   for (int t = 0; t < tries; ++t) {
     Keyboard::ClearQueue();
@@ -69,8 +69,8 @@ Result Measure(std::unique_ptr<WaveOut::Device> device, int tries) {
       postedNs = Clock::now().time_since_epoch().count();
       Messages::Post(m);
     });
-    WaveOutput::PlayFile("c:\\dez.wav");
-    while (WaveOutput::WaveIsPlaying() || raw->Pending() > 0) Messages::WaitMessage(1);
+    SoundQueue::PlayFile("c:\\dez.wav");
+    while (SoundQueue::WaveIsPlaying() || raw->Pending() > 0) Messages::WaitMessage(1);
     const int64_t doneNs = Clock::now().time_since_epoch().count();
     presser.join();
     r.ms.push_back((doneNs - postedNs.load()) / 1e6);
@@ -100,13 +100,13 @@ int main(int argc, char** argv) {
   Settings::ResetSettings();
   WriteLongFile(dir / "c" / "dez.wav");
   Console::UseDevice(ConsoleDevice::OpenHeadless({}, [] { return Keyboard::QueueCount() == 0; }));
-  Speech::ConnectWaveOutput();
+  Speech::ConnectSoundQueue();
 
   if (auto sdl = WaveOut::OpenSdl()) Report("sdl", Measure(std::move(sdl), tries));
   else std::printf("sdl      no SDL audio output on this machine: not measured\n");
   Report("null", Measure(WaveOut::OpenNull(), tries));
   Report("capture", Measure(WaveOut::OpenCapture((dir / "capture.wav").string()), tries));
-  WaveOutput::CloseWaveOutput();
+  SoundQueue::CloseSoundQueue();
   std::filesystem::remove_all(dir);
   return 0;
 }

@@ -16,18 +16,18 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
-#include "console/line_editor.h"
+#include "ui/line_editor.h"
 #include "interpreter/menu.h"
-#include "platform/console_headless.h"
-#include "platform/cp1252.h"
-#include "platform/keys.h"
-#include "platform/keyscript.h"
-#include "platform/messages.h"
-#include "platform/paths.h"
+#include "platform/headless/console_headless.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/keys.h"
+#include "platform/headless/keyscript.h"
+#include "platform/events/messages.h"
+#include "platform/files/paths.h"
 #include "speech/speech.h"
 #include "speech/diphone_data.h"
 #include "speech/speech_data.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace {
 
@@ -181,7 +181,7 @@ int main(int argc, char** argv) {
   Console::UseDevice(ConsoleDevice::OpenHeadless({}, [] { return Keyboard::QueueCount() == 0; }));
   auto owned = std::make_unique<MeasuringDevice>();
   device = owned.get();
-  WaveOutput::ResetWaveOutput(std::move(owned));
+  SoundQueue::ResetSoundQueue(std::move(owned));
   Speech::InitSpeech(0, "");
   if (espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, 0) < 0 || espeak_SetVoiceByName("pt-br") != EE_OK) {
     std::fprintf(stderr, "eSpeak NG did not start\n");

@@ -21,9 +21,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/mci.h"
-#include "platform/messages.h"
-#include "platform/paths.h"
+#include "platform/media/mci.h"
+#include "platform/events/messages.h"
+#include "platform/files/paths.h"
 
 extern char** environ;
 

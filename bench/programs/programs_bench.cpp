@@ -25,8 +25,8 @@
 #include "interpreter/run.h"
 #include "interpreter/state.h"
 #include "interpreter/variables.h"
-#include "platform/console_headless.h"
-#include "platform/messages.h"
+#include "platform/headless/console_headless.h"
+#include "platform/events/messages.h"
 #include "services/child_process.h"
 
 extern char** environ;

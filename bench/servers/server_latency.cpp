@@ -18,19 +18,19 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
-#include "console/settings.h"
-#include "platform/console_headless.h"
-#include "platform/cp1252.h"
-#include "platform/messages.h"
-#include "platform/paths.h"
-#include "platform/sapi4_espeak.h"
+#include "settings/settings.h"
+#include "platform/headless/console_headless.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/messages.h"
+#include "platform/files/paths.h"
+#include "platform/speech/sapi4_espeak.h"
 #include "speech/server_sapi5.h"
 #include "speech/speech.h"
 #include "speech/diphone_data.h"
 #include "speech/speech_data.h"
 #include "speech/speech_state.h"
 #include "tests/servers/private_speechd.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace {
 
@@ -81,7 +81,7 @@ MeasuringDevice* device = nullptr;
 void FreshDevice() {
   auto owned = std::make_unique<MeasuringDevice>();
   device = owned.get();
-  WaveOutput::ResetWaveOutput(std::move(owned));
+  SoundQueue::ResetSoundQueue(std::move(owned));
 }
 
 // Queues Esc once `ready()` holds (and `afterMs` have passed), noting when.

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "tts/mbrola/fonix_mbrola.h"
 #include "tts/text_engine.h"
 

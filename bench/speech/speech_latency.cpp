@@ -15,15 +15,15 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
-#include "platform/console_headless.h"
-#include "platform/cp1252.h"
-#include "platform/messages.h"
-#include "platform/paths.h"
+#include "platform/headless/console_headless.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/messages.h"
+#include "platform/files/paths.h"
 #include "speech/diphone_data.h"
 #include "speech/speech.h"
 #include "speech/speech_data.h"
 #include "speech/speech_state.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ MeasuringDevice* device = nullptr;
 void FreshDevice() {
   auto owned = std::make_unique<MeasuringDevice>();
   device = owned.get();
-  WaveOutput::ResetWaveOutput(std::move(owned));
+  SoundQueue::ResetSoundQueue(std::move(owned));
 }
 
 double Median(std::vector<double> v) {
@@ -120,7 +120,7 @@ double OurKeyToSilence() {
   };
   const int id = Messages::AddSource(std::move(key));
   Speech::Spell(std::string(2000, 'a'));
-  while (WaveOutput::WaveIsPlaying()) {
+  while (SoundQueue::WaveIsPlaying()) {
   }
   Messages::RemoveSource(id);
   Keyboard::ClearQueue();
@@ -183,7 +183,7 @@ class InstantDevice final : public WaveOut::Device {
 double OurRealTimeFactor(const std::string& text) {
   auto owned = std::make_unique<InstantDevice>();
   InstantDevice* instant = owned.get();
-  WaveOutput::ResetWaveOutput(std::move(owned));
+  SoundQueue::ResetSoundQueue(std::move(owned));
   auto& timing = Speech::St().timing;
   const auto saved = timing;
   timing.pausaPonto = timing.pausaVirg = timing.pausaDoisPontos = 0;  // waits are no work

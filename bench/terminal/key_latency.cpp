@@ -15,7 +15,7 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "console/console.h"
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 // After the runtime's headers: Xlib's macros would break them.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

@@ -1,5 +1,5 @@
 // Choosing the audio device from FONIX_AUDIO.
-#include "platform/waveout.h"
+#include "platform/audio/waveout.h"
 
 #include <fcntl.h>
 #include <unistd.h>

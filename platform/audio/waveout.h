@@ -79,7 +79,7 @@ std::unique_ptr<Device> OpenNull(Pacing pacing = Pacing::RealTime);
 // capture:/x/som.wav → /x/som-midi.wav (the synthesizer's own file).
 std::string CaptureMidiPath(const std::string& capturePath);
 
-// Sounds that the console makes through the wave output once it is linked in: the bell
+// Sounds that the console makes through the sound queue once it is linked in: the bell
 // and a looping tone image. Both do nothing (return false) until a player is installed.
 using BellPlayer = void (*)();
 using TonePlayer = void (*)(const uint8_t* image, std::size_t size);  // null image: stop

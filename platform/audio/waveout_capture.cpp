@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/waveout_queue.h"
+#include "platform/audio/waveout_queue.h"
 
 namespace WaveOut {
 namespace {

@@ -1,6 +1,6 @@
-// The hooks through which the console's bell and tones reach the wave output, kept apart
+// The hooks through which the console's bell and tones reach the sound queue, kept apart
 // from the devices so that the console can ring without linking any audio library.
-#include "platform/waveout.h"
+#include "platform/audio/waveout.h"
 
 namespace WaveOut {
 namespace {

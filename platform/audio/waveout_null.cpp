@@ -1,8 +1,8 @@
 // The null audio device: plays nothing, but takes its buffers at the real rate, so that
 // waits, interruption and "is it still playing" behave as they do on a sound card; and its
 // unpaced form, which takes every buffer the moment it is written (fuzzing, tools).
-#include "platform/messages.h"
-#include "platform/waveout_queue.h"
+#include "platform/events/messages.h"
+#include "platform/audio/waveout_queue.h"
 
 namespace WaveOut {
 namespace {

@@ -1,12 +1,12 @@
 // The buffer ring shared by the audio backends and the real-time pacer of the capture and
 // null devices.
-#include "platform/waveout_queue.h"
+#include "platform/audio/waveout_queue.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 
 namespace WaveOut {
 namespace {

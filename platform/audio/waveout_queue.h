@@ -8,7 +8,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/waveout.h"
+#include "platform/audio/waveout.h"
 
 namespace WaveOut {
 

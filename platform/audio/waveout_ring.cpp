@@ -1,11 +1,11 @@
 // The lock-free ring of the SDL audio device: one producer (the main thread), one consumer
 // (the audio callback), completions handed back through the same counters.
-#include "platform/waveout_ring.h"
+#include "platform/audio/waveout_ring.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 
 namespace WaveOut {
 

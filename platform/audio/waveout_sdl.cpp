@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/cp1252.h"
-#include "platform/messages.h"
-#include "platform/waveout.h"
-#include "platform/waveout_ring.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/messages.h"
+#include "platform/audio/waveout.h"
+#include "platform/audio/waveout_ring.h"
 
 namespace WaveOut {
 namespace {

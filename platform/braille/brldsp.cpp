@@ -1,7 +1,7 @@
 // BrlAPI client on a thread of its own: connects, takes the display, writes the newest row,
 // reads keys and hands them to the event loop through a pipe; a lost connection turns the
 // display off until a later row finds BRLTTY again.
-#include "platform/brldsp.h"
+#include "platform/braille/brldsp.h"
 
 #include <brlapi.h>
 #include <fcntl.h>
@@ -18,8 +18,8 @@
 #include <optional>
 #include <thread>
 
-#include "platform/cp1252.h"
-#include "platform/messages.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/messages.h"
 
 namespace BrlDsp {
 namespace {

@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/console_headless.h"
-#include "platform/console_terminal.h"
-#include "platform/terminal_clipboard.h"
-#include "platform/console_window.h"
+#include "platform/headless/console_headless.h"
+#include "platform/terminal/console_terminal.h"
+#include "platform/terminal/terminal_clipboard.h"
+#include "platform/window/console_window.h"
 
 namespace ConsoleDevice {
 namespace {

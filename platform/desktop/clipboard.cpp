@@ -1,5 +1,5 @@
 // The process clipboard, with the clipboard beyond the process the console device chose.
-#include "platform/clipboard.h"
+#include "platform/desktop/clipboard.h"
 
 namespace Clipboard {
 namespace {

@@ -1,11 +1,11 @@
 // Window frames and the focused window on an X display.
-#include "platform/desktop_focus.h"
+#include "platform/desktop/desktop_focus.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
-#include "platform/cp1252.h"
-#include "platform/x_connection.h"
+#include "platform/text/cp1252.h"
+#include "platform/desktop/x_connection.h"
 
 namespace DesktopFocus {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/desktop.h"
+#include "platform/desktop/desktop.h"
 
 namespace DesktopFocus {
 

@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/cp1252.h"
-#include "platform/desktop.h"
-#include "platform/messages.h"
+#include "platform/text/cp1252.h"
+#include "platform/desktop/desktop.h"
+#include "platform/events/messages.h"
 
 namespace Desktop {
 namespace {

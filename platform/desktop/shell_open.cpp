@@ -1,7 +1,7 @@
 // Children started for the user with posix_spawn: a fresh process group of their own is not
 // made, so that a program started in the terminal gets the terminal's signals as the user
 // expects; their ids are kept until they have been reaped.
-#include "platform/shell_open.h"
+#include "platform/desktop/shell_open.h"
 
 #include <spawn.h>
 #include <sys/wait.h>

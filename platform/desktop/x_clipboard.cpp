@@ -2,15 +2,15 @@
 // a hidden window of ours owns it and answers TARGETS, UTF8_STRING, STRING and TEXT
 // requests from the event loop; reading converts the selection into a property of that
 // window and waits for the owner's answer, serving requests meanwhile.
-#include "platform/x_clipboard.h"
+#include "platform/desktop/x_clipboard.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <poll.h>
 
-#include "platform/cp1252.h"
-#include "platform/messages.h"
-#include "platform/x_connection.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/messages.h"
+#include "platform/desktop/x_connection.h"
 
 namespace XClipboard {
 namespace {

@@ -1,11 +1,11 @@
 // A module's own X display connection, reopened after the server goes away.
-#include "platform/x_connection.h"
+#include "platform/desktop/x_connection.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
 
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 
 namespace {
 constexpr int kRetryOpenMs = 1000;

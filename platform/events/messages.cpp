@@ -1,6 +1,6 @@
 // The event loop: a queue of posted messages (guarded, since audio threads post into it),
 // a self-pipe that wakes poll(), and the registered input sources.
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -1,10 +1,10 @@
 // The handlers of the stop signals: async-signal-safe, they store the signal, give the
 // signal its default action back (so a second one ends the process) and wake the loop.
-#include "platform/termination.h"
+#include "platform/events/termination.h"
 
 #include <csignal>
 
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 
 namespace Termination {
 namespace {

@@ -1,5 +1,5 @@
 // Finding the runtime's read-only data: variable, installation beside the executable, build tree.
-#include "platform/data_places.h"
+#include "platform/files/data_places.h"
 
 #include <cstdlib>
 #include <filesystem>

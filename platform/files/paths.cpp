@@ -1,6 +1,6 @@
 // Drive letters onto Linux folders: full Windows paths, their Linux form and back, and the
 // current folder.
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 
 #include <dirent.h>
 #include <pwd.h>
@@ -12,8 +12,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/cp1252.h"
-#include "platform/paths_state.h"
+#include "platform/text/cp1252.h"
+#include "platform/files/paths_state.h"
 
 namespace Paths {
 

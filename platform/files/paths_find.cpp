@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "platform/paths.h"
-#include "platform/paths_state.h"
+#include "platform/files/paths.h"
+#include "platform/files/paths_state.h"
 
 namespace Paths {
 

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <string>
 
-#include "platform/paths.h"
-#include "platform/paths_state.h"
+#include "platform/files/paths.h"
+#include "platform/files/paths_state.h"
 
 namespace Paths {
 

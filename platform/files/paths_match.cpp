@@ -1,7 +1,7 @@
 // Name comparison as Windows file systems do it: case folding and wildcard patterns.
 #include <vector>
 
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 
 namespace Paths {
 

@@ -4,15 +4,15 @@
 // presses the next key when the program has taken the last one and answered it: a key is
 // never typed inside the program's own steps, such as between a key and its error tone.
 // {UNTIL text} holds the next key until the program has said or written that text.
-#include "platform/console_headless.h"
+#include "platform/headless/console_headless.h"
 
 #include <algorithm>
 #include <string>
 
-#include "platform/keys.h"
-#include "platform/messages.h"
-#include "platform/termination.h"
-#include "platform/transcript.h"
+#include "platform/events/keys.h"
+#include "platform/events/messages.h"
+#include "platform/events/termination.h"
+#include "platform/headless/transcript.h"
 
 namespace ConsoleDevice {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "platform/console_backend.h"
-#include "platform/keyscript.h"
+#include "platform/console/console_backend.h"
+#include "platform/headless/keyscript.h"
 
 namespace ConsoleDevice {
 

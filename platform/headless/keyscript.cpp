@@ -1,11 +1,11 @@
 // Parses FONIX_KEYS and produces, for each key, the messages a Windows keyboard would send.
-#include "platform/keyscript.h"
+#include "platform/headless/keyscript.h"
 
 #include <cctype>
 #include <charconv>
 
-#include "platform/cp1252.h"
-#include "platform/keys.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/keys.h"
 
 namespace KeyScript {
 namespace {

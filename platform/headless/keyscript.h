@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 
 namespace KeyScript {
 

@@ -1,9 +1,9 @@
 // Writes the headless run's event transcript.
-#include "platform/transcript.h"
+#include "platform/headless/transcript.h"
 
 #include <cstdio>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 
 namespace Transcript {
 namespace {

@@ -2,8 +2,8 @@
 // Portuguese names of the MSAA roles.
 #include <atspi/atspi.h>
 
-#include "platform/accessibility.h"
-#include "platform/cp1252.h"
+#include "platform/input/accessibility.h"
+#include "platform/text/cp1252.h"
 
 namespace Accessibility {
 

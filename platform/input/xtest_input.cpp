@@ -12,10 +12,10 @@
 #include <thread>
 #include <vector>
 
-#include "platform/cp1252.h"
-#include "platform/input.h"
-#include "platform/messages.h"
-#include "platform/x_connection.h"
+#include "platform/text/cp1252.h"
+#include "platform/input/input.h"
+#include "platform/events/messages.h"
+#include "platform/desktop/x_connection.h"
 
 namespace Input {
 namespace {

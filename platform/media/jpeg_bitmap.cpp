@@ -1,6 +1,6 @@
 // JPEG to Windows bitmap with libjpeg: decoding row by row straight into the file, so that a
 // large picture needs one row of memory; errors of the library come back as failures.
-#include "platform/jpeg_bitmap.h"
+#include "platform/media/jpeg_bitmap.h"
 
 #include <csetjmp>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The MCI device table and the command verbs. Devices are named by their alias, or by the
 // element they opened; numbers are handed out from 1, the lowest free first. A device that
 // "play FILE" opened by itself is closed once it has played.
-#include "platform/mci.h"
+#include "platform/media/mci.h"
 
 #include <sys/stat.h>
 
@@ -10,14 +10,14 @@
 #include <memory>
 #include <vector>
 
-#include "platform/cp1252.h"
-#include "platform/mci_agent.h"
-#include "platform/mci_audio.h"
-#include "platform/mci_command.h"
-#include "platform/mci_gst.h"
-#include "platform/mci_media.h"
-#include "platform/messages.h"
-#include "platform/paths.h"
+#include "platform/text/cp1252.h"
+#include "platform/media/mci_agent.h"
+#include "platform/media/mci_audio.h"
+#include "platform/media/mci_command.h"
+#include "platform/media/mci_gst.h"
+#include "platform/media/mci_media.h"
+#include "platform/events/messages.h"
+#include "platform/files/paths.h"
 
 namespace Mci {
 namespace {

@@ -1,6 +1,6 @@
 // Asking the application's downloader for its User-Agent: the program runs with a time limit
 // of its own, its standard error discarded, and only its first output line is taken.
-#include "platform/mci_agent.h"
+#include "platform/media/mci_agent.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <optional>
 
-#include "platform/messages.h"
-#include "platform/paths.h"
+#include "platform/events/messages.h"
+#include "platform/files/paths.h"
 
 extern char** environ;
 

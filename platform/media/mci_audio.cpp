@@ -2,7 +2,7 @@
 // capture device's thread pulls mixed frames at the real rate (waveout.h); each medium's
 // appsink delivers its samples a little ahead of their time into the medium's ring, so the
 // ring never runs dry while the medium plays, and a paused medium simply stops being mixed.
-#include "platform/mci_audio.h"
+#include "platform/media/mci_audio.h"
 
 #include <gst/app/gstappsink.h>
 
@@ -12,8 +12,8 @@
 #include <cstring>
 #include <mutex>
 
-#include "platform/messages.h"
-#include "platform/waveout.h"
+#include "platform/events/messages.h"
+#include "platform/audio/waveout.h"
 
 namespace MciAudio {
 namespace {

@@ -1,5 +1,5 @@
 // Splitting MCI command strings into words and reading their keywords.
-#include "platform/mci_command.h"
+#include "platform/media/mci_command.h"
 
 namespace Mci {
 namespace {

@@ -2,7 +2,7 @@
 // scanner process that inherits our standard error, and GLib prints warnings there by
 // default; the console may be the terminal itself, so both are kept away from it unless
 // the user asked for GStreamer's messages with GST_DEBUG.
-#include "platform/mci_gst.h"
+#include "platform/media/mci_gst.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -2,7 +2,7 @@
 // no sound); otherwise the video sink is a fakesink, because with no display playbin would
 // otherwise probe video sinks that crash without one. Balance is an audiopanorama filter;
 // addresses pause themselves while their buffer fills.
-#include "platform/mci_media.h"
+#include "platform/media/mci_media.h"
 
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -11,10 +11,10 @@
 #include <initializer_list>
 #include <cstring>
 
-#include "platform/mci_agent.h"
-#include "platform/mci_command.h"
-#include "platform/mci_video.h"
-#include "platform/messages.h"
+#include "platform/media/mci_agent.h"
+#include "platform/media/mci_command.h"
+#include "platform/media/mci_video.h"
+#include "platform/events/messages.h"
 
 namespace MciMedia {
 namespace {

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/mci_audio.h"
+#include "platform/media/mci_audio.h"
 
 namespace MciMedia {
 

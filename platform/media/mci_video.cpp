@@ -1,7 +1,7 @@
 // Video into a window of the X display. A handle is checked on a connection of our own with
 // an error handler of our own, so that a stale or made-up handle only means "no video"
 // instead of Xlib's default reaction to an error, which ends the process.
-#include "platform/mci_video.h"
+#include "platform/media/mci_video.h"
 
 #include <X11/Xlib.h>
 #include <gst/video/videooverlay.h>
@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <initializer_list>
 
-#include "platform/video_windows.h"
+#include "platform/media/video_windows.h"
 
 namespace MciVideo {
 namespace {

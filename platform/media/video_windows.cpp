@@ -1,10 +1,10 @@
 // The registry of windows that videos draw into.
-#include "platform/video_windows.h"
+#include "platform/media/video_windows.h"
 
 #include <map>
 #include <mutex>
 
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 
 namespace VideoWindows {
 namespace {

@@ -1,14 +1,14 @@
 // MIDI short messages played by FluidSynth; the synthesizer renders 44100 Hz 16-bit stereo
 // on the audio device's own thread (FluidSynth's calls are thread-safe). With capture, the
 // sound goes to the capture file's "-midi" sibling (waveout.h).
-#include "platform/midiout.h"
+#include "platform/midi/midiout.h"
 
 #include <fluidsynth.h>
 
 #include <cstdlib>
 #include <memory>
 
-#include "platform/waveout.h"
+#include "platform/audio/waveout.h"
 
 namespace MidiOut {
 namespace {

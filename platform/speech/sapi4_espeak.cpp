@@ -1,6 +1,6 @@
 // The eSpeak NG library behind the SAPI 4 engine: started once, in its synchronous mode, so
 // that its samples come back on the calling thread and go wherever the caller plays them.
-#include "platform/sapi4_espeak.h"
+#include "platform/speech/sapi4_espeak.h"
 
 #include <espeak-ng/speak_lib.h>
 

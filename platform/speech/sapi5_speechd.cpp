@@ -1,7 +1,7 @@
 // libspeechd behind the SAPI 5 voice. Its notices come on libspeechd's own thread and are
 // only posted into the event loop; every call is made on the main thread. A server that has
 // died must not kill us with SIGPIPE while we write to it.
-#include "platform/sapi5_speechd.h"
+#include "platform/speech/sapi5_speechd.h"
 
 #include <libspeechd.h>
 #include <poll.h>
@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 
 namespace Sapi5Speechd {
 namespace {

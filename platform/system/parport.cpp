@@ -1,6 +1,6 @@
 // The parallel port through ppdev: the port numbers of the first PC parallel port become
 // the driver's data, status and control requests.
-#include "platform/parport.h"
+#include "platform/system/parport.h"
 
 #include <fcntl.h>
 #include <linux/ppdev.h>

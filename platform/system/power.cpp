@@ -1,5 +1,5 @@
 // Reads the power status from the kernel's power-supply folder.
-#include "platform/power.h"
+#include "platform/system/power.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -4,11 +4,11 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "platform/console_headless.h"
-#include "platform/cp1252.h"
-#include "platform/messages.h"
-#include "platform/terminal_keys.h"
-#include "platform/terminal_modes.h"
+#include "platform/headless/console_headless.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/messages.h"
+#include "platform/terminal/terminal_keys.h"
+#include "platform/terminal/terminal_modes.h"
 
 namespace ConsoleDevice {
 namespace {

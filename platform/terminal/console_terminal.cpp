@@ -1,7 +1,7 @@
 // The full-screen terminal console device: the 80x25 screen on the alternate screen of the
 // terminal in the console's own colours, keys and mouse decoded from raw input, a redraw
 // after every resize, and the terminal given back as it was on every way out.
-#include "platform/console_terminal.h"
+#include "platform/terminal/console_terminal.h"
 
 #include <fcntl.h>
 #include <sys/ioctl.h>
@@ -13,10 +13,10 @@
 #include <csignal>
 #include <string>
 
-#include "platform/messages.h"
-#include "platform/terminal_draw.h"
-#include "platform/terminal_keys.h"
-#include "platform/terminal_modes.h"
+#include "platform/events/messages.h"
+#include "platform/terminal/terminal_draw.h"
+#include "platform/terminal/terminal_keys.h"
+#include "platform/terminal/terminal_modes.h"
 
 namespace ConsoleDevice {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "platform/console_backend.h"
+#include "platform/console/console_backend.h"
 
 namespace ConsoleDevice {
 

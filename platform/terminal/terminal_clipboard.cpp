@@ -1,11 +1,11 @@
 // Copies from a terminal console: to the X CLIPBOARD selection, else to the terminal itself.
-#include "platform/terminal_clipboard.h"
+#include "platform/terminal/terminal_clipboard.h"
 
 #include <unistd.h>
 
-#include "platform/clipboard.h"
-#include "platform/cp1252.h"
-#include "platform/x_clipboard.h"
+#include "platform/desktop/clipboard.h"
+#include "platform/text/cp1252.h"
+#include "platform/desktop/x_clipboard.h"
 
 namespace TerminalClipboard {
 namespace {

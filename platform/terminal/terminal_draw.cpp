@@ -1,12 +1,12 @@
 // Builds the escape sequences and UTF-8 text that paint the console on a terminal.
-#include "platform/terminal_draw.h"
+#include "platform/terminal/terminal_draw.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdlib>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 
 namespace TerminalDraw {
 namespace {

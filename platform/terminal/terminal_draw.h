@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/console_backend.h"
+#include "platform/console/console_backend.h"
 
 namespace TerminalDraw {
 

@@ -1,12 +1,12 @@
 // Turns the byte stream of a terminal into key presses and mouse events. Sequences may
 // arrive split over several reads: an unfinished one is held back until its end arrives
 // or the escape wait runs out. Whatever the bytes, each is decoded or dropped.
-#include "platform/terminal_input.h"
+#include "platform/terminal/terminal_input.h"
 
 #include <array>
 
-#include "platform/cp1252.h"
-#include "platform/keys.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/keys.h"
 
 namespace TerminalInput {
 namespace {

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/keyscript.h"
-#include "platform/messages.h"
+#include "platform/headless/keyscript.h"
+#include "platform/events/messages.h"
 
 namespace TerminalInput {
 

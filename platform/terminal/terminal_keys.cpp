@@ -1,5 +1,5 @@
 // Reads a terminal's input as an event-loop source and hands its keys to the console.
-#include "platform/terminal_keys.h"
+#include "platform/terminal/terminal_keys.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 
 namespace TerminalKeys {
 namespace {

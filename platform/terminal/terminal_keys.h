@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <deque>
 
-#include "platform/console_backend.h"
-#include "platform/terminal_input.h"
+#include "platform/console/console_backend.h"
+#include "platform/terminal/terminal_input.h"
 
 namespace TerminalKeys {
 

@@ -1,7 +1,7 @@
 // The terminal's modes for a run and their restoration. Everything a signal handler
 // touches is prepared beforehand in plain static storage, so that the handlers only call
 // write, tcsetattr, sigaction and raise.
-#include "platform/terminal_modes.h"
+#include "platform/terminal/terminal_modes.h"
 
 #include <termios.h>
 #include <unistd.h>

@@ -1,5 +1,5 @@
 // Windows-1252 <-> UTF-8 conversion used wherever text crosses into Linux.
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 
 namespace Cp1252 {
 

@@ -1,5 +1,5 @@
 // The user's decimal separator, from the locale settings.
-#include "platform/decimal_separator.h"
+#include "platform/text/decimal_separator.h"
 
 #include <langinfo.h>
 #include <locale.h>
@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 
 namespace Locale {
 namespace {

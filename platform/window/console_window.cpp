@@ -1,7 +1,7 @@
 // The window console device: an SDL window showing the cells with the console's font and
 // colours, the caret, the picture, the magnifier's band and video; its keys, mouse, focus
 // and close request become messages of the event loop; its clipboard is the desktop's.
-#include "platform/console_window.h"
+#include "platform/window/console_window.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -10,12 +10,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/cp1252.h"
-#include "platform/messages.h"
-#include "platform/termination.h"
-#include "platform/video_windows.h"
-#include "platform/window_canvas.h"
-#include "platform/window_keys.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/messages.h"
+#include "platform/events/termination.h"
+#include "platform/media/video_windows.h"
+#include "platform/window/window_canvas.h"
+#include "platform/window/window_keys.h"
 
 namespace ConsoleDevice {
 namespace {

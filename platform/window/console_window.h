@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/console_backend.h"
+#include "platform/console/console_backend.h"
 
 namespace ConsoleDevice {
 

@@ -1,6 +1,6 @@
 // The console window's frame in memory: cells from the screen model, the picture, the band
 // and the caret composed where something changed.
-#include "platform/window_canvas.h"
+#include "platform/window/window_canvas.h"
 
 #include <algorithm>
 #include <cstring>

@@ -7,8 +7,8 @@
 
 #include <optional>
 
-#include "platform/console_backend.h"
-#include "platform/window_font.h"
+#include "platform/console/console_backend.h"
+#include "platform/window/window_font.h"
 
 namespace WindowCanvas {
 

@@ -1,12 +1,12 @@
 // The console window's font: fontconfig lookup, sizing to the cell and the glyph cache.
-#include "platform/window_font.h"
+#include "platform/window/window_font.h"
 
 #include <fontconfig/fontconfig.h>
 #include <strings.h>
 
 #include <algorithm>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 
 namespace WindowFont {
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "platform/console_backend.h"
+#include "platform/console/console_backend.h"
 
 namespace WindowFont {
 

@@ -1,8 +1,8 @@
 // Translation of the console window's SDL input events into Windows-like key messages.
-#include "platform/window_keys.h"
+#include "platform/window/window_keys.h"
 
-#include "platform/cp1252.h"
-#include "platform/keys.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/keys.h"
 
 namespace WindowKeys {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 
 namespace WindowKeys {
 

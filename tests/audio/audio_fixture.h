@@ -1,5 +1,5 @@
 // Test support for the sound output: a throw-away drive C and settings, a headless console,
-// and the wave output on a fresh capture device whose WAV file the test then reads.
+// and the sound queue on a fresh capture device whose WAV file the test then reads.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,13 +12,13 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
-#include "console/settings.h"
-#include "platform/console_headless.h"
-#include "platform/messages.h"
-#include "platform/waveout.h"
+#include "settings/settings.h"
+#include "platform/headless/console_headless.h"
+#include "platform/events/messages.h"
+#include "platform/audio/waveout.h"
 #include "speech/speech.h"
 #include "tests/paths/temp_drive.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 // What a capture file holds.
 struct Capture {
@@ -63,23 +63,23 @@ class AudioTest : public ::testing::Test {
     Console::ResetConsole();
     Keyboard::ResetKeyboard();
     Console::UseDevice(ConsoleDevice::OpenHeadless({}, [] { return Keyboard::QueueCount() == 0; }));
-    Speech::ConnectWaveOutput();
+    Speech::ConnectSoundQueue();
     NewCapture();
   }
   void TearDown() override {
-    WaveOutput::ResetWaveOutput(WaveOut::OpenNull());
+    SoundQueue::ResetSoundQueue(WaveOut::OpenNull());
     Settings::ResetSettings();
   }
 
-  // The wave output on a new, empty capture file.
+  // The sound queue on a new, empty capture file.
   void NewCapture(std::vector<std::string> names = {"Captura"}) {
     capturePath = (drive.base / ("capture" + std::to_string(++captures_) + ".wav")).string();
-    WaveOutput::ResetWaveOutput(WaveOut::OpenCapture(capturePath, std::move(names)));
+    SoundQueue::ResetSoundQueue(WaveOut::OpenCapture(capturePath, std::move(names)));
   }
 
   // Closes the device (as the program's end does) and reads what it captured.
   Capture Captured() {
-    WaveOutput::CloseWaveOutput();
+    SoundQueue::CloseSoundQueue();
     return ReadCapture(capturePath);
   }
 
@@ -122,7 +122,7 @@ class AudioTest : public ::testing::Test {
   }
 
   static void WaitUntilSilent() {
-    while (WaveOutput::WaveIsPlaying()) Messages::WaitMessage(5);
+    while (SoundQueue::WaveIsPlaying()) Messages::WaitMessage(5);
   }
 
   // Queues `key` in the key queue `ms` from now, from the event loop, as a key press does.

@@ -8,11 +8,11 @@ namespace {
 
 TEST_F(AudioTest, ALaterFormatIsConvertedToTheFilesFormat) {
   const std::vector<uint8_t> first(1102, 228);  // 8-bit mono, 0.1 s
-  WaveOutput::PlaySamples(first.data(), first.size(), 11025, 1, 8);
+  SoundQueue::PlaySamples(first.data(), first.size(), 11025, 1, 8);
   std::vector<uint8_t> second;
   for (int i = 0; i < 2205; ++i)  // 16-bit stereo at 22050 Hz, 0.1 s, both channels -12800
     for (int ch = 0; ch < 2; ++ch) second.insert(second.end(), {0x00, 0xCE});
-  WaveOutput::PlaySamples(second.data(), second.size(), 22050, 2, 16);
+  SoundQueue::PlaySamples(second.data(), second.size(), 22050, 2, 16);
   WaitUntilSilent();
   const Capture c = Captured();
   EXPECT_EQ(c.rate, 11025);
@@ -26,10 +26,10 @@ TEST_F(AudioTest, ALaterFormatIsConvertedToTheFilesFormat) {
 
 TEST_F(AudioTest, TheHeaderIsRightWhilePlaying) {
   const std::vector<uint8_t> sound(22050, 100);
-  WaveOutput::PlaySamples(sound.data(), sound.size(), 11025, 1, 8);
+  SoundQueue::PlaySamples(sound.data(), sound.size(), 11025, 1, 8);
   Console::ConsoleDelay(500);
-  WaveOutput::WaveStop();
-  EXPECT_FALSE(WaveOutput::WaveIsPlaying());
+  SoundQueue::WaveStop();
+  EXPECT_FALSE(SoundQueue::WaveIsPlaying());
   // Stopped but not closed: the file as a crash would leave it (read while nothing is
   // being written, since a live file is a moving target).
   const Capture partial = ReadCapture(capturePath);
@@ -39,29 +39,29 @@ TEST_F(AudioTest, TheHeaderIsRightWhilePlaying) {
 }
 
 TEST_F(AudioTest, TheNullDeviceTakesTimeToo) {
-  WaveOutput::ResetWaveOutput(WaveOut::OpenNull());
+  SoundQueue::ResetSoundQueue(WaveOut::OpenNull());
   const std::vector<uint8_t> sound(11025, 100);
-  WaveOutput::PlaySamples(sound.data(), sound.size(), 11025, 1, 8);
+  SoundQueue::PlaySamples(sound.data(), sound.size(), 11025, 1, 8);
   Console::ConsoleDelay(100);
-  EXPECT_TRUE(WaveOutput::WaveIsPlaying());
-  WaveOutput::WaveStop();
-  EXPECT_FALSE(WaveOutput::WaveIsPlaying());
+  EXPECT_TRUE(SoundQueue::WaveIsPlaying());
+  SoundQueue::WaveStop();
+  EXPECT_FALSE(SoundQueue::WaveIsPlaying());
 }
 
 TEST_F(AudioTest, TheInstantDeviceIsChosenByNameAndTakesNoTime) {
   setenv("FONIX_AUDIO", "instant", 1);
   std::string error;
   EXPECT_TRUE(WaveOut::CheckChoice(error)) << error;
-  WaveOutput::ResetWaveOutput(WaveOut::OpenChosen("wave"));
+  SoundQueue::ResetSoundQueue(WaveOut::OpenChosen("wave"));
   unsetenv("FONIX_AUDIO");
   const std::vector<uint8_t> sound(11025 * 5, 100);  // five seconds
-  WaveOutput::PlaySamples(sound.data(), sound.size(), 11025, 1, 8);
+  SoundQueue::PlaySamples(sound.data(), sound.size(), 11025, 1, 8);
   int waits = 0;
-  while (WaveOutput::WaveIsPlaying() && waits < 100) {
+  while (SoundQueue::WaveIsPlaying() && waits < 100) {
     Console::ConsoleDelay(10);
     ++waits;
   }
-  EXPECT_FALSE(WaveOutput::WaveIsPlaying()) << "done within a second, not after five";
+  EXPECT_FALSE(SoundQueue::WaveIsPlaying()) << "done within a second, not after five";
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "tts/wave_file.h"
-#include "tts/wave_output_cut.h"
+#include "audio/wave_file.h"
+#include "audio/sound_queue_cut.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WaveFile::Info info;
@@ -24,10 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> samples(data + info.dataOffset, data + info.dataOffset + std::min<std::size_t>(n, 8192));
     const bool narrow = info.bits == 16;
     std::vector<uint8_t> eight(samples.size());
-    const std::size_t count = narrow ? WaveOutput::NarrowTo8Bits(samples.data(), samples.size(), eight.data())
+    const std::size_t count = narrow ? SoundQueue::NarrowTo8Bits(samples.data(), samples.size(), eight.data())
                                      : (std::memcpy(eight.data(), samples.data(), samples.size()), samples.size());
     eight.resize(count);
-    const std::size_t cut = WaveOutput::CutSpeech(eight.data(), eight.size(), info.rate);
+    const std::size_t cut = SoundQueue::CutSpeech(eight.data(), eight.size(), info.rate);
     if (cut > count) __builtin_trap();
   }
   return 0;

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "audio_fixture.h"
-#include "platform/midiout.h"
+#include "platform/midi/midiout.h"
 #include "services/midi.h"
 
 namespace {
@@ -60,7 +60,7 @@ TEST_F(MidiTest, NotesSoundInTheSynthesizersCaptureFile) {
   // The silence before the note stays silent.
   for (std::size_t i = 0; i + 1 < 44100 / 20 * 4; i += 2)
     ASSERT_LT(std::abs(static_cast<int16_t>(c.data[i] | (c.data[i + 1] << 8))), 100) << i;
-  EXPECT_FALSE(std::filesystem::exists(capture)) << "the wave output's own file is not touched";
+  EXPECT_FALSE(std::filesystem::exists(capture)) << "the sound queue's own file is not touched";
 }
 
 }  // namespace

@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/messages.h"
-#include "platform/waveout.h"
-#include "platform/waveout_ring.h"
+#include "platform/events/messages.h"
+#include "platform/audio/waveout.h"
+#include "platform/audio/waveout_ring.h"
 
 namespace {
 

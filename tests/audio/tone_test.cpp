@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "audio_fixture.h"
-#include "tts/wave_file.h"
+#include "audio/wave_file.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ TEST_F(AudioTest, ToneImageOfOneThousandHertz) {
   int periods = 0;
   for (std::size_t i = 1; i < info.dataSize; ++i) periods += s[i - 1] == 96 && s[i] == 160;
   EXPECT_EQ(periods, 996);
-  WaveOutput::ResetWaveOutput(WaveOut::OpenCapture(capturePath));
+  SoundQueue::ResetSoundQueue(WaveOut::OpenCapture(capturePath));
 }
 
 TEST_F(AudioTest, ToneImagesOfExtremeFrequenciesStayInTheirBuffer) {
@@ -49,17 +49,17 @@ TEST_F(AudioTest, ToneImagesOfExtremeFrequenciesStayInTheirBuffer) {
   EXPECT_TRUE(gImage.empty());
   Console::ConsoleSound(0);
   EXPECT_TRUE(gImage.empty());
-  WaveOutput::ResetWaveOutput(WaveOut::OpenCapture(capturePath));
+  SoundQueue::ResetSoundQueue(WaveOut::OpenCapture(capturePath));
 }
 
 TEST_F(AudioTest, TheToneLoopsUntilStoppedWithoutCountingAsPlaying) {
   Console::ConsoleSound(800);
-  EXPECT_TRUE(WaveOutput::IsLooping());
-  EXPECT_FALSE(WaveOutput::WaveIsPlaying());
+  EXPECT_TRUE(SoundQueue::IsLooping());
+  EXPECT_FALSE(SoundQueue::WaveIsPlaying());
   Console::ConsoleDelay(1500);  // longer than one image
   Console::ConsoleNoSound();
-  EXPECT_FALSE(WaveOutput::IsLooping());
-  EXPECT_EQ(WaveOutput::BuffersInFlight(), 0);
+  EXPECT_FALSE(SoundQueue::IsLooping());
+  EXPECT_EQ(SoundQueue::BuffersInFlight(), 0);
   const Capture c = Captured();
   EXPECT_GT(c.data.size(), 11025u) << "the image came round again";
   EXPECT_LT(c.data.size(), 11025u * 3);

@@ -1,6 +1,6 @@
 // Files that are not good WAVE files: nothing is read beyond them and PlayFile fails.
 #include "audio_fixture.h"
-#include "tts/wave_file.h"
+#include "audio/wave_file.h"
 
 namespace {
 
@@ -57,13 +57,13 @@ std::vector<std::pair<std::string, Bytes>> Malformed() {
 
 TEST_F(AudioTest, MalformedFilesFailWithoutPlaying) {
   for (const auto& [what, bytes] : Malformed()) {
-    EXPECT_EQ(WaveOutput::PlayFile(WriteFile("mau.wav", bytes)), -1) << what;
+    EXPECT_EQ(SoundQueue::PlayFile(WriteFile("mau.wav", bytes)), -1) << what;
     WaveFile::Info info;
     // An exact-size heap copy: a read past its end is caught.
     const auto image = std::make_unique<uint8_t[]>(bytes.size() + 1);
     std::copy(bytes.begin(), bytes.end(), image.get());
     EXPECT_FALSE(WaveFile::ParseImage(image.get(), bytes.size(), info)) << what;
-    EXPECT_EQ(WaveOutput::PlayImage(image.get(), bytes.size()), -1) << what;
+    EXPECT_EQ(SoundQueue::PlayImage(image.get(), bytes.size()), -1) << what;
   }
   EXPECT_EQ(Captured().data.size(), 0u);
 }
@@ -71,8 +71,8 @@ TEST_F(AudioTest, MalformedFilesFailWithoutPlaying) {
 TEST_F(AudioTest, ADataChunkLongerThanTheFilePlaysWhatIsThereAndFails) {
   Bytes b = Good();
   Set32(b, 40, 100000);
-  EXPECT_EQ(WaveOutput::PlayFile(WriteFile("curto.wav", b)), -1);
-  EXPECT_EQ(WaveOutput::PlayImage(b.data(), b.size()), -1);
+  EXPECT_EQ(SoundQueue::PlayFile(WriteFile("curto.wav", b)), -1);
+  EXPECT_EQ(SoundQueue::PlayImage(b.data(), b.size()), -1);
   WaitUntilSilent();
   EXPECT_EQ(Captured().data.size(), 600u);
 }
@@ -86,8 +86,8 @@ TEST_F(AudioTest, HeadersInEitherLetterCaseAndExtraChunksAreRead) {
   Put32(withFact, 4);
   Put32(withFact, 300);
   withFact.insert(withFact.end(), b.begin() + 36, b.end());
-  EXPECT_EQ(WaveOutput::PlayFile(WriteFile("bom.wav", withFact)), 0);
-  EXPECT_EQ(WaveOutput::PlayFile("c:\\nao-existe.wav"), -1);
+  EXPECT_EQ(SoundQueue::PlayFile(WriteFile("bom.wav", withFact)), 0);
+  EXPECT_EQ(SoundQueue::PlayFile("c:\\nao-existe.wav"), -1);
   EXPECT_EQ(Captured().data.size(), 300u);
 }
 

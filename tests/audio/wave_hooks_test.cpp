@@ -1,4 +1,4 @@
-// The wave output stands on its own: linked with nothing but the platform layer, it takes
+// The sound queue stands on its own: linked with nothing but the platform layer, it takes
 // the waiting key, the device name and the error report through its hooks.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/messages.h"
-#include "platform/waveout.h"
-#include "tts/wave_output.h"
+#include "platform/events/messages.h"
+#include "platform/audio/waveout.h"
+#include "audio/sound_queue.h"
 
 namespace {
 
@@ -30,45 +30,45 @@ class WaveHooksTest : public ::testing::Test {
       std::filesystem::path(::testing::TempDir()) / ("fonix_wave_hooks_" + std::to_string(getpid()) + ".wav");
   void SetUp() override {
     Messages::ResetMessages();
-    Messages::SetHandler(WaveOutput::HandleCompletion);  // this test is the window procedure
+    Messages::SetHandler(SoundQueue::HandleCompletion);  // this test is the window procedure
     keyChecks = 0;
     keyAfterChecks = -1;
     reported.clear();
     reports = 0;
-    WaveOutput::SetHooks({KeyAfterSomeChecks, DeviceName, Report});
-    WaveOutput::ResetWaveOutput(WaveOut::OpenCapture(capture.string(), {"Primeira", "Segunda sa\xED" "da"}));
+    SoundQueue::SetHooks({KeyAfterSomeChecks, DeviceName, Report});
+    SoundQueue::ResetSoundQueue(WaveOut::OpenCapture(capture.string(), {"Primeira", "Segunda sa\xED" "da"}));
   }
   void TearDown() override {
-    WaveOutput::ResetWaveOutput(WaveOut::OpenNull());
-    WaveOutput::SetHooks({});
+    SoundQueue::ResetSoundQueue(WaveOut::OpenNull());
+    SoundQueue::SetHooks({});
     std::filesystem::remove(capture);
   }
   static void WaitUntilSilent() {
-    while (WaveOutput::WaveIsPlaying()) Messages::WaitMessage(5);
+    while (SoundQueue::WaveIsPlaying()) Messages::WaitMessage(5);
   }
 };
 
 TEST_F(WaveHooksTest, TheDeviceSettingAndTheWaitingKeyComeThroughTheHooks) {
-  EXPECT_EQ(WaveOutput::ChosenDevice(), 1);
+  EXPECT_EQ(SoundQueue::ChosenDevice(), 1);
   const std::vector<uint8_t> second(11025, 90);
-  ASSERT_EQ(WaveOutput::PlaySamples(second.data(), second.size(), 11025, 1, 8), 0);
+  ASSERT_EQ(SoundQueue::PlaySamples(second.data(), second.size(), 11025, 1, 8), 0);
   WaitUntilSilent();
-  EXPECT_EQ(WaveOutput::BuffersInFlight(), 0);
+  EXPECT_EQ(SoundQueue::BuffersInFlight(), 0);
   // A key that comes while playing stops the sound at once.
   keyChecks = 0;
   keyAfterChecks = 2;
   const std::vector<uint8_t> long_(110250, 90);
-  ASSERT_EQ(WaveOutput::PlaySamples(long_.data(), long_.size(), 11025, 1, 8), 0);
-  EXPECT_FALSE(WaveOutput::WaveIsPlaying());
-  EXPECT_EQ(WaveOutput::BuffersInFlight(), 0);
+  ASSERT_EQ(SoundQueue::PlaySamples(long_.data(), long_.size(), 11025, 1, 8), 0);
+  EXPECT_FALSE(SoundQueue::WaveIsPlaying());
+  EXPECT_EQ(SoundQueue::BuffersInFlight(), 0);
   // Without the hook no key ever waits.
-  WaveOutput::SetHooks({nullptr, DeviceName, Report});
-  EXPECT_FALSE(WaveOutput::InterruptRequested());
+  SoundQueue::SetHooks({nullptr, DeviceName, Report});
+  EXPECT_FALSE(SoundQueue::InterruptRequested());
 }
 
 TEST_F(WaveHooksTest, ABufferGivenBackWronglyIsReportedThroughTheHook) {
   const std::vector<uint8_t> sound(100, 150);
-  WaveOutput::PlaySamples(sound.data(), sound.size(), 11025, 1, 8);
+  SoundQueue::PlaySamples(sound.data(), sound.size(), 11025, 1, 8);
   Messages::Message m;
   m.kind = Messages::Kind::WaveDone;
   m.data = 99;

@@ -4,7 +4,7 @@
 #include <pty.h>
 
 #include "automation_fixture.h"
-#include "platform/clipboard.h"
+#include "platform/desktop/clipboard.h"
 #include "services/msaa.h"
 
 namespace {

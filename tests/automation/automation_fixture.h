@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "interpreter/commands.h"
-#include "platform/terminal_clipboard.h"
+#include "platform/terminal/terminal_clipboard.h"
 #include "tests/programs/programs_fixture.h"
 #include "tests/programs/x_server.h"
 // After GoogleTest: Xlib's macros (None, Bool ...) would break its headers.

@@ -4,9 +4,9 @@
 #include <thread>
 
 #include "automation_fixture.h"
-#include "platform/clipboard.h"
-#include "platform/terminal_clipboard.h"
-#include "platform/x_clipboard.h"
+#include "platform/desktop/clipboard.h"
+#include "platform/terminal/terminal_clipboard.h"
+#include "platform/desktop/x_clipboard.h"
 
 namespace {
 

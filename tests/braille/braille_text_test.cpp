@@ -5,7 +5,7 @@
 #include <random>
 
 #include "console/braille_text.h"
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "app/app_folder.h"
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 #include "tests/clipora/service_fixture.h"
 
 namespace fs = std::filesystem;

@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "app/service/service_server.h"
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 #include "tests/clipora/service_fixture.h"
 
 namespace {

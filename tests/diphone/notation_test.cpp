@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "speech/diphone_notation.h"
 #include "speech/diphone_phones.h"
 #include "tts/rules.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 #include "speech/diphone_play.h"
 #include "speech/diphone_synth.h"
 

@@ -13,11 +13,11 @@
 
 #include "../speech/recording_device.h"
 #include "../unit/interp_fixture.h"
-#include "console/line_editor.h"
+#include "ui/line_editor.h"
 #include "console/magnifier.h"
-#include "console/screen_review.h"
+#include "ui/screen_review.h"
 #include "interpreter/text.h"
-#include "platform/clipboard.h"
+#include "platform/desktop/clipboard.h"
 
 class EditorTest : public InterpTest {
  protected:
@@ -30,7 +30,7 @@ class EditorTest : public InterpTest {
     Clipboard::SetText("");
   }
   void TearDown() override {
-    WaveOutput::ResetWaveOutput();
+    SoundQueue::ResetSoundQueue();
     std::filesystem::remove(SettingsFile());
     Settings::ResetSettings();
     InterpTest::TearDown();

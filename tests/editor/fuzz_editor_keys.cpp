@@ -10,11 +10,11 @@
 #include "../speech/recording_device.h"
 #include "console/console.h"
 #include "console/keyboard.h"
-#include "console/line_editor.h"
-#include "console/screen_review.h"
+#include "ui/line_editor.h"
+#include "ui/screen_review.h"
 #include "interpreter/menu.h"
-#include "platform/console_headless.h"
-#include "platform/messages.h"
+#include "platform/headless/console_headless.h"
+#include "platform/events/messages.h"
 #include "speech/speech_state.h"
 
 namespace {

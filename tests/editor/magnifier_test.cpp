@@ -4,7 +4,7 @@
 #include "console/magnifier.h"
 
 #include "editor_fixture.h"
-#include "platform/terminal_draw.h"
+#include "platform/terminal/terminal_draw.h"
 
 namespace {
 

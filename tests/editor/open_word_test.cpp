@@ -1,12 +1,12 @@
 // F12 of the line editor: which program opens a word, and the programs really started
 // (small shell programs on the test's drive C, and xdg-open with a browser of the test's).
-#include "console/open_word.h"
+#include "ui/open_word.h"
 
 #include <chrono>
 #include <thread>
 
 #include "editor_fixture.h"
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "interpreter/encodings.h"
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);

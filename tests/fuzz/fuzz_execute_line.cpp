@@ -14,18 +14,18 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "interpreter/run.h"
 #include "interpreter/startup.h"
 #include "interpreter/state.h"
-#include "platform/console_headless.h"
-#include "platform/paths.h"
-#include "platform/waveout.h"
+#include "platform/headless/console_headless.h"
+#include "platform/files/paths.h"
+#include "platform/audio/waveout.h"
 #include "speech/diphone_data.h"
 #include "speech/speech.h"
 #include "speech/speech_data.h"
 #include "speech/speech_state.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace {
 
@@ -59,8 +59,8 @@ void StartVoice() {
   SpeechData::InstallSpeechData();
   SpeechData::InstallDiphoneData();
   Console::UseDevice(ConsoleDevice::OpenHeadless({}, [] { return Keyboard::QueueCount() == 0; }));
-  WaveOutput::ResetWaveOutput(WaveOut::OpenNull(WaveOut::Pacing::None));
-  Speech::ConnectWaveOutput();
+  SoundQueue::ResetSoundQueue(WaveOut::OpenNull(WaveOut::Pacing::None));
+  Speech::ConnectSoundQueue();
   try {
     Speech::InitSpeech(0, "");
   } catch (const ProgramExit&) {

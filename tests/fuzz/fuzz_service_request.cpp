@@ -8,7 +8,7 @@
 
 #include "app/service/http_request.h"
 #include "app/service/search_answer.h"
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 
 namespace {
 

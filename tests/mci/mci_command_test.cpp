@@ -1,7 +1,7 @@
 // Taking MCI command strings apart: words and quotes, keywords and their values.
 #include <gtest/gtest.h>
 
-#include "platform/mci_command.h"
+#include "platform/media/mci_command.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "console/console.h"
-#include "platform/mci.h"
-#include "platform/mci_audio.h"
-#include "platform/mci_command.h"
+#include "platform/media/mci.h"
+#include "platform/media/mci_audio.h"
+#include "platform/media/mci_command.h"
 #include "tests/audio/audio_fixture.h"
 #include "tests/mci/sound_analysis.h"
 

@@ -5,14 +5,14 @@
 #include <filesystem>
 
 #include "interpreter/sound_commands.h"
-#include "platform/mci.h"
-#include "platform/mci_audio.h"
-#include "platform/midiout.h"
+#include "platform/media/mci.h"
+#include "platform/media/mci_audio.h"
+#include "platform/midi/midiout.h"
 #include "tests/audio/audio_fixture.h"
 #include "tests/mci/http_server.h"
 #include "tests/mci/sound_analysis.h"
 #include "tests/unit/interp_fixture.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace {
 
@@ -34,17 +34,17 @@ class SoundCommandsTest : public InterpTest {
   }
   void TearDown() override {
     SoundCommands::ResetSoundCommands();
-    WaveOutput::ResetWaveOutput(WaveOut::OpenNull());
+    SoundQueue::ResetSoundQueue(WaveOut::OpenNull());
     unsetenv("FONIX_AUDIO");
     std::filesystem::remove_all(root_);
     InterpTest::TearDown();
   }
 
-  // A fresh interpreter with `keys`, the wave output on a new capture file.
+  // A fresh interpreter with `keys`, the sound queue on a new capture file.
   void Begin(const std::string& keys) {
     SoundCommands::ResetSoundCommands();
     Start(keys);
-    WaveOutput::ResetWaveOutput(WaveOut::OpenCapture(capture_));
+    SoundQueue::ResetSoundQueue(WaveOut::OpenCapture(capture_));
   }
 
   std::filesystem::path DriveC() const { return getenv("FONIX_DRIVE_C"); }
@@ -73,7 +73,7 @@ class SoundCommandsTest : public InterpTest {
     return Channels(CaptureReader::ReadCapture(MciAudio::CapturePath(capture_)));
   }
   Capture HeardWave() {
-    WaveOutput::CloseWaveOutput();
+    SoundQueue::CloseSoundQueue();
     return CaptureReader::ReadCapture(capture_);
   }
   bool Logged(const std::string& event) {
@@ -234,17 +234,17 @@ TEST_F(SoundCommandsTest, MidiInEveryForm) {
 TEST_F(SoundCommandsTest, KeysStillSilenceSpeechWhileAnAddressIsSlowToOpen) {
   Make("tom.ogg", Tone(440, 0.5) + " -c:a libvorbis");
   HttpFileServer silent((DriveC() / "sons" / "tom.ogg").string(), HttpFileServer::Behaviour::NeverAnswer);
-  // Speech still going on (queued in the wave output) when the open starts.
+  // Speech still going on (queued in the sound queue) when the open starts.
   std::vector<uint8_t> speech(11025 * 4);
   for (std::size_t i = 0; i < speech.size(); ++i) speech[i] = (i / 20) % 2 ? 200 : 56;
   const std::vector<uint8_t> image = WaveImage(11025, 8, 1, speech);
   Begin("{WAIT 500}x");
-  WaveOutput::WaveFlags().asynchronous = true;
-  WaveOutput::PlayImage(image.data(), image.size());
-  ASSERT_TRUE(WaveOutput::WaveIsPlaying());
+  SoundQueue::WaveFlags().asynchronous = true;
+  SoundQueue::PlayImage(image.data(), image.size());
+  ASSERT_TRUE(SoundQueue::WaveIsPlaying());
   Interp::RunResult r;
   const int64_t took = Timed({"mci $r \"open mpegvideo!" + silent.Url("tom.ogg") + " alias musica\""}, &r);
-  WaveOutput::WaveFlags().asynchronous = false;
+  SoundQueue::WaveFlags().asynchronous = false;
   EXPECT_EQ(r.outcome, Interp::Outcome::Normal);
   EXPECT_EQ(Var("$R"), "") << "the open gave up";
   EXPECT_LT(took, 15000);

@@ -14,7 +14,7 @@
 #include "services/tls.h"
 #include "tests/network/local_server.h"
 #include "tests/unit/interp_fixture.h"
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 #include "tests/network/local_server.h"
 #include "tests/unit/interp_fixture.h"
 

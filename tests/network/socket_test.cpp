@@ -13,8 +13,8 @@
 #include <fstream>
 #include <thread>
 
-#include "console/settings.h"
-#include "platform/messages.h"
+#include "settings/settings.h"
+#include "platform/events/messages.h"
 #include "services/line_reader.h"
 #include "services/net_io.h"
 #include "services/sockets.h"

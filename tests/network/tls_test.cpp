@@ -10,8 +10,8 @@
 #include <fstream>
 
 #include "console/console.h"
-#include "console/settings.h"
-#include "platform/messages.h"
+#include "settings/settings.h"
+#include "platform/events/messages.h"
 #include "services/line_reader.h"
 #include "services/sockets.h"
 #include "services/tls.h"

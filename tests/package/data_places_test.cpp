@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/app_folder.h"
-#include "platform/data_places.h"
+#include "platform/files/data_places.h"
 #include "speech/diphone_data.h"
 #include "speech/speech_data.h"
 #include "tests/paths/temp_drive.h"

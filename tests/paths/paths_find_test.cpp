@@ -6,8 +6,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include "platform/cp1252.h"
-#include "platform/paths.h"
+#include "platform/text/cp1252.h"
+#include "platform/files/paths.h"
 #include "tests/paths/temp_drive.h"
 
 namespace fs = std::filesystem;

@@ -2,8 +2,8 @@
 // current folder.
 #include <gtest/gtest.h>
 
-#include "platform/cp1252.h"
-#include "platform/paths.h"
+#include "platform/text/cp1252.h"
+#include "platform/files/paths.h"
 #include "tests/paths/temp_drive.h"
 
 namespace fs = std::filesystem;

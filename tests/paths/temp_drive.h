@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 
 struct TempDrive {
   std::filesystem::path base, c, config;

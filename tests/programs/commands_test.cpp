@@ -1,9 +1,9 @@
 // The commands as a program uses them, on the headless console without a display: EXECUTA
 // in its four modes, EXISTEPROG, LE CONSOLE, ENVIACMD, CMD, ESPERA, JANELA on the console
 // itself, and ALARME's checks.
-#include "platform/waveout.h"
+#include "platform/audio/waveout.h"
 #include "programs_fixture.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace {
 
@@ -207,11 +207,11 @@ TEST_F(CommandsTest, AlarmeChecksItsValues) {
 
 TEST_F(CommandsTest, AlarmeSoundsItsToneForItsDuration) {
   const std::string capture = (dir_ / "alarme.wav").string();
-  WaveOutput::ResetWaveOutput(WaveOut::OpenCapture(capture));
+  SoundQueue::ResetSoundQueue(WaveOut::OpenCapture(capture));
   ASSERT_TRUE(Ok("alarme 440 250"));
-  WaveOutput::CloseWaveOutput();
+  SoundQueue::CloseSoundQueue();
   const std::string wav = ReadFile(capture);
-  WaveOutput::ResetWaveOutput(WaveOut::OpenNull());
+  SoundQueue::ResetSoundQueue(WaveOut::OpenNull());
   ASSERT_GT(wav.size(), 44u);
   auto u32 = [&](std::size_t at) {
     return static_cast<uint32_t>(static_cast<uint8_t>(wav[at]) | static_cast<uint8_t>(wav[at + 1]) << 8 |

@@ -12,7 +12,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/desktop.h"
+#include "platform/desktop/desktop.h"
 #include "services/child_process.h"
 #include "services/launch.h"
 #include "tests/unit/interp_fixture.h"

@@ -7,7 +7,7 @@
 
 #include "../audio/audio_fixture.h"
 #include "console/keyboard.h"
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "speech/diphone_data.h"
 #include "speech/speech_data.h"
 #include "speech/speech_state.h"

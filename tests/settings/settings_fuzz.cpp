@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "console/settings_profile.h"
+#include "settings/settings_profile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -1,9 +1,9 @@
 // The keys of Auris.ini keep their defaults and parse rules.
 #include <gtest/gtest.h>
 
-#include "console/settings.h"
-#include "console/settings_keys.h"
-#include "platform/cp1252.h"
+#include "settings/settings.h"
+#include "settings/settings_keys.h"
+#include "platform/text/cp1252.h"
 #include "tests/paths/temp_drive.h"
 
 namespace fs = std::filesystem;

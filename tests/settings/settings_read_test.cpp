@@ -6,10 +6,10 @@
 
 #include <random>
 
-#include "console/settings.h"
-#include "console/settings_profile.h"
-#include "platform/cp1252.h"
-#include "platform/paths.h"
+#include "settings/settings.h"
+#include "settings/settings_profile.h"
+#include "platform/text/cp1252.h"
+#include "platform/files/paths.h"
 #include "tests/paths/temp_drive.h"
 
 namespace fs = std::filesystem;

@@ -13,15 +13,15 @@
 #include <string>
 #include <vector>
 
-#include "console/settings.h"
-#include "platform/paths.h"
+#include "settings/settings.h"
+#include "platform/files/paths.h"
 #include "tts/sonora_data.h"
 #include "tts/sonora_engine.h"
 #include "tts/sonora_state.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 #include "tests/unit/interp_fixture.h"
 
-// A clean interpreter and console (the wave output's completions come back through it), with
+// A clean interpreter and console (the sound queue's completions come back through it), with
 // the generated Sonora data installed on the test's drive C.
 class EngineTest : public InterpTest {
  protected:
@@ -39,7 +39,7 @@ class EngineTest : public InterpTest {
   }
   void TearDown() override {
     Sonora::ResetEngine();
-    WaveOutput::ResetWaveOutput();
+    SoundQueue::ResetSoundQueue();
     std::filesystem::remove(ConfigFolder() + "/Auris.ini");
     Settings::ResetSettings();
     InterpTest::TearDown();

@@ -2,7 +2,7 @@
 // or incomplete synthesizer, and the output file whose header is completed at close.
 #include <cmath>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "tests/sonora/engine_fixture.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "tests/sonora/mbrola_fixture.h"
 #include "tests/sonora/sound_device.h"
 #include "tts/synthesize_lines.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace {
 
@@ -30,14 +30,14 @@ TEST_F(EngineTest, TheSoundCardGetsWhatTheFileGetsWithTheSpeedUpsOff) {
   ASSERT_GT(file.size(), 64000u) << "long enough for more than one playback block";
   std::vector<int16_t> played;
   std::vector<WaveOut::Format> formats;
-  WaveOutput::ResetWaveOutput(std::make_unique<KeepingDevice>(played, formats));
-  WaveOutput::WaveFlags().fastRate = true;
-  WaveOutput::WaveFlags().speechCutting = true;
+  SoundQueue::ResetSoundQueue(std::make_unique<KeepingDevice>(played, formats));
+  SoundQueue::WaveFlags().fastRate = true;
+  SoundQueue::WaveFlags().speechCutting = true;
   ASSERT_TRUE(Sonora::SonoraOpen("")) << Sonora::SonoraLastError();
   EXPECT_TRUE(Sonora::SonoraSpeak(text));
   while (Sonora::SonoraIsPlaying()) Messages::WaitMessage(10);
-  EXPECT_TRUE(WaveOutput::WaveFlags().fastRate) << "restored after synthesis";
-  EXPECT_TRUE(WaveOutput::WaveFlags().speechCutting);
+  EXPECT_TRUE(SoundQueue::WaveFlags().fastRate) << "restored after synthesis";
+  EXPECT_TRUE(SoundQueue::WaveFlags().speechCutting);
   ASSERT_FALSE(formats.empty());
   for (const WaveOut::Format& f : formats) {
     EXPECT_EQ(f.rate, 16000) << "never sped up";
@@ -101,7 +101,7 @@ TEST_F(SonoraServerTest, TheSpeechManagerSpeaksThroughTheEngine) {
   Settings("[TRADUTOR]\r\nSAPI=S\r\n[SERVFALA]\r\nTIPOSAPI=3\r\nTOM=11\r\nVELOCIDADE=3\r\n");
   std::vector<int16_t> played;
   std::vector<WaveOut::Format> formats;
-  WaveOutput::ResetWaveOutput(std::make_unique<KeepingDevice>(played, formats));
+  SoundQueue::ResetSoundQueue(std::make_unique<KeepingDevice>(played, formats));
   Speech::InitSpeech(0, "");
   ASSERT_TRUE(Sonora::SonoraIsOpen()) << Sonora::SonoraLastError();
   EXPECT_DOUBLE_EQ(Sonora::Engine().pitchFactor, 2.0);
@@ -124,7 +124,7 @@ TEST_F(SonoraServerTest, AnEngineThatDoesNotOpenLeavesTheBuiltInVoice) {
   Settings("[TRADUTOR]\r\nSAPI=S\r\n[SERVFALA]\r\nTIPOSAPI=3\r\n[SONORATTS]\r\nMBROLA_LIB=/nao/existe.so\r\n");
   std::vector<int16_t> played;
   std::vector<WaveOut::Format> formats;
-  WaveOutput::ResetWaveOutput(std::make_unique<KeepingDevice>(played, formats));
+  SoundQueue::ResetSoundQueue(std::make_unique<KeepingDevice>(played, formats));
   Speech::InitSpeech(0, "");
   EXPECT_FALSE(Sonora::SonoraIsOpen());
   Speech::Speak("Bom dia.");

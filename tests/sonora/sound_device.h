@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/messages.h"
-#include "platform/waveout.h"
+#include "platform/events/messages.h"
+#include "platform/audio/waveout.h"
 
 class KeepingDevice final : public WaveOut::Device {
  public:

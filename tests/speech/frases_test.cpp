@@ -10,7 +10,7 @@
 #include "speech/speech.h"
 #include "speech/speech_data.h"
 #include "recording_device.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ TEST_F(FrasesTest, SentencesLastAsLongAsSpeechDoes) {
   }
   EXPECT_EQ(sentences, 10);
   espeak_Terminate();
-  WaveOutput::ResetWaveOutput();
+  SoundQueue::ResetSoundQueue();
 }
 
 }  // namespace

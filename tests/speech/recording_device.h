@@ -5,13 +5,13 @@
 #include <memory>
 #include <vector>
 
-#include "platform/messages.h"
-#include "platform/paths.h"
+#include "platform/events/messages.h"
+#include "platform/files/paths.h"
 #include "speech/diphone_data.h"
 #include "speech/speech.h"
 #include "speech/speech_data.h"
-#include "tts/wave_output.h"
-#include "platform/waveout.h"
+#include "audio/sound_queue.h"
+#include "platform/audio/waveout.h"
 
 class RecordingDevice final : public WaveOut::Device {
  public:
@@ -46,7 +46,7 @@ class RecordingDevice final : public WaveOut::Device {
 inline bool StartRecordedVoice(std::vector<uint8_t>& sound, int speed) {
   Paths::EnsureDriveC();
   if (!SpeechData::InstallSpeechData() || !SpeechData::InstallDiphoneData()) return false;
-  WaveOutput::ResetWaveOutput(std::make_unique<RecordingDevice>(sound));
+  SoundQueue::ResetSoundQueue(std::make_unique<RecordingDevice>(sound));
   Speech::InitSpeech(speed, "");
   return true;
 }

@@ -10,11 +10,11 @@
 #include "speech/speech_data.h"
 #include "speech/speech.h"
 #include "speech/speech_state.h"
-#include "tts/wave_output.h"
+#include "audio/sound_queue.h"
 #include "recording_device.h"
 #include "speech/speech_data.h"
 #include "speech/diphone_data.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -161,7 +161,7 @@ TEST_F(SpeechStartTest, AnyBytesAreSaidWithoutHarm) {
   Speech::Speak(text);
   EXPECT_GT(sound.size(), 100000u);
   Speech::Spell(text.substr(0, 5000));
-  WaveOutput::ResetWaveOutput();
+  SoundQueue::ResetSoundQueue();
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/terminal_draw.h"
+#include "platform/terminal/terminal_draw.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/terminal_input.h"
+#include "platform/terminal/terminal_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (size == 0) return 0;

@@ -5,8 +5,8 @@
 #include <random>
 #include <string>
 
-#include "platform/keys.h"
-#include "platform/terminal_input.h"
+#include "platform/events/keys.h"
+#include "platform/terminal/terminal_input.h"
 
 namespace {
 

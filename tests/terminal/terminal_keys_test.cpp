@@ -10,12 +10,12 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
-#include "console/settings.h"
-#include "platform/console_headless.h"
-#include "platform/keys.h"
-#include "platform/messages.h"
-#include "platform/paths.h"
-#include "platform/terminal_keys.h"
+#include "settings/settings.h"
+#include "platform/headless/console_headless.h"
+#include "platform/events/keys.h"
+#include "platform/events/messages.h"
+#include "platform/files/paths.h"
+#include "platform/terminal/terminal_keys.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "platform/terminal_modes.h"
+#include "platform/terminal/terminal_modes.h"
 
 namespace {
 

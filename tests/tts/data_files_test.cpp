@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "sonora_words.h"
 #include "temp_files.h"
 #include "tts/prosody_tables.h"

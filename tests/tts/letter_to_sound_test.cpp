@@ -1,7 +1,7 @@
 // Stress, rule matching, exceptions and liaison of the letter-to-sound stage.
 #include <gtest/gtest.h>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "temp_files.h"
 #include "tts/exceptions.h"
 #include "tts/letter_to_sound.h"

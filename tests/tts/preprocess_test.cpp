@@ -1,7 +1,7 @@
 // Numbers, symbols, abbreviations and acronyms read out by the preprocessing stage.
 #include <gtest/gtest.h>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "temp_files.h"
 #include "tts/abbreviations.h"
 #include "tts/character_names.h"

@@ -2,7 +2,7 @@
 // diphone fillers.
 #include <gtest/gtest.h>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "temp_files.h"
 #include "tts/phrases.h"
 #include "tts/prosody.h"

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "tts/text_engine.h"
 
 class SonoraData : public ::testing::Test {

@@ -2,7 +2,7 @@
 // data files give for words whose spelling is easy to misread.
 #include <gtest/gtest.h>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "sonora_words.h"
 #include "tts/text_engine.h"
 #include "tts/word_sounds.h"

@@ -1,7 +1,7 @@
 // Text crossing the Linux boundary keeps every Windows-1252 character.
 #include <gtest/gtest.h>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 
 TEST(Cp1252, RoundTripsEveryDefinedByte) {
   for (int b = 1; b < 256; ++b) {

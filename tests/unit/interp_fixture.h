@@ -13,16 +13,16 @@
 
 #include "console/console.h"
 #include "console/keyboard.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "interpreter/run.h"
 #include "interpreter/state.h"
 #include "interpreter/variables.h"
-#include "platform/console_headless.h"
-#include "platform/cp1252.h"
-#include "platform/messages.h"
+#include "platform/headless/console_headless.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/messages.h"
 #include "speech/speech.h"
-#include "platform/paths.h"
-#include "platform/transcript.h"
+#include "platform/files/paths.h"
+#include "platform/headless/transcript.h"
 
 class InterpTest : public ::testing::Test {
  protected:
@@ -46,9 +46,9 @@ class InterpTest : public ::testing::Test {
     Transcript::Close();
     Messages::ResetMessages();
     Console::ResetConsole();
-    // The wave output's completions come back through the console, as speech start-up
+    // The sound queue's completions come back through the console, as speech start-up
     // connects them in a real run.
-    Speech::ConnectWaveOutput();
+    Speech::ConnectSoundQueue();
     Keyboard::ResetKeyboard();
     std::vector<KeyScript::Item> items;
     std::string error;

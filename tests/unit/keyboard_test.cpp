@@ -3,7 +3,7 @@
 #include "console/braille_input.h"
 #include "console/keyboard.h"
 #include "interp_fixture.h"
-#include "platform/keys.h"
+#include "platform/events/keys.h"
 
 namespace {
 

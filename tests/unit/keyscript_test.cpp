@@ -1,8 +1,8 @@
 // The FONIX_KEYS grammar.
 #include <gtest/gtest.h>
 
-#include "platform/keys.h"
-#include "platform/keyscript.h"
+#include "platform/events/keys.h"
+#include "platform/headless/keyscript.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/messages.h"
+#include "platform/events/messages.h"
 
 namespace {
 

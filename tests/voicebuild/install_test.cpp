@@ -8,7 +8,7 @@
 #include <iterator>
 #include <string>
 
-#include "platform/paths.h"
+#include "platform/files/paths.h"
 #include "speech/speech_data.h"
 #include "tests/paths/temp_drive.h"
 #include "tests/voicebuild/letters_folder.h"

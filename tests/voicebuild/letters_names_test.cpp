@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "tests/voicebuild/letters_folder.h"
 #include "tests/voicebuild/wave_reader.h"
 #include "tts/number_words.h"

@@ -1,4 +1,4 @@
-// The generated files are what the wave output and the number-word joiner read: canonical
+// The generated files are what the sound queue and the number-word joiner read: canonical
 // 11025 Hz 8-bit mono WAVE, each with speech in it, neither clipped nor padded with silence;
 // the tone files sound their two keypad frequencies.
 #include <gtest/gtest.h>

@@ -16,9 +16,9 @@
 #include "console/console.h"
 #include "console/keyboard.h"
 #include "console/magnifier.h"
-#include "console/settings.h"
-#include "platform/cp1252.h"
-#include "platform/messages.h"
+#include "settings/settings.h"
+#include "platform/text/cp1252.h"
+#include "platform/events/messages.h"
 #include "tests/paths/temp_drive.h"
 #include "tests/programs/x_server.h"
 // After the other headers: Xlib's macros (None, Bool …) would break them.

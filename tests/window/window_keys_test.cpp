@@ -2,8 +2,8 @@
 // case (no display needed): what Windows would send for the same keys.
 #include <gtest/gtest.h>
 
-#include "platform/keys.h"
-#include "platform/window_keys.h"
+#include "platform/events/keys.h"
+#include "platform/window/window_keys.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // the cells come back when it is closed.
 #include <cstdlib>
 
-#include "platform/mci.h"
+#include "platform/media/mci.h"
 #include "tests/window/window_fixture.h"
 
 namespace {

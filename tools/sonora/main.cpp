@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/cp1252.h"
-#include "platform/data_places.h"
+#include "platform/text/cp1252.h"
+#include "platform/files/data_places.h"
 #include "tts/text_engine.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cctype>
 #include <set>
 
-#include "platform/cp1252.h"
+#include "platform/text/cp1252.h"
 #include "tts/character_names.h"
 #include "tts/number_words.h"
 
