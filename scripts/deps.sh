@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the benchmarks need (run as root).
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build g++ clang libclang-rt-14-dev
+  build-essential cmake ninja-build g++ clang libclang-rt-14-dev lld
   libgtest-dev googletest dash pkg-config locales
   wbrazilian espeak-ng python3
   libespeak-ng-dev espeak-ng-data

@@ -14,8 +14,9 @@ args=$(header args)
 want_exit=$(header exit)
 want_exit=${want_exit:-0}
 
-# The null device: a test never plays aloud on a machine with a sound card.
-export FONIX_CONSOLE=headless FONIX_AUDIO=null FONIX_KEYS="$keys" FONIX_TRANSCRIPT="$work/transcript" FONIX_SCREEN="$work/screen"
+# No test plays aloud on a machine with a sound card: the instant device, which does not wait
+# at the pace of speech, or the null device, which does (FONIX_SCRIPT_AUDIO=null).
+export FONIX_CONSOLE=headless FONIX_AUDIO="${FONIX_SCRIPT_AUDIO:-instant}" FONIX_KEYS="$keys" FONIX_TRANSCRIPT="$work/transcript" FONIX_SCREEN="$work/screen"
 export FONIX_DRIVE_C="$work/c" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" HOME="$work"
 cd "$work"
 # shellcheck disable=SC2086

@@ -1,0 +1,1 @@
+// The source the tests' precompiled header is built with (tests/CMakeLists.txt).
