@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 
 extern char** environ;
 
@@ -165,6 +166,12 @@ void TakeTerminalForeground() {
 }
 
 ProcessId CurrentId() { return getpid(); }
+
+std::string ExecutablePath() {
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string() : self.string();
+}
 
 std::vector<std::string> Environment() {
   std::vector<std::string> entries;

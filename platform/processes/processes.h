@@ -79,6 +79,8 @@ void ContinueGroupIfStopped(ProcessId leader);
 void TakeTerminalForeground();
 // The runtime's own process id.
 ProcessId CurrentId();
+// The runtime's own executable file; empty when it is not known.
+std::string ExecutablePath();
 // The runtime's environment ("NAME=value" entries).
 std::vector<std::string> Environment();
 // Sets a variable of the runtime's environment (what later children get too).
