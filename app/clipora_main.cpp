@@ -1,8 +1,6 @@
 // clipora-light: runs the embedded Clipora-light program, after making its application
 // folder and joining (or starting) its local search service. Started under the name
 // clipora-servico, the same executable is that service.
-#include <unistd.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,15 +12,10 @@
 #include "interpreter/startup.h"
 #include "platform/text/cp1252.h"
 #include "platform/files/paths.h"
+#include "platform/processes/processes.h"
 #include "speech/speech.h"
 
 namespace {
-
-std::string SelfExecutable() {
-  std::error_code ec;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::string() : self.string();
-}
 
 // What the program reads at its start: the search service's address (written by the
 // service client, which owns the file's lock) and the user's download folder. Run with the
@@ -33,7 +26,7 @@ void JoinService() {
   const std::string environment = Paths::ToHost("c:\\clipora-light\\ambiente");
   if (ec || environment.empty()) return;
   const std::string downloads = "downloads=" + AppFolder::DownloadFolder() + "\r\n";
-  ServiceClient::StartOrJoin(SelfExecutable(), driveC, environment, downloads, [] {
+  ServiceClient::StartOrJoin(Processes::ExecutablePath(), driveC, environment, downloads, [] {
     Speech::WriteLineAndSpeak("Aguarde: outro Clipora-light está iniciando o serviço de busca."_cp);
   });
 }

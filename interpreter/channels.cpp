@@ -1,8 +1,6 @@
 // The channel table and the routing of ESCREVE #n and LE #n to the file or connection side.
 #include "interpreter/channels.h"
 
-#include <unistd.h>
-
 #include "interpreter/file_names.h"
 #include "interpreter/network_channels.h"
 #include "interpreter/state.h"

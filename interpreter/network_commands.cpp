@@ -1,7 +1,5 @@
 // The network commands: INTERNET, CONECTA, ATIVASSL, SERVE, OBSERVA, IP, and the two
 // helpers of web work, HTTP (percent-encoding) and HANDLE (the console window's handle).
-#include <unistd.h>
-
 #include <string>
 
 #include "console/console.h"
@@ -13,6 +11,7 @@
 #include "interpreter/text.h"
 #include "interpreter/values.h"
 #include "interpreter/variables.h"
+#include "platform/processes/processes.h"
 #include "platform/text/cp1252.h"
 #include "services/http_parse.h"
 #include "services/sockets.h"
@@ -190,7 +189,7 @@ bool Handle(std::string_view args) {
   uint64_t handle = Console::Device().WindowHandle();
   // Without a window the console is still one object for as long as the program runs:
   // the process's number stands for it.
-  if (handle == 0) handle = static_cast<uint64_t>(getpid());
+  if (handle == 0) handle = static_cast<uint64_t>(Processes::CurrentId());
   Variables::SetVariable(code, std::to_string(handle));
   return true;
 }

@@ -13,6 +13,7 @@
 #include "interpreter/network_channels.h"
 #include "interpreter/menu.h"
 #include "interpreter/variables.h"
+#include "platform/system/wall_clock.h"
 
 namespace Interp {
 
@@ -46,11 +47,9 @@ void ResetInterpreter() {
   Lists::ClearLists();
   Menu::ResetMenu();
   Console::ConsoleDelay(1);
-  timespec ts{};
-  clock_gettime(CLOCK_REALTIME, &ts);
-  tm local{};
-  localtime_r(&ts.tv_sec, &local);
-  s.startHundredths = local.tm_hour * 360000LL + local.tm_min * 6000LL + local.tm_sec * 100LL + ts.tv_nsec / 10000000;
+  long hundredths = 0;
+  const tm local = WallClock::LocalNow(hundredths);
+  s.startHundredths = local.tm_hour * 360000LL + local.tm_min * 6000LL + local.tm_sec * 100LL + hundredths;
   s.startWeekday = local.tm_wday;
 }
 

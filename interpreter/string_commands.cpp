@@ -1,6 +1,4 @@
 // SEJA with its built-in forms, and the text and arithmetic commands on variables.
-#include <sys/time.h>
-
 #include <charconv>
 #include <ctime>
 #include <string>
@@ -12,6 +10,7 @@
 #include "interpreter/text_search.h"
 #include "interpreter/values.h"
 #include "interpreter/variables.h"
+#include "platform/system/wall_clock.h"
 #include "platform/text/cp1252.h"
 #include "speech/speech.h"
 
@@ -21,14 +20,7 @@ using Values::NumericValue;
 using Values::ReadValue;
 using Values::ReadVariableRef;
 
-tm LocalNow(long& hundredths) {
-  timespec ts{};
-  clock_gettime(CLOCK_REALTIME, &ts);
-  tm local{};
-  localtime_r(&ts.tv_sec, &local);
-  hundredths = ts.tv_nsec / 10000000;
-  return local;
-}
+tm LocalNow(long& hundredths) { return WallClock::LocalNow(hundredths); }
 
 std::string TwoDigits(int n) {
   std::string s = std::to_string(n);
@@ -288,12 +280,10 @@ bool Substitui(std::string_view args) {
 
 bool Randomiza(std::string_view args) {
   if (!args.empty()) return false;
-  timeval tv{};
-  gettimeofday(&tv, nullptr);
-  tm utc{};
-  gmtime_r(&tv.tv_sec, &utc);
+  long milliseconds = 0;
+  const tm utc = WallClock::UtcNow(milliseconds);
   Interp::St().randomSeed =
-      static_cast<uint32_t>(((utc.tm_hour * 60 + utc.tm_min) * 60 + utc.tm_sec) * 1000 + tv.tv_usec / 1000);
+      static_cast<uint32_t>(((utc.tm_hour * 60 + utc.tm_min) * 60 + utc.tm_sec) * 1000 + milliseconds);
   return true;
 }
 

@@ -1,20 +1,15 @@
-// The child process with pipes on posix_spawn. The event loop drains the pipes of every
+// The child process with pipes. The event loop drains the pipes of every
 // child into bounded buffers as soon as there is output (a child is never blocked by a
 // script that does not read), and reaps the child when it ends. The current child's output
 // is kept after its end until it has been read; an earlier child's output is dropped.
 #include "services/child_process.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/epoll.h>
-#include <time.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <memory>
 #include <vector>
 
 #include "console/console.h"
+#include "platform/processes/processes.h"
+#include "platform/processes/readiness.h"
 #include "platform/text/cp1252.h"
 #include "services/child_output.h"
 #include "services/child_registry.h"
@@ -28,15 +23,15 @@ namespace {
 constexpr std::size_t kMaxPendingInput = 1 << 20;
 
 struct Pipe {
-  int fd = -1;
+  Processes::Handle fd = Processes::kNoHandle;
   ChildOutput::Stream text;
 };
 
 struct Child {
-  pid_t pid = -1;
+  Processes::ProcessId pid = -1;
   Pipe out;
   Pipe err;
-  int in = -1;
+  Processes::Handle in = Processes::kNoHandle;
   std::string pendingInput;  // written when the child reads
   bool ended = false;
   bool current = true;
@@ -52,11 +47,11 @@ State& S() {
   return state;
 }
 
-void CloseFd(int& fd) {
+void CloseFd(Processes::Handle& fd) {
   if (fd < 0) return;
   ChildWatch::Unwatch(fd);
-  close(fd);
-  fd = -1;
+  Processes::Close(fd);
+  fd = Processes::kNoHandle;
 }
 
 bool Finished(const Child& c) { return c.ended && c.out.fd < 0 && c.err.fd < 0; }
@@ -70,14 +65,13 @@ void ForgetFinishedEarlier() {
 void Drain(Child& child, Pipe& pipe) {
   char buffer[65536];
   while (pipe.fd >= 0) {
-    const ssize_t n = read(pipe.fd, buffer, sizeof buffer);
+    const long n = Processes::Read(pipe.fd, buffer, sizeof buffer);
     if (n > 0) {
       if (child.current) ChildOutput::Append(pipe.text, std::string_view(buffer, static_cast<std::size_t>(n)));
       if (static_cast<std::size_t>(n) < sizeof buffer) break;
       continue;
     }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+    if (n == Processes::kWouldBlock) break;
     ChildOutput::Finish(pipe.text);
     CloseFd(pipe.fd);
   }
@@ -88,32 +82,20 @@ void DrainBoth(Child& child) {
   Drain(child, child.err);
 }
 
-// Writes what the child's input can take now. SIGPIPE (the child closed its input) is
-// kept from ending the runtime: it is blocked around the write and taken back after it.
+// Writes what the child's input can take now (the child closing its input does not end the
+// runtime: Processes::Write says so instead).
 void Flush(Child& child) {
   if (child.in < 0) return;
-  sigset_t pipeSignal, previous;
-  sigemptyset(&pipeSignal);
-  sigaddset(&pipeSignal, SIGPIPE);
-  pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
-  sigset_t pendingBefore;
-  sigpending(&pendingBefore);
   bool broken = false;
   while (!child.pendingInput.empty()) {
-    const ssize_t n = write(child.in, child.pendingInput.data(), child.pendingInput.size());
+    const long n = Processes::Write(child.in, child.pendingInput.data(), child.pendingInput.size());
     if (n > 0) {
       child.pendingInput.erase(0, static_cast<std::size_t>(n));
       continue;
     }
-    if (n < 0 && errno == EINTR) continue;
-    broken = !(n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK));
+    broken = n != Processes::kWouldBlock;
     break;
   }
-  if (broken && !sigismember(&pendingBefore, SIGPIPE)) {
-    const timespec none{0, 0};
-    sigtimedwait(&pipeSignal, nullptr, &none);
-  }
-  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   if (broken) {
     child.pendingInput.clear();
     CloseFd(child.in);
@@ -121,7 +103,7 @@ void Flush(Child& child) {
   }
   Child* c = &child;
   if (child.pendingInput.empty()) ChildWatch::Unwatch(child.in);
-  else ChildWatch::Watch(child.in, EPOLLOUT, [c](uint32_t) { Flush(*c); });
+  else ChildWatch::Watch(child.in, Readiness::kWritable, [c](unsigned) { Flush(*c); });
 }
 
 void OnExit(Child* child) {
@@ -134,12 +116,8 @@ void OnExit(Child* child) {
   }
 }
 
-bool MakePipe(int fds[2]) { return pipe2(fds, O_CLOEXEC) == 0; }
-
-void SetNonBlocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK); }
-
 void Watch(Child* child, Pipe* pipe) {
-  ChildWatch::Watch(pipe->fd, EPOLLIN, [child, pipe](uint32_t) {
+  ChildWatch::Watch(pipe->fd, Readiness::kReadable, [child, pipe](unsigned) {
     Drain(*child, *pipe);
     if (!child->current) ForgetFinishedEarlier();  // may destroy the child: nothing after
   });
@@ -150,30 +128,30 @@ void Watch(Child* child, Pipe* pipe) {
 bool ChildStart(std::string_view commandLine) {
   CommandLine::Start start;
   if (CommandLine::FromCommandLine(commandLine, start) != 0) return false;
-  int in[2], out[2], err[2];
-  if (!MakePipe(in)) return false;
-  if (!MakePipe(out)) {
-    close(in[0]);
-    close(in[1]);
+  Processes::Pipe in, out, err;
+  if (!Processes::MakePipe(in)) return false;
+  if (!Processes::MakePipe(out)) {
+    Processes::Close(in.read);
+    Processes::Close(in.write);
     return false;
   }
-  if (!MakePipe(err)) {
-    for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
+  if (!Processes::MakePipe(err)) {
+    for (Processes::Handle fd : {in.read, in.write, out.read, out.write}) Processes::Close(fd);
     return false;
   }
   ChildSpawn::Request request;
   request.path = start.host;
   request.argv = start.argv;
-  request.stdinFd = in[0];
-  request.stdoutFd = out[1];
-  request.stderrFd = err[1];
-  int error = 0;
-  const pid_t pid = ChildSpawn::Spawn(request, error);
+  request.stdinFd = in.read;
+  request.stdoutFd = out.write;
+  request.stderrFd = err.write;
+  Processes::SpawnFailure failure;
+  const Processes::ProcessId pid = ChildSpawn::Spawn(request, failure);
   // The child's ends belong to the child alone: with them closed here, the end of its
   // output is seen when it ends.
-  for (int fd : {in[0], out[1], err[1]}) close(fd);
+  for (Processes::Handle fd : {in.read, out.write, err.write}) Processes::Close(fd);
   if (pid < 0) {
-    for (int fd : {in[1], out[0], err[0]}) close(fd);
+    for (Processes::Handle fd : {in.write, out.read, err.read}) Processes::Close(fd);
     return false;
   }
   State& s = S();
@@ -186,10 +164,10 @@ bool ChildStart(std::string_view commandLine) {
   }
   auto child = std::make_unique<Child>();
   child->pid = pid;
-  child->in = in[1];
-  child->out.fd = out[0];
-  child->err.fd = err[0];
-  for (int fd : {in[1], out[0], err[0]}) SetNonBlocking(fd);
+  child->in = in.write;
+  child->out.fd = out.read;
+  child->err.fd = err.read;
+  for (Processes::Handle fd : {in.write, out.read, err.read}) Processes::SetNonBlocking(fd);
   Child* c = child.get();
   s.current = std::move(child);
   Watch(c, &c->out);

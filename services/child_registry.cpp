@@ -1,20 +1,14 @@
 // The registry of started children. Each child is watched through a process descriptor
-// (pidfd) in the children's epoll set; a kernel without them gets a 50 ms reaping tick.
+// (pidfd) in the children's readiness set; a kernel without them gets a 50 ms reaping tick.
 // Only registered children are ever waited for: other parts of the program (and the
 // libraries it uses) keep their own children.
 #include "services/child_registry.h"
 
-#include <signal.h>
-#include <sys/epoll.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <deque>
 #include <map>
 
 #include "platform/files/paths.h"
+#include "platform/processes/readiness.h"
 #include "services/child_watch.h"
 
 namespace ChildRegistry {
@@ -26,13 +20,13 @@ constexpr int kReapTickMs = 50;
 struct Child {
   std::vector<std::string> keys;
   std::string windowsPath;
-  int pidfd = -1;
+  Processes::Handle pidfd = Processes::kNoHandle;
   std::function<void()> onExit;
 };
 
 struct State {
-  std::map<pid_t, Child> running;
-  std::deque<std::pair<pid_t, int>> ended;  // newest last
+  std::map<ProcessId, Child> running;
+  std::deque<std::pair<ProcessId, Processes::Exit>> ended;  // newest last
   bool ticking = false;
 };
 
@@ -41,7 +35,7 @@ State& S() {
   return state;
 }
 
-void Finish(pid_t pid, int status) {
+void Finish(ProcessId pid, Processes::Exit status) {
   State& s = S();
   auto it = s.running.find(pid);
   if (it == s.running.end()) return;
@@ -49,7 +43,7 @@ void Finish(pid_t pid, int status) {
   s.running.erase(it);
   if (child.pidfd >= 0) {
     ChildWatch::Unwatch(child.pidfd);
-    close(child.pidfd);
+    Processes::Close(child.pidfd);
   }
   s.ended.emplace_back(pid, status);
   while (s.ended.size() > kKeptStatuses) s.ended.pop_front();
@@ -57,32 +51,19 @@ void Finish(pid_t pid, int status) {
 }
 
 // Reaps one child when it has ended; true when it did.
-bool TryReap(pid_t pid) {
-  int status = 0;
-  pid_t r;
-  do r = waitpid(pid, &status, WNOHANG);
-  while (r < 0 && errno == EINTR);
-  if (r == pid) {
+bool TryReap(ProcessId pid) {
+  Processes::Exit status;
+  const Processes::Reaped r = Processes::TryReap(pid, status);
+  if (r == Processes::Reaped::Ended) {
     Finish(pid, status);
     return true;
   }
   // Reaped elsewhere (a library waiting for any child): gone all the same.
-  if (r < 0 && errno == ECHILD) {
-    Finish(pid, 0);
+  if (r == Processes::Reaped::NotOurs) {
+    Finish(pid, Processes::Exit{});
     return true;
   }
   return false;
-}
-
-// A descriptor that becomes readable when the process ends (-1 on kernels without them).
-int OpenProcessDescriptor(pid_t pid) {
-#ifdef SYS_pidfd_open
-  const long fd = syscall(SYS_pidfd_open, pid, 0);
-  return fd < 0 ? -1 : static_cast<int>(fd);
-#else
-  (void)pid;
-  return -1;
-#endif
 }
 
 void StartTicking() {
@@ -108,15 +89,15 @@ std::string ProgramKey(std::string_view name) {
   return key;
 }
 
-void Add(pid_t pid, std::vector<std::string> keys, std::string windowsPath, std::function<void()> onExit) {
-  Child child{std::move(keys), std::move(windowsPath), OpenProcessDescriptor(pid), std::move(onExit)};
-  const int pidfd = child.pidfd;
+void Add(ProcessId pid, std::vector<std::string> keys, std::string windowsPath, std::function<void()> onExit) {
+  Child child{std::move(keys), std::move(windowsPath), Processes::WatchEnd(pid), std::move(onExit)};
+  const Processes::Handle pidfd = child.pidfd;
   S().running[pid] = std::move(child);
   if (pidfd >= 0) {
-    const bool watched = ChildWatch::Watch(pidfd, EPOLLIN, [pid](uint32_t) { TryReap(pid); });
+    const bool watched = ChildWatch::Watch(pidfd, Readiness::kReadable, [pid](unsigned) { TryReap(pid); });
     if (!watched) {
-      close(pidfd);
-      S().running[pid].pidfd = -1;
+      Processes::Close(pidfd);
+      S().running[pid].pidfd = Processes::kNoHandle;
     }
   }
   if (S().running[pid].pidfd < 0) StartTicking();
@@ -125,26 +106,26 @@ void Add(pid_t pid, std::vector<std::string> keys, std::string windowsPath, std:
 }
 
 void ReapEnded() {
-  std::vector<pid_t> pids;
+  std::vector<ProcessId> pids;
   for (const auto& [pid, child] : S().running) pids.push_back(pid);
-  for (pid_t pid : pids) TryReap(pid);
+  for (ProcessId pid : pids) TryReap(pid);
 }
 
-bool IsRunning(pid_t pid) {
+bool IsRunning(ProcessId pid) {
   if (!S().running.count(pid)) return false;
   return !TryReap(pid);
 }
 
-std::optional<int> ExitStatus(pid_t pid) {
+std::optional<Processes::Exit> ExitStatus(ProcessId pid) {
   if (IsRunning(pid)) return std::nullopt;
   for (const auto& [p, status] : S().ended)
     if (p == pid) return status;
   return std::nullopt;
 }
 
-std::vector<pid_t> RunningMatching(std::string_view key, std::string_view windowsPath) {
+std::vector<ProcessId> RunningMatching(std::string_view key, std::string_view windowsPath) {
   ReapEnded();
-  std::vector<pid_t> pids;
+  std::vector<ProcessId> pids;
   for (const auto& [pid, child] : S().running) {
     bool match = !windowsPath.empty() && child.windowsPath == windowsPath;
     for (const std::string& k : child.keys) match = match || (!key.empty() && k == key);
@@ -157,9 +138,9 @@ bool AnyRunning(std::string_view key, std::string_view windowsPath) {
   return !RunningMatching(key, windowsPath).empty();
 }
 
-std::vector<pid_t> Running() {
+std::vector<ProcessId> Running() {
   ReapEnded();
-  std::vector<pid_t> pids;
+  std::vector<ProcessId> pids;
   for (const auto& [pid, child] : S().running) pids.push_back(pid);
   return pids;
 }
@@ -167,13 +148,11 @@ std::vector<pid_t> Running() {
 void ResetChildRegistry() {
   State& s = S();
   for (auto& [pid, child] : s.running) {
-    kill(pid, SIGKILL);
-    int status;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    Processes::Kill(pid);
+    Processes::WaitFor(pid);
     if (child.pidfd >= 0) {
       ChildWatch::Unwatch(child.pidfd);
-      close(child.pidfd);
+      Processes::Close(child.pidfd);
     }
   }
   s = State{};

@@ -3,15 +3,17 @@
 // never reported as running and never left a zombie.
 #pragma once
 
-#include <sys/types.h>
-
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/processes/processes.h"
+
 namespace ChildRegistry {
+
+using Processes::ProcessId;
 
 // The key a program is compared by: the name without folder, folded to capitals, without
 // a final ".EXE" (Windows-1252 in, Windows-1252 out).
@@ -21,24 +23,24 @@ std::string ProgramKey(std::string_view name);
 // name it was started by, the file found, "CMD" for a command line); `windowsPath` its
 // program's full Windows path, folded and without ".EXE" (may be empty). `onExit` runs
 // once it has been reaped.
-void Add(pid_t pid, std::vector<std::string> keys, std::string windowsPath, std::function<void()> onExit = {});
+void Add(ProcessId pid, std::vector<std::string> keys, std::string windowsPath, std::function<void()> onExit = {});
 
 // Reaps every registered child that has ended, without waiting.
 void ReapEnded();
 // True while the child runs (reaps first).
-bool IsRunning(pid_t pid);
-// The wait status of a child that ended and was reaped (kept for the last few children).
-std::optional<int> ExitStatus(pid_t pid);
+bool IsRunning(ProcessId pid);
+// How a child that ended and was reaped ended (kept for the last few children).
+std::optional<Processes::Exit> ExitStatus(ProcessId pid);
 // True when a running registered child answers to the key, or (when `windowsPath` is not
 // empty) was started from that program path.
 bool AnyRunning(std::string_view key, std::string_view windowsPath);
 // Process ids of the running registered children that answer to the key, or (when
 // `windowsPath` is not empty) were started from that program path.
-std::vector<pid_t> RunningMatching(std::string_view key, std::string_view windowsPath);
+std::vector<ProcessId> RunningMatching(std::string_view key, std::string_view windowsPath);
 // Process ids of the running registered children.
-std::vector<pid_t> Running();
+std::vector<ProcessId> Running();
 
-// Ends every registered child (SIGKILL), reaps it and forgets everything (tests).
+// Ends every registered child at once, reaps it and forgets everything (tests).
 void ResetChildRegistry();
 
 }  // namespace ChildRegistry

@@ -3,31 +3,31 @@
 // (unless it is handed the terminal) no controlling terminal.
 #pragma once
 
-#include <sys/types.h>
-
 #include <string>
 #include <vector>
+
+#include "platform/processes/processes.h"
 
 namespace ChildSpawn {
 
 struct Request {
   std::string path;               // the executable's Linux path
   std::vector<std::string> argv;  // UTF-8; argv[0] first
-  // The child's standard input, output and error; -1 gives it /dev/null.
-  int stdinFd = -1;
-  int stdoutFd = -1;
-  int stderrFd = -1;
-  // A terminal descriptor: the child runs in a process group of its own, made the
-  // terminal's foreground group before the program starts. -1: the child starts a session
-  // of its own instead, with no controlling terminal.
-  int terminalFd = -1;
+  // The child's standard input, output and error; kNoHandle gives it /dev/null.
+  Processes::Handle stdinFd = Processes::kNoHandle;
+  Processes::Handle stdoutFd = Processes::kNoHandle;
+  Processes::Handle stderrFd = Processes::kNoHandle;
+  // A terminal: the child runs in a process group of its own, made the terminal's
+  // foreground group before the program starts. kNoHandle: the child starts a session of
+  // its own instead, with no controlling terminal.
+  Processes::Handle terminalFd = Processes::kNoHandle;
   std::string folder;  // Linux working folder; empty: the runtime's
 };
 
 // The environment variable every child gets: the process id of the runtime that started it.
 inline constexpr const char* kMarkName = "FONIX_RUNTIME_PID";
 
-// The child's process id, or -1 with the errno value in `error`.
-pid_t Spawn(const Request& request, int& error);
+// The child's process id, or -1 with the reason in `failure`.
+Processes::ProcessId Spawn(const Request& request, Processes::SpawnFailure& failure);
 
 }  // namespace ChildSpawn

@@ -1,10 +1,7 @@
-// One epoll set for every descriptor of the child processes, registered with the event
-// loop as one source: the loop waits on the set's descriptor and runs the callbacks of
+// One readiness set for every descriptor of the child processes, registered with the event
+// loop as one source: the loop waits on the set's handle and runs the callbacks of
 // what is ready. Callbacks may watch and unwatch descriptors while they run.
 #include "services/child_watch.h"
-
-#include <sys/epoll.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <map>
@@ -16,7 +13,7 @@ namespace ChildWatch {
 namespace {
 
 struct Entry {
-  int fd;
+  Processes::Handle fd;
   Callback callback;
 };
 
@@ -27,11 +24,11 @@ struct Ticker {
 };
 
 struct State {
-  int epoll = -1;
+  Readiness::Set set;
   int sourceId = 0;
   uint64_t nextToken = 1;
-  std::map<uint64_t, Entry> entries;  // by token, the epoll data of the descriptor
-  std::map<int, uint64_t> tokenOfFd;
+  std::map<uint64_t, Entry> entries;  // by token, the set's data of the descriptor
+  std::map<Processes::Handle, uint64_t> tokenOfFd;
   std::vector<Ticker> tickers;
 };
 
@@ -72,11 +69,10 @@ void RunTickers() {
 
 bool EnsureRegistered() {
   State& s = S();
-  if (s.epoll < 0) s.epoll = epoll_create1(EPOLL_CLOEXEC);
-  if (s.epoll < 0) return false;
+  if (!s.set.Open()) return false;
   if (s.sourceId == 0) {
     Messages::Source source;
-    source.fd = [] { return S().epoll; };
+    source.fd = [] { return S().set.Waitable(); };
     source.dueInMs = [] { return DueInMs(); };
     source.drain = [] { RunReady(); };
     s.sourceId = Messages::AddSource(std::move(source));
@@ -86,31 +82,27 @@ bool EnsureRegistered() {
 
 }  // namespace
 
-bool Watch(int fd, uint32_t events, Callback callback) {
+bool Watch(Processes::Handle fd, unsigned want, Callback callback) {
   if (fd < 0 || !EnsureRegistered()) return false;
   State& s = S();
-  epoll_event ev{};
-  ev.events = events;
   auto known = s.tokenOfFd.find(fd);
   if (known != s.tokenOfFd.end()) {
-    ev.data.u64 = known->second;
-    if (epoll_ctl(s.epoll, EPOLL_CTL_MOD, fd, &ev) != 0) return false;
+    if (!s.set.Change(fd, want, known->second)) return false;
     s.entries[known->second].callback = std::move(callback);
     return true;
   }
   const uint64_t token = s.nextToken++;
-  ev.data.u64 = token;
-  if (epoll_ctl(s.epoll, EPOLL_CTL_ADD, fd, &ev) != 0) return false;
+  if (!s.set.Add(fd, want, token)) return false;
   s.entries.emplace(token, Entry{fd, std::move(callback)});
   s.tokenOfFd.emplace(fd, token);
   return true;
 }
 
-void Unwatch(int fd) {
+void Unwatch(Processes::Handle fd) {
   State& s = S();
   auto known = s.tokenOfFd.find(fd);
   if (known == s.tokenOfFd.end()) return;
-  epoll_ctl(s.epoll, EPOLL_CTL_DEL, fd, nullptr);
+  s.set.Remove(fd);
   s.entries.erase(known->second);
   s.tokenOfFd.erase(known);
 }
@@ -122,17 +114,16 @@ void AddTicker(int intervalMs, std::function<bool()> tick) {
 
 void RunReady() {
   State& s = S();
-  if (s.epoll >= 0) {
-    epoll_event events[64];
+  if (s.set.IsOpen()) {
+    Readiness::Set::Event events[64];
     // Bounded rounds: a child that writes without pause cannot keep the loop here.
     for (int round = 0; round < 8; ++round) {
-      const int n = epoll_wait(s.epoll, events, 64, 0);
+      const int n = s.set.ReadyNow(events, 64);
       if (n <= 0) break;
       for (int i = 0; i < n; ++i) {
-        // Copied out: the event structure is packed. Looked up again for each event: an
-        // earlier callback may have unwatched it.
-        const uint64_t token = events[i].data.u64;
-        const uint32_t happened = events[i].events;
+        // Looked up again for each event: an earlier callback may have unwatched it.
+        const uint64_t token = events[i].token;
+        const unsigned happened = events[i].happened;
         auto it = S().entries.find(token);
         if (it == S().entries.end()) continue;
         Callback callback = it->second.callback;  // a copy: the callback may unwatch itself
@@ -147,7 +138,7 @@ void RunReady() {
 void ResetChildWatch() {
   State& s = S();
   if (s.sourceId != 0) Messages::RemoveSource(s.sourceId);
-  if (s.epoll >= 0) close(s.epoll);
+  s.set.Close();
   s = State{};
 }
 

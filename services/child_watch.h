@@ -1,20 +1,22 @@
 // The descriptors of child processes that the event loop watches (pipe ends, process
-// descriptors), gathered in one epoll set that is a single source of the loop.
+// descriptors), gathered in one readiness set that is a single source of the loop.
 #pragma once
 
-#include <cstdint>
 #include <functional>
+
+#include "platform/processes/readiness.h"
 
 namespace ChildWatch {
 
-// Called with the epoll events that came (EPOLLIN, EPOLLOUT, EPOLLHUP, EPOLLERR).
-using Callback = std::function<void(uint32_t events)>;
+// Called with what happened (Readiness::kReadable, kWritable, kHangUp, kFault).
+using Callback = std::function<void(unsigned happened)>;
 
-// Watches `fd` for `events` (EPOLLIN and/or EPOLLOUT); a second call for the same fd
-// replaces its events and callback. False when the descriptor cannot be watched.
-bool Watch(int fd, uint32_t events, Callback callback);
+// Watches `fd` for `want` (Readiness::kReadable and/or kWritable); a second call for the
+// same fd replaces what it is watched for and its callback. False when the descriptor
+// cannot be watched.
+bool Watch(Processes::Handle fd, unsigned want, Callback callback);
 // Stops watching `fd` (before it is closed). Harmless for a descriptor not watched.
-void Unwatch(int fd);
+void Unwatch(Processes::Handle fd);
 // A call made every `intervalMs` while it returns true (work that has no descriptor to
 // wake the loop, such as reaping children on a kernel without process descriptors).
 void AddTicker(int intervalMs, std::function<bool()> tick);

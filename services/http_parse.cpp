@@ -2,9 +2,9 @@
 // line-end conversion of text pages.
 #include "services/http_parse.h"
 
-#include <arpa/inet.h>
-
 #include <algorithm>
+
+#include "platform/sockets/tcp.h"
 
 
 namespace Http {
@@ -108,8 +108,7 @@ bool SplitUrl(std::string_view url, Url& out) {
       if (after.front() != ':') return false;
       portText = after.substr(1);
     }
-    unsigned char buf[16];
-    if (inet_pton(AF_INET6, std::string(host).c_str(), buf) != 1) return false;
+    if (!Tcp::IsIpv6Text(std::string(host))) return false;
   } else if (const std::size_t colon = authority.find(':'); colon != std::string_view::npos) {
     host = authority.substr(0, colon);
     portText = authority.substr(colon + 1);

@@ -1,15 +1,10 @@
-// The shell's "open" on Linux: programs on posix_spawn (see command_line.h), documents and
+// The shell's "open" on Linux: programs as child processes (see command_line.h), documents and
 // addresses through xdg-open, whose quick failure (no program for the type) fails the
 // start. A program waited for on the terminal device runs in its own process group as the
 // terminal's foreground job, the console suspended, until it ends.
 #include "services/launch.h"
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <string>
 
 #include "console/console.h"
@@ -17,6 +12,7 @@
 #include "platform/text/cp1252.h"
 #include "platform/desktop/desktop.h"
 #include "platform/files/paths.h"
+#include "platform/processes/processes.h"
 #include "services/child_registry.h"
 #include "services/child_spawn.h"
 #include "services/command_line.h"
@@ -30,7 +26,7 @@ namespace {
 constexpr int kOpenerVerdictMs = 1000;
 
 struct State {
-  pid_t foreground = -1;       // the program started Waited
+  Processes::ProcessId foreground = -1;  // the program started Waited
   bool lent = false;           // the console device lent it the terminal
   bool tookForeground = false;  // it started, so it had the foreground from its start
 };
@@ -67,13 +63,7 @@ void TakeTerminalBack() {
   State& s = S();
   if (!s.lent) return;
   s.lent = false;
-  // From the background, taking the foreground back would stop us with SIGTTOU.
-  sigset_t ttou, previous;
-  sigemptyset(&ttou);
-  sigaddset(&ttou, SIGTTOU);
-  pthread_sigmask(SIG_BLOCK, &ttou, &previous);
-  tcsetpgrp(STDIN_FILENO, getpgrp());
-  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  Processes::TakeTerminalForeground();
   Console::Device().ReclaimTerminal();
 }
 
@@ -86,20 +76,21 @@ bool LendForStart(Show show) {
   return true;
 }
 
-// Spawns and registers; the child's process id or -1 with errno in `error`.
-pid_t Start(const CommandLine::Start& start, std::string_view folder, Show show, int& error) {
+// Spawns and registers; the child's process id or -1 with the reason in `failure`.
+Processes::ProcessId Start(const CommandLine::Start& start, std::string_view folder, Show show,
+                           Processes::SpawnFailure& failure) {
   ChildSpawn::Request request;
   request.path = start.host;
   request.argv = start.argv;
   if (!folder.empty()) request.folder = Paths::ToHost(folder);
   const bool lent = LendForStart(show);
   if (lent) {
-    request.stdinFd = STDIN_FILENO;
-    request.stdoutFd = STDOUT_FILENO;
-    request.stderrFd = STDERR_FILENO;
-    request.terminalFd = STDIN_FILENO;
+    request.stdinFd = Processes::StandardInput();
+    request.stdoutFd = Processes::StandardOutput();
+    request.stderrFd = Processes::StandardError();
+    request.terminalFd = Processes::StandardInput();
   }
-  const pid_t pid = ChildSpawn::Spawn(request, error);
+  const Processes::ProcessId pid = ChildSpawn::Spawn(request, failure);
   if (pid < 0) {
     TakeTerminalBack();
     return -1;
@@ -112,9 +103,9 @@ pid_t Start(const CommandLine::Start& start, std::string_view folder, Show show,
   return pid;
 }
 
-int ErrorCode(int error) {
-  if (error == EACCES || error == EPERM || error == EISDIR) return kAccessDenied;
-  if (error == ENOTDIR) return kPathNotFound;
+int ErrorCode(Processes::SpawnFailure failure) {
+  if (failure == Processes::SpawnFailure::NoAccess) return kAccessDenied;
+  if (failure == Processes::SpawnFailure::NotAFolder) return kPathNotFound;
   return kFileNotFound;
 }
 
@@ -127,8 +118,8 @@ int OpenWithDesktop(const std::string& target, std::string_view folder, Show sho
   start.argv = {opener.host, target};
   start.keys = opener.keys;
   start.windowsPath = opener.windowsPath;
-  int error = 0;
-  const pid_t pid = Start(start, folder, show, error);
+  Processes::SpawnFailure failure;
+  const Processes::ProcessId pid = Start(start, folder, show, failure);
   if (pid < 0) return kNoAssociation;
   const int64_t until = Messages::NowMs() + kOpenerVerdictMs;
   while (ChildRegistry::IsRunning(pid) && Messages::NowMs() < until) {
@@ -136,9 +127,9 @@ int OpenWithDesktop(const std::string& target, std::string_view folder, Show sho
     Messages::WaitMessage(static_cast<int>(std::max<int64_t>(1, until - Messages::NowMs())));
   }
   const auto status = ChildRegistry::ExitStatus(pid);
-  if (!status || (WIFEXITED(*status) && WEXITSTATUS(*status) == 0)) return kStarted;
+  if (!status || (status->normal && status->code == 0)) return kStarted;
   // xdg-open: 2 a file that does not exist; 3 no program found; 4 the program failed.
-  if (WIFEXITED(*status) && WEXITSTATUS(*status) == 2) return kFileNotFound;
+  if (status->normal && status->code == 2) return kFileNotFound;
   return kNoAssociation;
 }
 
@@ -155,10 +146,10 @@ int ShellOpen(std::string_view file, std::string_view parameters, std::string_vi
   CommandLine::Start start;
   const int found = CommandLine::FromProgram(file, parameters, start);
   if (found == 0) {
-    int error = 0;
-    if (Start(start, folder, show, error) >= 0) return kStarted;
+    Processes::SpawnFailure failure;
+    if (Start(start, folder, show, failure) >= 0) return kStarted;
     // Marked executable but no program (a document on a disk that marks every file).
-    if (error != ENOEXEC) return ErrorCode(error);
+    if (failure != Processes::SpawnFailure::NotAProgram) return ErrorCode(failure);
   } else if (found != ProgramNames::kAccessDenied) {
     return found;
   }
@@ -186,12 +177,7 @@ int LaunchProgram(std::string_view program, std::string_view folder, std::string
 
 // A program that has the terminal and was stopped (Ctrl+Z) would leave the user with
 // neither it nor the console: it goes on, as the console is waiting for it.
-void ContinueIfStopped(pid_t pid) {
-  siginfo_t info{};
-  if (waitid(P_PID, static_cast<id_t>(pid), &info, WSTOPPED | WNOHANG) == 0 && info.si_pid == pid &&
-      info.si_code == CLD_STOPPED)
-    kill(-pid, SIGCONT);
-}
+void ContinueIfStopped(Processes::ProcessId pid) { Processes::ContinueGroupIfStopped(pid); }
 
 bool ConsoleInFront() {
   State& s = S();

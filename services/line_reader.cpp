@@ -2,8 +2,6 @@
 // lines are gathered byte by byte from the buffer with a bound on their length.
 #include "services/line_reader.h"
 
-#include <poll.h>
-
 #include <cstring>
 
 #include "platform/events/messages.h"
@@ -118,7 +116,7 @@ bool LineReaderReadLine(Reader& reader, int timeoutSeconds, std::string& line) {
         wait = static_cast<int>(allowedMs - waitedMs);
       }
       const int64_t start = Messages::NowMs();
-      const bool ready = NetWait::WaitFd(reader.socket, POLLIN, wait);
+      const bool ready = NetWait::WaitFd(reader.socket, Readiness::kReadable, wait);
       waitedMs += Messages::NowMs() - start;
       if (!ready) continue;
     }

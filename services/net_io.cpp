@@ -1,11 +1,7 @@
 // Plain receive and send on non-blocking sockets, and the dispatch to the TLS link.
 #include "services/net_io.h"
 
-#include <poll.h>
-#include <sys/socket.h>
-
-#include <cerrno>
-
+#include "platform/sockets/tcp.h"
 #include "services/net_wait.h"
 #include "services/sockets.h"
 #include "services/tls.h"
@@ -16,11 +12,10 @@ long NetRecv(int socket, void* buffer, std::size_t size, const std::function<boo
   if (socket < 0) return -1;
   if (Tls::TlsActive(socket)) return Tls::TlsRead(socket, buffer, size, giveUp);
   for (;;) {
-    const ssize_t n = recv(socket, buffer, size, 0);
+    const long n = Tcp::Receive(socket, buffer, size);
     if (n >= 0) return n;
-    if (errno == EINTR) continue;
-    if (errno != EAGAIN && errno != EWOULDBLOCK) return -1;
-    if (!NetWait::WaitFd(socket, POLLIN, -1, giveUp)) return kGaveUp;
+    if (n != Tcp::kWouldBlock) return -1;
+    if (!NetWait::WaitFd(socket, Readiness::kReadable, -1, giveUp)) return kGaveUp;
   }
 }
 
@@ -30,14 +25,12 @@ long NetSend(int socket, const void* bytes, std::size_t length) {
   const auto* p = static_cast<const char*>(bytes);
   std::size_t sent = 0;
   while (sent < length) {
-    const ssize_t n = send(socket, p + sent, length - sent, MSG_NOSIGNAL);
+    const long n = Tcp::Send(socket, p + sent, length - sent);
     if (n > 0) {
       sent += static_cast<std::size_t>(n);
       continue;
     }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
-        NetWait::WaitFd(socket, POLLOUT, Sockets::kSendStallLimitMs))
+    if (n == Tcp::kWouldBlock && NetWait::WaitFd(socket, Readiness::kWritable, Sockets::kSendStallLimitMs))
       continue;
     break;
   }

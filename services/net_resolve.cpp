@@ -2,13 +2,8 @@
 // run on a helper thread so that a slow name server never freezes the console.
 #include "services/net_resolve.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <netinet/in.h>
-
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <thread>
 
@@ -34,11 +29,6 @@ bool SameHost(std::string_view a, std::string_view b) {
   return true;
 }
 
-void SetPort(Address& a, uint16_t port) {
-  if (a.family() == AF_INET) reinterpret_cast<sockaddr_in*>(&a.storage)->sin_port = htons(port);
-  else if (a.family() == AF_INET6) reinterpret_cast<sockaddr_in6*>(&a.storage)->sin6_port = htons(port);
-}
-
 // The result of one lookup, shared with its thread: the thread may outlive a wait that
 // gave up, so it owns its half.
 struct Lookup {
@@ -49,25 +39,8 @@ struct Lookup {
 };
 
 void RunLookup(const std::shared_ptr<Lookup>& lookup) {
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_ADDRCONFIG;
-  addrinfo* list = nullptr;
-  if (getaddrinfo(lookup->host.c_str(), nullptr, &hints, &list) == 0) {
-    // IPv4 first, as the commands always had; IPv6 when the host has nothing else.
-    const addrinfo* chosen = nullptr;
-    for (const addrinfo* ai = list; ai && !chosen; ai = ai->ai_next)
-      if (ai->ai_family == AF_INET) chosen = ai;
-    for (const addrinfo* ai = list; ai && !chosen; ai = ai->ai_next)
-      if (ai->ai_family == AF_INET6) chosen = ai;
-    if (chosen && chosen->ai_addrlen <= sizeof(sockaddr_storage)) {
-      std::memcpy(&lookup->address.storage, chosen->ai_addr, chosen->ai_addrlen);
-      lookup->address.length = chosen->ai_addrlen;
-      lookup->found = true;
-    }
-    freeaddrinfo(list);
-  }
+  // IPv4 first, as the commands always had; IPv6 when the host has nothing else.
+  lookup->found = Tcp::LookUp(lookup->host, lookup->address.system);
   lookup->done.store(true, std::memory_order_release);
   Messages::Message wake;
   wake.kind = Messages::Kind::Wake;
@@ -81,24 +54,8 @@ bool ParseNumeric(std::string_view text, uint16_t port, Address& out) {
   if (t.size() >= 2 && t.front() == '[' && t.back() == ']') t = t.substr(1, t.size() - 2);
   if (t.empty() || t.find('\0') != std::string::npos) return false;
   out = Address{};
-  in6_addr a6{};
-  if (t.find(':') != std::string::npos) {
-    if (inet_pton(AF_INET6, t.c_str(), &a6) != 1) return false;
-    auto* sa = reinterpret_cast<sockaddr_in6*>(&out.storage);
-    sa->sin6_family = AF_INET6;
-    sa->sin6_addr = a6;
-    out.length = sizeof(sockaddr_in6);
-  } else {
-    // inet_aton takes the old short forms ("127.1", "0x7f.1") as scripts may write them.
-    in_addr a4{};
-    if (t.front() < '0' || t.front() > '9' || inet_aton(t.c_str(), &a4) == 0) return false;
-    auto* sa = reinterpret_cast<sockaddr_in*>(&out.storage);
-    sa->sin_family = AF_INET;
-    sa->sin_addr = a4;
-    out.length = sizeof(sockaddr_in);
-  }
-  SetPort(out, port);
-  return true;
+  // The old short forms ("127.1", "0x7f.1") are taken, as scripts may write them.
+  return Tcp::ParseNumeric(t, port, out.system);
 }
 
 std::vector<Override> ParseOverrides(std::string_view text, std::vector<std::string>* bad) {
@@ -158,20 +115,10 @@ bool ResolveHost(std::string_view host, uint16_t port, Address& out, int limitMs
   }
   if (!lookup->found) return false;
   out = lookup->address;
-  SetPort(out, port);
+  Tcp::SetPort(out.system, port);
   return true;
 }
 
-std::string AddressText(const sockaddr* address) {
-  char text[INET6_ADDRSTRLEN] = {};
-  if (address->sa_family == AF_INET) {
-    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, text, sizeof text);
-  } else if (address->sa_family == AF_INET6) {
-    const in6_addr& a = reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr;
-    if (IN6_IS_ADDR_V4MAPPED(&a)) inet_ntop(AF_INET, &a.s6_addr[12], text, sizeof text);
-    else inet_ntop(AF_INET6, &a, text, sizeof text);
-  }
-  return text;
-}
+std::string AddressText(const Tcp::Address* address) { return Tcp::AddressText(*address); }
 
 }  // namespace NetResolve

@@ -3,12 +3,12 @@
 // FONIX_RESOLVE that point a host name at a chosen address, as curl's --resolve does.
 #pragma once
 
-#include <sys/socket.h>
-
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/sockets/tcp.h"
 
 namespace NetResolve {
 
@@ -16,10 +16,8 @@ namespace NetResolve {
 inline constexpr int kLookupLimitMs = 30000;
 
 struct Address {
-  sockaddr_storage storage{};
-  socklen_t length = 0;
-  int family() const { return storage.ss_family; }
-  const sockaddr* get() const { return reinterpret_cast<const sockaddr*>(&storage); }
+  Tcp::Address system;
+  const Tcp::Address* get() const { return &system; }
 };
 
 // One entry of FONIX_RESOLVE: "host:port:address", the address an IPv4 text or an IPv6
@@ -45,6 +43,6 @@ bool ResolveHost(std::string_view host, uint16_t port, Address& out, int limitMs
 
 // The address as text: dotted decimal for IPv4 (and for IPv4 reached through an IPv6
 // socket), the usual colon form for IPv6.
-std::string AddressText(const sockaddr* address);
+std::string AddressText(const Tcp::Address* address);
 
 }  // namespace NetResolve

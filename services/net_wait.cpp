@@ -1,10 +1,6 @@
 // The socket wait: the socket joins the event loop's sources for the time of the wait, so
-// one poll() wakes for the socket, a key or a posted message alike.
+// one wait wakes for the socket, a key or a posted message alike.
 #include "services/net_wait.h"
-
-#include <poll.h>
-
-#include <cerrno>
 
 #include "platform/events/messages.h"
 
@@ -20,28 +16,20 @@ struct SourceGuard {
 
 }  // namespace
 
-bool ReadyNow(int fd, short events) {
-  if (fd < 0) return false;
-  pollfd p{fd, events, 0};
-  for (;;) {
-    const int n = poll(&p, 1, 0);
-    if (n >= 0) return n > 0;
-    if (errno != EINTR) return true;  // let the caller's next call report the fault
-  }
-}
+bool ReadyNow(int fd, unsigned want) { return Readiness::ReadyNow(fd, want); }
 
-bool WaitFd(int fd, short events, int timeoutMs, const std::function<bool()>& giveUp) {
+bool WaitFd(int fd, unsigned want, int timeoutMs, const std::function<bool()>& giveUp) {
   if (fd < 0) return false;
   Messages::Source source;
   source.fd = [fd] { return fd; };
   source.drain = [] {};  // the waiter below looks at the socket itself
-  source.events = events;
+  source.events = Readiness::LoopEvents(want);
   const SourceGuard guard{Messages::AddSource(std::move(source))};
   const int64_t deadline = timeoutMs < 0 ? -1 : Messages::NowMs() + timeoutMs;
   for (;;) {
-    if (ReadyNow(fd, events)) return true;
+    if (ReadyNow(fd, want)) return true;
     Messages::PumpMessages();
-    if (ReadyNow(fd, events)) return true;
+    if (ReadyNow(fd, want)) return true;
     if (giveUp && giveUp()) return false;
     int wait = -1;
     if (deadline >= 0) {

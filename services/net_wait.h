@@ -5,15 +5,17 @@
 
 #include <functional>
 
+#include "platform/processes/readiness.h"
+
 namespace NetWait {
 
-// Waits until `fd` is ready for `events` (POLLIN, POLLOUT), also on an error or hang-up
-// condition (the next call on the socket reports it), at most `timeoutMs` (-1: no limit),
-// pumping messages all the while. `giveUp`, when given, is asked after every pump and ends
-// the wait early when it says so. True when the socket is ready.
-bool WaitFd(int fd, short events, int timeoutMs, const std::function<bool()>& giveUp = {});
+// Waits until `fd` is ready for `want` (Readiness::kReadable, kWritable), also on an error
+// or hang-up condition (the next call on the socket reports it), at most `timeoutMs` (-1: no
+// limit), pumping messages all the while. `giveUp`, when given, is asked after every pump and
+// ends the wait early when it says so. True when the socket is ready.
+bool WaitFd(int fd, unsigned want, int timeoutMs, const std::function<bool()>& giveUp = {});
 
-// Is the socket ready for `events` at this moment (no wait, no pumping)?
-bool ReadyNow(int fd, short events);
+// Is the socket ready for `want` at this moment (no wait, no pumping)?
+bool ReadyNow(int fd, unsigned want);
 
 }  // namespace NetWait

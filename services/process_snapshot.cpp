@@ -1,43 +1,19 @@
 // Whether a program runs: the children the runtime started (known by the names they were
-// started by, "cmd.exe" for a command line), then every process of the system in /proc, by
+// started by, "cmd.exe" for a command line), then every process of the system, by
 // its command name, its executable and its first argument. Zombies do not run. Also the
 // processes of a name that carry this runtime's mark, for TASKKILL.
-#include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <string>
 
 #include "platform/text/cp1252.h"
 #include "platform/files/paths.h"
+#include "platform/processes/system_processes.h"
 #include "services/child_process.h"
 #include "services/child_registry.h"
 #include "services/child_spawn.h"
 
 namespace ChildProcess {
 namespace {
-
-constexpr std::size_t kCommandNameLength = 15;  // the kernel keeps this much of a name
-
-// Reads a small file below /proc/PID (at most `limit` bytes); empty when unreadable.
-std::string ReadSmall(int dirFd, const char* name, std::size_t limit) {
-  const int fd = openat(dirFd, name, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return {};
-  std::string bytes(limit, '\0');
-  std::size_t have = 0;
-  while (have < limit) {
-    const ssize_t n = read(fd, bytes.data() + have, limit - have);
-    if (n <= 0) break;
-    have += static_cast<std::size_t>(n);
-  }
-  close(fd);
-  bytes.resize(have);
-  return bytes;
-}
 
 // A Linux path's Windows form, folded and without ".EXE" (for names given with a folder).
 std::string WindowsKey(const std::string& hostPath) {
@@ -59,35 +35,18 @@ bool Matches(const Wanted& wanted, const std::string& utf8Path) {
   return ChildRegistry::ProgramKey(Cp1252::FromUtf8(utf8Path)) == wanted.key;
 }
 
-bool ProcessMatches(int procFd, const char* pid, const Wanted& wanted) {
-  const int dirFd = openat(procFd, pid, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd < 0) return false;
-  // "PID (NAME) STATE ...": the name may itself hold parentheses and blanks.
-  const std::string stat = ReadSmall(dirFd, "stat", 512);
-  const std::size_t open = stat.find('(');
-  const std::size_t close = stat.rfind(')');
-  bool alive = open != std::string::npos && close != std::string::npos && close > open && close + 2 < stat.size();
-  alive = alive && stat[close + 2] != 'Z' && stat[close + 2] != 'X';
+bool ProcessMatches(const SystemProcesses::Process& process, const Wanted& wanted) {
+  std::string name;
+  const bool alive = process.Running(name);
   bool found = false;
   if (alive && wanted.windowsPath.empty()) {
-    const std::string comm = ChildRegistry::ProgramKey(Cp1252::FromUtf8(stat.substr(open + 1, close - open - 1)));
+    const std::string comm = ChildRegistry::ProgramKey(Cp1252::FromUtf8(name));
+    constexpr std::size_t kCommandNameLength = SystemProcesses::kCommandNameLength;
     found = comm == wanted.key || (comm.size() == kCommandNameLength && wanted.key.size() > kCommandNameLength &&
                                    wanted.key.compare(0, kCommandNameLength, comm) == 0);
   }
-  if (alive && !found) {
-    char target[4096];
-    const ssize_t n = readlinkat(dirFd, "exe", target, sizeof target - 1);
-    if (n > 0) {
-      std::string exe(target, static_cast<std::size_t>(n));
-      if (exe.ends_with(" (deleted)")) exe.resize(exe.size() - 10);
-      found = Matches(wanted, exe);
-    }
-  }
-  if (alive && !found) {
-    const std::string cmdline = ReadSmall(dirFd, "cmdline", 4096);
-    found = Matches(wanted, cmdline.substr(0, cmdline.find('\0')));
-  }
-  ::close(dirFd);
+  if (alive && !found) found = Matches(wanted, process.Executable());
+  if (alive && !found) found = Matches(wanted, process.FirstArgument());
   return found;
 }
 
@@ -105,34 +64,16 @@ Wanted WantedFor(std::string_view name) {
   return wanted;
 }
 
-// Calls `take` with each process of /proc that matches, until it returns false.
-void ScanProcesses(const Wanted& wanted, const std::function<bool(int procFd, const char* pid)>& take) {
-  const int procFd = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (procFd < 0) return;
-  DIR* dir = fdopendir(dup(procFd));
-  if (dir) {
-    for (;;) {
-      const dirent* entry = readdir(dir);
-      if (!entry) break;
-      if (entry->d_name[0] < '0' || entry->d_name[0] > '9') continue;
-      if (ProcessMatches(procFd, entry->d_name, wanted) && !take(procFd, entry->d_name)) break;
-    }
-    closedir(dir);
-  }
-  close(procFd);
+// Calls `take` with each process of the system that matches, until it returns false.
+void ScanProcesses(const Wanted& wanted, const std::function<bool(const SystemProcesses::Process&)>& take) {
+  SystemProcesses::ForEach([&](const SystemProcesses::Process& process) {
+    return !ProcessMatches(process, wanted) || take(process);
+  });
 }
 
-bool CarriesOurMark(int procFd, const char* pid) {
-  const std::string path = std::string(pid) + "/environ";
-  const std::string environment = ReadSmall(procFd, path.c_str(), 1 << 18);
-  const std::string mark = std::string(ChildSpawn::kMarkName) + "=" + std::to_string(getpid());
-  std::size_t at = 0;
-  while (at < environment.size()) {
-    const std::size_t end = std::min(environment.find('\0', at), environment.size());
-    if (environment.compare(at, end - at, mark) == 0) return true;
-    at = end + 1;
-  }
-  return false;
+bool CarriesOurMark(const SystemProcesses::Process& process) {
+  const std::string mark = std::string(ChildSpawn::kMarkName) + "=" + std::to_string(Processes::CurrentId());
+  return process.HasEnvironmentEntry(mark);
 }
 
 }  // namespace
@@ -145,7 +86,7 @@ bool ProcessRunning(std::string_view name) {
                                 wanted.windowsPath))
     return true;
   bool found = false;
-  ScanProcesses(wanted, [&](int, const char*) {
+  ScanProcesses(wanted, [&](const SystemProcesses::Process&) {
     found = true;
     return false;
   });
@@ -156,8 +97,8 @@ std::vector<int> MarkedProcessesNamed(std::string_view name) {
   const Wanted wanted = WantedFor(name);
   std::vector<int> pids;
   if (wanted.key.empty()) return pids;
-  ScanProcesses(wanted, [&](int procFd, const char* pid) {
-    if (CarriesOurMark(procFd, pid)) pids.push_back(std::atoi(pid));
+  ScanProcesses(wanted, [&](const SystemProcesses::Process& process) {
+    if (CarriesOurMark(process)) pids.push_back(process.Id());
     return true;
   });
   return pids;

@@ -1,13 +1,12 @@
 // Ending the runtime's own programs by their Windows names.
 #include "services/task_kill.h"
 
-#include <signal.h>
-
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/files/paths.h"
+#include "platform/processes/processes.h"
 #include "services/child_process.h"
 #include "services/child_registry.h"
 #include "services/program_names.h"
@@ -23,7 +22,7 @@ int Run(std::string_view parameters) {
   const std::vector<std::string> args = ProgramNames::SplitArguments(parameters);
   bool force = false;
   std::vector<std::string> names;
-  std::vector<pid_t> pids;
+  std::vector<Processes::ProcessId> pids;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string option = Paths::FoldCase(args[i]);
     const bool hasValue = i + 1 < args.size();
@@ -31,24 +30,23 @@ int Run(std::string_view parameters) {
     else if ((option == "/IM" || option == "-IM") && hasValue) names.push_back(args[++i]);
     else if ((option == "/PID" || option == "-PID") && hasValue) pids.push_back(std::atoi(args[++i].c_str()));
   }
-  const int sig = force ? SIGKILL : SIGTERM;
   int ended = 0;
   // A registered child leads its process group (a session of its own): the group goes.
-  auto endChild = [&](pid_t pid) {
+  auto endChild = [&](Processes::ProcessId pid) {
     if (pid <= 0) return;
-    if (kill(-pid, sig) != 0) kill(pid, sig);
+    Processes::EndGroup(pid, force);
     ++ended;
   };
   for (const std::string& name : names) {
-    for (pid_t pid : ChildRegistry::RunningMatching(ChildRegistry::ProgramKey(name), {})) endChild(pid);
+    for (Processes::ProcessId pid : ChildRegistry::RunningMatching(ChildRegistry::ProgramKey(name), {})) endChild(pid);
     for (int pid : ChildProcess::MarkedProcessesNamed(name)) {
-      if (kill(-pid, sig) != 0) kill(pid, sig);
+      Processes::EndGroup(pid, force);
       ++ended;
     }
   }
-  const std::vector<pid_t> running = ChildRegistry::Running();
-  for (pid_t pid : pids)
-    for (pid_t ours : running)
+  const std::vector<Processes::ProcessId> running = ChildRegistry::Running();
+  for (Processes::ProcessId pid : pids)
+    for (Processes::ProcessId ours : running)
       if (ours == pid) endChild(pid);
   return ended;
 }

@@ -2,18 +2,16 @@
 // while messages are pumped; reads and writes retry as the library asks.
 #include "services/tls.h"
 
-#include <arpa/inet.h>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
-#include <poll.h>
-#include <signal.h>
 
 #include <string>
 
 #include "console/console.h"
 #include "settings/settings_keys.h"
 #include "platform/events/messages.h"
+#include "platform/sockets/tcp.h"
 #include "services/net_io.h"
 #include "services/net_wait.h"
 #include "services/sockets.h"
@@ -24,25 +22,9 @@ namespace {
 // The library writes to the socket itself; a peer that has gone must give an error, not
 // the signal that would end the program. Children are never started inside these calls,
 // so the signal's disposition is only changed for their duration.
-class SigpipeGuard {
- public:
-  SigpipeGuard() {
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGPIPE, &ignore, &saved_);
-  }
-  ~SigpipeGuard() { sigaction(SIGPIPE, &saved_, nullptr); }
-  SigpipeGuard(const SigpipeGuard&) = delete;
-  SigpipeGuard& operator=(const SigpipeGuard&) = delete;
+using SigpipeGuard = Tcp::BrokenPipesIgnored;
 
- private:
-  struct sigaction saved_ {};
-};
-
-bool IsNumericHost(const std::string& name) {
-  unsigned char buf[sizeof(in6_addr)];
-  return inet_pton(AF_INET, name.c_str(), buf) == 1 || inet_pton(AF_INET6, name.c_str(), buf) == 1;
-}
+bool IsNumericHost(const std::string& name) { return Tcp::IsAddressText(name); }
 
 SSL_CTX* Context() {
   State& s = St();
@@ -138,8 +120,8 @@ bool TlsConnect(int socket, std::string_view serverName) {
     const int error = SSL_get_error(ssl, result);
     const int64_t left = deadline - Messages::NowMs();
     if (left <= 0) ok = false;
-    else if (error == SSL_ERROR_WANT_READ) ok = NetWait::WaitFd(socket, POLLIN, static_cast<int>(left));
-    else if (error == SSL_ERROR_WANT_WRITE) ok = NetWait::WaitFd(socket, POLLOUT, static_cast<int>(left));
+    else if (error == SSL_ERROR_WANT_READ) ok = NetWait::WaitFd(socket, Readiness::kReadable, static_cast<int>(left));
+    else if (error == SSL_ERROR_WANT_WRITE) ok = NetWait::WaitFd(socket, Readiness::kWritable, static_cast<int>(left));
     else ok = false;
   }
   if (!ok) {
@@ -186,9 +168,9 @@ long TlsRead(int socket, void* buffer, std::size_t size, const std::function<boo
     if (n > 0) return n;
     const int error = SSL_get_error(ssl, n);
     if (error == SSL_ERROR_WANT_READ) {
-      if (!NetWait::WaitFd(socket, POLLIN, -1, giveUp)) return NetIo::kGaveUp;
+      if (!NetWait::WaitFd(socket, Readiness::kReadable, -1, giveUp)) return NetIo::kGaveUp;
     } else if (error == SSL_ERROR_WANT_WRITE) {
-      if (!NetWait::WaitFd(socket, POLLOUT, -1, giveUp)) return NetIo::kGaveUp;
+      if (!NetWait::WaitFd(socket, Readiness::kWritable, -1, giveUp)) return NetIo::kGaveUp;
     } else if (error == SSL_ERROR_ZERO_RETURN || error == SSL_ERROR_SYSCALL) {
       ERR_clear_error();
       return -1;  // the peer closed, or the connection broke
@@ -219,8 +201,9 @@ long TlsWrite(int socket, const void* bytes, std::size_t length) {
       continue;
     }
     const int error = SSL_get_error(ssl, n);
-    if (error == SSL_ERROR_WANT_WRITE && NetWait::WaitFd(socket, POLLOUT, Sockets::kSendStallLimitMs)) continue;
-    if (error == SSL_ERROR_WANT_READ && NetWait::WaitFd(socket, POLLIN, Sockets::kSendStallLimitMs)) continue;
+    const int limit = Sockets::kSendStallLimitMs;
+    if (error == SSL_ERROR_WANT_WRITE && NetWait::WaitFd(socket, Readiness::kWritable, limit)) continue;
+    if (error == SSL_ERROR_WANT_READ && NetWait::WaitFd(socket, Readiness::kReadable, limit)) continue;
     ERR_clear_error();
     break;
   }

@@ -10,6 +10,7 @@
 #include "platform/events/messages.h"
 #include "platform/files/paths.h"
 #include "platform/headless/transcript.h"
+#include "platform/system/wall_clock.h"
 #include "speech/number_reading.h"
 #include "speech/speech.h"
 #include "speech/speech_state.h"
@@ -100,9 +101,7 @@ void SayTime(int hours, int minutes) {
 }
 
 void SayCurrentTime() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = WallClock::LocalNow();
   SayTime(local.tm_hour, local.tm_min);
 }
 
@@ -130,9 +129,7 @@ void SayDate(int day, int month, int year) {
 }
 
 void SayToday() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = WallClock::LocalNow();
   SayDate(local.tm_mday, local.tm_mon + 1, local.tm_year + 1900);
 }
 

@@ -1,8 +1,6 @@
-// dlopen stands for the Windows library load; the table is filled by name in its fixed
+// The run-time library load stands for the Windows one; the table is filled by name in its fixed
 // order, and a library that lacks any name is not used at all.
 #include "tts/mbrola_library.h"
-
-#include <dlfcn.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +10,7 @@
 #include "platform/text/cp1252.h"
 #include "platform/files/data_places.h"
 #include "platform/files/paths.h"
+#include "platform/system/dynamic_library.h"
 #include "tts/sonora_state.h"
 
 namespace Sonora {
@@ -27,8 +26,8 @@ const char* const kMbrolaNames[23] = {
 namespace {
 
 template <typename F>
-bool Resolve(void* handle, int index, F& slot, std::string& missing) {
-  void* p = dlsym(handle, kMbrolaNames[index]);
+bool Resolve(DynamicLibrary::Handle handle, int index, F& slot, std::string& missing) {
+  void* p = DynamicLibrary::Find(handle, kMbrolaNames[index]);
   if (p == nullptr) {
     if (missing.empty()) missing = kMbrolaNames[index];
     return false;
@@ -58,10 +57,10 @@ std::string MbrolaLibraryPath() {
 bool LoadMbrola(const std::string& path, std::string& error) {
   UnloadMbrola();
   EngineState& e = Engine();
-  void* handle = path.empty() ? nullptr : dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  std::string why;
+  DynamicLibrary::Handle handle = path.empty() ? nullptr : DynamicLibrary::Open(path, why);
   if (handle == nullptr) {
-    const char* why = dlerror();
-    error = std::string("Biblioteca MBROLA não encontrada: "_cp) + path + (why != nullptr ? std::string(" (") + why + ")" : "");
+    error = std::string("Biblioteca MBROLA não encontrada: "_cp) + path + (why.empty() ? "" : " (" + why + ")");
     return false;
   }
   MbrolaTable t;
@@ -92,7 +91,7 @@ bool LoadMbrola(const std::string& path, std::string& error) {
   ok = Resolve(handle, i++, t.close_Phone, missing) && ok;
   ok = Resolve(handle, i++, t.appendf0_Phone, missing) && ok;
   if (!ok) {
-    dlclose(handle);
+    DynamicLibrary::Close(handle);
     error = std::string("Função "_cp) + missing + " ausente na biblioteca MBROLA";
     return false;
   }
@@ -103,7 +102,7 @@ bool LoadMbrola(const std::string& path, std::string& error) {
 
 void UnloadMbrola() {
   EngineState& e = Engine();
-  if (e.library != nullptr) dlclose(e.library);
+  DynamicLibrary::Close(e.library);
   e.library = nullptr;
   e.mbr = MbrolaTable{};
 }

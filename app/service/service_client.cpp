@@ -4,15 +4,6 @@
 // the service runs. A watching thread starts it again when its lease ends.
 #include "app/service/service_client.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/file.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -22,6 +13,10 @@
 #include <thread>
 
 #include "app/service/service_server.h"
+#include "platform/processes/processes.h"
+#include "platform/processes/readiness.h"
+#include "platform/sockets/tcp.h"
+#include "platform/system/file_lock.h"
 
 namespace ServiceClient {
 
@@ -35,7 +30,7 @@ struct Watch {
   std::mutex mutex;  // ClientState and the fields below
   std::string serviceExe, driveC, addressFile, moreLines;
   std::thread thread;
-  int wake[2] = {-1, -1};  // written to stop the thread
+  Processes::Pipe wake;  // written to stop the thread
   ~Watch();
 };
 
@@ -44,23 +39,11 @@ Watch& TheWatch() {
   return watch;
 }
 
-int ConnectLoopback(int port) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
+int ConnectLoopback(int port) { return Tcp::ConnectLoopback(port); }
 
 bool SendLeaseRequest(int fd) {
   const std::string request = std::string("GET ") + LocalService::kLeasePath + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
-  return send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size());
+  return Tcp::Send(fd, request.data(), request.size()) == static_cast<long>(request.size());
 }
 
 int PortFromFile(const std::string& addressFile) {
@@ -76,68 +59,33 @@ int PortFromFile(const std::string& addressFile) {
 }
 
 // A listening socket on `port` (0: any port), or -1.
-int ListenLoopback(int port) {
-  const int listenFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (listenFd < 0) return -1;
-  const int on = 1;
-  setsockopt(listenFd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (bind(listenFd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(listenFd, 128) != 0) {
-    close(listenFd);
-    return -1;
-  }
-  return listenFd;
-}
+int ListenLoopback(int port) { return Tcp::ListenLoopback(port, 128); }
 
 // Starts the service, on `port` when it is free (else on any), and takes the first lease.
 int StartService(const std::string& serviceExe, const std::string& driveC, int port) {
   int listenFd = port > 0 && port <= 65535 ? ListenLoopback(port) : -1;
   if (listenFd < 0) listenFd = ListenLoopback(0);
   if (listenFd < 0) return 0;
-  sockaddr_in a{};
-  socklen_t length = sizeof a;
-  if (
-      getsockname(listenFd, reinterpret_cast<sockaddr*>(&a), &length) != 0) {
-    close(listenFd);
+  port = Tcp::LocalPort(listenFd);
+  if (port == 0) {
+    Tcp::Close(listenFd);
     return 0;
   }
-  port = ntohs(a.sin_port);
   // The lease waits in the backlog until the service takes it.
   const int lease = ConnectLoopback(port);
   if (lease < 0 || !SendLeaseRequest(lease)) {
-    if (lease >= 0) close(lease);
-    close(listenFd);
+    Tcp::Close(lease);
+    Tcp::Close(listenFd);
     return 0;
   }
-  // Nothing is made after the fork: other threads may hold the allocator's lock.
-  const char* const exe = serviceExe.c_str();
-  const char* const drive = driveC.c_str();
-  const pid_t child = fork();
-  if (child == 0) {
-    setsid();
-    if (fork() != 0) _exit(0);
-    const int devnull = open("/dev/null", O_RDWR);
-    if (devnull >= 0) {
-      dup2(devnull, 0);
-      dup2(devnull, 1);
-      dup2(devnull, 2);
-    }
-    dup2(listenFd, 3);
-    fcntl(3, F_SETFD, 0);  // kept across the exec (dup2 of a descriptor onto itself keeps its flag)
-    execl(exe, "clipora-servico", "--fd", "3", "--c", drive, static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(listenFd);
-  if (child < 0) {
-    close(lease);
+  const bool started =
+      Processes::StartDetached(serviceExe, {"clipora-servico", "--fd", "3", "--c", driveC}, listenFd);
+  Tcp::Close(listenFd);
+  if (!started) {
+    Tcp::Close(lease);
     return 0;
   }
-  while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
-  }
-  if (State().leaseFd >= 0) close(State().leaseFd);
+  Tcp::Close(State().leaseFd);
   State().leaseFd = lease;
   return port;
 }
@@ -145,13 +93,14 @@ int StartService(const std::string& serviceExe, const std::string& driveC, int p
 // The start lock, waited for at most kLockWaitMs (onWait told after kLockNoticeMs); -1 when
 // it could not be had.
 int TakeLock(const std::string& lockFile, const std::function<void()>& onWait) {
-  const int lockFd = open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  const FileLock::Handle lockFd = FileLock::Open(lockFile);
   if (lockFd < 0) return -1;
   bool told = false;
-  for (int waited = 0; flock(lockFd, LOCK_EX | LOCK_NB) != 0; waited += 50) {
-    if (errno != EWOULDBLOCK && errno != EINTR) break;
+  for (int waited = 0;; waited += 50) {
+    const FileLock::Taken taken = FileLock::TryTake(lockFd);
+    if (taken != FileLock::Taken::Busy) break;
     if (waited >= kLockWaitMs) {
-      close(lockFd);
+      FileLock::Close(lockFd);
       return -1;
     }
     if (!told && waited >= kLockNoticeMs && onWait) {
@@ -170,7 +119,7 @@ std::string JoinOrStartLocked(const Watch& watch, int preferredPort, const std::
   int port = PortFromFile(watch.addressFile);
   const int lease = JoinExisting(port, watch.driveC);
   if (lease >= 0) {
-    if (State().leaseFd >= 0) close(State().leaseFd);
+    Tcp::Close(State().leaseFd);
     State().leaseFd = lease;
   } else {
     port = StartService(watch.serviceExe, watch.driveC, preferredPort > 0 ? preferredPort : port);
@@ -182,7 +131,7 @@ std::string JoinOrStartLocked(const Watch& watch, int preferredPort, const std::
   out << "busca=" << address << "\r\n" << watch.moreLines;
   out.close();
   if (!out || std::rename(temporary.c_str(), watch.addressFile.c_str()) != 0) std::remove(temporary.c_str());
-  if (lockFd >= 0) close(lockFd);
+  FileLock::Close(lockFd);
   State().address = address;
   return address;
 }
@@ -202,24 +151,24 @@ void WatchLease() {
       std::lock_guard lock(watch.mutex);
       lease = State().leaseFd;
     }
-    pollfd fds[2] = {{watch.wake[0], POLLIN, 0}, {lease, POLLIN, 0}};
-    const int ready = poll(fds, 2, lease >= 0 ? -1 : kRestartRetryMs);
-    if (ready < 0 && errno == EINTR) continue;
-    if (fds[0].revents != 0) return;
-    if (lease >= 0 && fds[1].revents == 0) continue;
+    Readiness::Wait fds[2] = {{watch.wake.read, Readiness::kReadable, 0}, {lease, Readiness::kReadable, 0}};
+    const int ready = Readiness::WaitAny(fds, 2, lease >= 0 ? -1 : kRestartRetryMs);
+    if (ready == Readiness::kWaitInterrupted) continue;
+    if (fds[0].happened != 0) return;
+    if (lease >= 0 && fds[1].happened == 0) continue;
     if (lease >= 0) {
       char buffer[512];
-      const ssize_t n = recv(lease, buffer, sizeof buffer, MSG_DONTWAIT);
-      if (n > 0 || (n < 0 && (errno == EAGAIN || errno == EINTR))) continue;  // the service's greeting
+      const long n = Tcp::ReceiveNow(lease, buffer, sizeof buffer);
+      if (n > 0 || n == Tcp::kWouldBlock) continue;  // the service's greeting
     }
     // A service that ends at once is not started again at once.
     const auto due = lastStart + std::chrono::milliseconds(kRestartRetryMs);
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due - std::chrono::steady_clock::now());
-    pollfd wake{watch.wake[0], POLLIN, 0};
-    if (left.count() > 0 && poll(&wake, 1, static_cast<int>(left.count())) > 0) return;
+    Readiness::Wait wake{watch.wake.read, Readiness::kReadable, 0};
+    if (left.count() > 0 && Readiness::WaitAny(&wake, 1, static_cast<int>(left.count())) > 0) return;
     lastStart = std::chrono::steady_clock::now();
     std::lock_guard lock(watch.mutex);
-    if (State().leaseFd >= 0) close(State().leaseFd);
+    Tcp::Close(State().leaseFd);
     State().leaseFd = -1;
     JoinOrStartLocked(watch, PortOf(State().address), {});
   }
@@ -229,14 +178,12 @@ void StopWatching() {
   Watch& watch = TheWatch();
   if (watch.thread.joinable()) {
     const char stop = 1;
-    while (write(watch.wake[1], &stop, 1) < 0 && errno == EINTR) {
-    }
+    Processes::Write(watch.wake.write, &stop, 1);
     watch.thread.join();
   }
-  for (int& fd : watch.wake) {
-    if (fd >= 0) close(fd);
-    fd = -1;
-  }
+  Processes::Close(watch.wake.read);
+  Processes::Close(watch.wake.write);
+  watch.wake = {};
 }
 
 }  // namespace
@@ -245,8 +192,7 @@ void StopWatching() {
 Watch::~Watch() {
   if (!thread.joinable()) return;
   const char stop = 1;
-  while (write(wake[1], &stop, 1) < 0 && errno == EINTR) {
-  }
+  Processes::Write(wake.write, &stop, 1);
   thread.join();
 }
 
@@ -257,7 +203,7 @@ ClientState& State() {
 
 void Reset() {
   StopWatching();
-  if (State().leaseFd >= 0) close(State().leaseFd);
+  Tcp::Close(State().leaseFd);
   State() = ClientState{};
 }
 
@@ -266,7 +212,7 @@ int JoinExisting(int port, const std::string& driveC) {
   const int fd = ConnectLoopback(port);
   if (fd < 0) return -1;
   if (!SendLeaseRequest(fd)) {
-    close(fd);
+    Tcp::Close(fd);
     return -1;
   }
   // The answer's body names the service and its drive; a program that does not answer so
@@ -276,16 +222,16 @@ int JoinExisting(int port, const std::string& driveC) {
   char buffer[512];
   int waited = 0;
   while (answer.find(expected) == std::string::npos && answer.size() < 4096 && waited < kJoinWaitMs) {
-    pollfd p{fd, POLLIN, 0};
-    const int ready = poll(&p, 1, 50);
+    Readiness::Wait p{fd, Readiness::kReadable, 0};
+    const int ready = Readiness::WaitAny(&p, 1, 50);
     waited += 50;
     if (ready <= 0) continue;
-    const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+    const long n = Tcp::Receive(fd, buffer, sizeof buffer);
     if (n <= 0) break;
     answer.append(buffer, static_cast<std::size_t>(n));
   }
   if (answer.find(expected) == std::string::npos) {
-    close(fd);
+    Tcp::Close(fd);
     return -1;
   }
   return fd;
@@ -305,7 +251,7 @@ std::string StartOrJoin(const std::string& serviceExe, const std::string& driveC
     watch.moreLines = moreLines;
     address = JoinOrStartLocked(watch, 0, onWait);
   }
-  if (address.empty() || pipe2(watch.wake, O_CLOEXEC) != 0) return address;
+  if (address.empty() || !Processes::MakePipe(watch.wake)) return address;
   try {
     watch.thread = std::thread(WatchLease);
   } catch (const std::system_error&) {

@@ -1,18 +1,9 @@
-// One thread watches every connection with poll: it accepts, reads each request head within a
+// One thread watches every connection with one readiness wait: it accepts, reads each request head within a
 // deadline, answers the quick requests itself and keeps the leases. Searches go to a small
 // fixed pool of workers through a bounded queue; what does not fit is answered 503. A client
 // address sending too many requests at once loses its oldest, and when descriptors run out
 // the oldest request still being sent is let go, so no crowd of connections ends the service.
 #include "app/service/service_server.h"
-
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -20,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <list>
 #include <mutex>
 #include <string_view>
@@ -33,6 +25,9 @@
 #include "app/service/search_answer.h"
 #include "app/service/short_links.h"
 #include "platform/files/paths.h"
+#include "platform/processes/processes.h"
+#include "platform/processes/readiness.h"
+#include "platform/sockets/tcp.h"
 
 namespace LocalService {
 
@@ -58,7 +53,7 @@ struct Job {
 // A connection the watching thread holds: its request still coming, or a lease.
 struct Peer {
   int fd = -1;
-  in_addr_t client = 0;
+  std::string client;  // its address
   bool lease = false;
   std::string bytes;
   Clock::time_point deadline;
@@ -79,8 +74,7 @@ ServerState* gState = nullptr;
 
 bool SendAll(int fd, std::string_view data) {
   while (!data.empty()) {
-    const ssize_t n = send(fd, data.data(), data.size(), MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
+    const long n = Tcp::Send(fd, data.data(), data.size());
     if (n <= 0) return false;
     data.remove_prefix(static_cast<std::size_t>(n));
   }
@@ -101,8 +95,7 @@ std::string Response(std::string_view status, std::string_view type, std::string
 // always fit), never waiting for a client that does not read.
 void SendQuick(int fd, std::string_view answer) {
   while (!answer.empty()) {
-    const ssize_t n = send(fd, answer.data(), answer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-    if (n < 0 && errno == EINTR) continue;
+    const long n = Tcp::Send(fd, answer.data(), answer.size());  // a non-blocking socket
     if (n <= 0) return;
     answer.remove_prefix(static_cast<std::size_t>(n));
   }
@@ -136,7 +129,8 @@ std::string Search(std::string_view query) {
     folder = Paths::ToHost("c:\\clipora-light");
   }
   SearchAnswer::Outcome outcome;
-  outcome.found = !downloader.empty() && access(downloader.c_str(), F_OK) == 0;
+  std::error_code ec;
+  outcome.found = !downloader.empty() && std::filesystem::exists(downloader, ec);
   if (!outcome.found) return SearchAnswer::Answer(outcome, "");
   const ChildCapture::Result run = ChildCapture::Run(downloader, SearchAnswer::DownloaderArguments(request), folder,
                                                      gState->options.searchTimeoutMs, kMaxDownloaderOutput);
@@ -148,10 +142,7 @@ std::string Search(std::string_view query) {
 }
 
 // A client that has gone while its search waited is not searched for.
-bool ClientGone(int fd) {
-  pollfd p{fd, POLLRDHUP, 0};
-  return poll(&p, 1, 0) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
-}
+bool ClientGone(int fd) { return Tcp::PeerClosed(fd); }
 
 void Worker() {
   std::unique_lock lock(gState->mutex);
@@ -162,12 +153,9 @@ void Worker() {
     gState->waiting.pop_front();
     ++gState->running;
     lock.unlock();
-    const int flags = fcntl(job.fd, F_GETFL);
-    if (flags >= 0) fcntl(job.fd, F_SETFL, flags & ~O_NONBLOCK);
-    timeval sendTime{kSendMs / 1000, 0};
-    setsockopt(job.fd, SOL_SOCKET, SO_SNDTIMEO, &sendTime, sizeof sendTime);
+    Tcp::SetBlocking(job.fd, kSendMs);
     if (!ClientGone(job.fd)) SendAll(job.fd, Response("200 OK", "text/plain; charset=utf-8", Search(job.query)));
-    close(job.fd);
+    Tcp::Close(job.fd);
     lock.lock();
     --gState->running;
     gState->idle.notify_all();
@@ -196,14 +184,13 @@ std::string ShortLinkPage(std::string_view query) {
 class Watcher {
  public:
   explicit Watcher(std::size_t workers) : workers_(workers) {
-    rlimit files{};
     int most = kMaxConnections;
-    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur != RLIM_INFINITY)
-      most = std::min<long long>(most, static_cast<long long>(files.rlim_cur) - kSpareDescriptors);
+    if (const long files = Processes::OpenHandleLimit(); files >= 0)
+      most = std::min<long long>(most, static_cast<long long>(files) - kSpareDescriptors);
     maxConnections_ = std::max(most, 8);
   }
   ~Watcher() {
-    for (const Peer& peer : peers_) close(peer.fd);
+    for (const Peer& peer : peers_) Tcp::Close(peer.fd);
   }
 
   void Run(int listenFd, Clock::time_point started) {
@@ -214,26 +201,26 @@ class Watcher {
         if (!everLeased_ && now - started >= std::chrono::milliseconds(options.firstLeaseMs)) return;
         if (everLeased_ && now - lastLeaseEnd_ >= std::chrono::milliseconds(options.idleExitMs)) return;
       }
-      std::vector<pollfd> fds;
-      fds.push_back(pollfd{listenFd, static_cast<short>(acceptPaused_ ? 0 : POLLIN), 0});
+      std::vector<Readiness::Wait> fds;
+      fds.push_back(Readiness::Wait{listenFd, acceptPaused_ ? 0u : Readiness::kReadable, 0});
       acceptPaused_ = false;
-      for (const Peer& peer : peers_) fds.push_back(pollfd{peer.fd, POLLIN, 0});
+      for (const Peer& peer : peers_) fds.push_back(Readiness::Wait{peer.fd, Readiness::kReadable, 0});
       int timeout = 100;
       for (const Peer& peer : peers_)
         if (!peer.lease)
           timeout = std::clamp(static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(peer.deadline - now).count()) + 1,
                                0, timeout);
-      if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) return;
-      // The connections first (their order in the list is that of the poll set).
+      if (Readiness::WaitAny(fds.data(), static_cast<int>(fds.size()), timeout) == Readiness::kWaitFailed) return;
+      // The connections first (their order in the list is that of the wait's).
       std::size_t index = 1;
       for (auto it = peers_.begin(); it != peers_.end(); ++index) {
-        const short events = fds[index].revents;
+        const unsigned events = fds[index].happened;
         it = events != 0 ? Read(it) : std::next(it);
       }
       const Clock::time_point after = Clock::now();
       for (auto it = peers_.begin(); it != peers_.end();)
         it = !it->lease && after >= it->deadline ? Drop(it, {}) : std::next(it);
-      if (fds[0].revents & POLLIN) AcceptAll(listenFd);
+      if (fds[0].happened & Readiness::kReadable) AcceptAll(listenFd);
     }
   }
 
@@ -242,7 +229,7 @@ class Watcher {
 
   Iterator Drop(Iterator it, std::string_view answer) {
     if (!answer.empty()) SendQuick(it->fd, answer);
-    close(it->fd);
+    Tcp::Close(it->fd);
     if (it->lease) {
       --leases_;
       lastLeaseEnd_ = Clock::now();
@@ -254,9 +241,8 @@ class Watcher {
   Iterator Read(Iterator it) {
     char buffer[4096];
     for (;;) {
-      const ssize_t n = recv(it->fd, buffer, sizeof buffer, MSG_DONTWAIT);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+      const long n = Tcp::ReceiveNow(it->fd, buffer, sizeof buffer);
+      if (n == Tcp::kWouldBlock) break;
       if (n <= 0) return Drop(it, {});
       // What a lease holder sends is not read; a request is read up to its size limit.
       if (!it->lease) it->bytes.append(buffer, static_cast<std::size_t>(n));
@@ -307,7 +293,7 @@ class Watcher {
   }
 
   // The oldest connection still sending its request (of `client`, or of anyone), or end.
-  Iterator OldestSending(const in_addr_t* client) {
+  Iterator OldestSending(const std::string* client) {
     for (auto it = peers_.begin(); it != peers_.end(); ++it)
       if (!it->lease && (client == nullptr || it->client == *client)) return it;
     return peers_.end();
@@ -315,12 +301,12 @@ class Watcher {
 
   void AcceptAll(int listenFd) {
     for (int taken = 0; taken < 64; ++taken) {
-      sockaddr_in address{};
-      socklen_t length = sizeof address;
-      const int fd = accept4(listenFd, reinterpret_cast<sockaddr*>(&address), &length, SOCK_CLOEXEC | SOCK_NONBLOCK);
+      Tcp::Address address;
+      Tcp::Accepted outcome;
+      const int fd = Tcp::Accept(listenFd, outcome, &address);
       if (fd < 0) {
-        if (errno == EINTR || errno == ECONNABORTED) continue;
-        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+        if (outcome == Tcp::Accepted::Again) continue;
+        if (outcome == Tcp::Accepted::OutOfHandles) {
           // Out of descriptors: the oldest request still being sent makes room.
           const Iterator oldest = OldestSending(nullptr);
           if (oldest != peers_.end()) Drop(oldest, Busy());
@@ -328,7 +314,7 @@ class Watcher {
         }
         return;
       }
-      const in_addr_t client = address.sin_addr.s_addr;
+      const std::string client = Tcp::AddressText(address);
       int sending = 0;
       for (const Peer& peer : peers_) sending += !peer.lease && peer.client == client;
       if (sending >= kMaxSendingPerClient) Drop(OldestSending(&client), Busy());
@@ -336,7 +322,7 @@ class Watcher {
         const Iterator oldest = OldestSending(nullptr);
         if (oldest == peers_.end()) {
           SendQuick(fd, Busy());
-          close(fd);
+          Tcp::Close(fd);
           continue;
         }
         Drop(oldest, Busy());
@@ -360,13 +346,9 @@ class Watcher {
 void Serve(const Options& options) {
   ServerState state;
   state.options = options;
-  sockaddr_in address{};
-  socklen_t length = sizeof address;
-  if (getsockname(options.listenFd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-    state.port = ntohs(address.sin_port);
+  state.port = Tcp::LocalPort(options.listenFd);
   // Accepted in turns with everything else: a client gone before its accept never blocks it.
-  const int flags = fcntl(options.listenFd, F_GETFL);
-  if (flags >= 0) fcntl(options.listenFd, F_SETFL, flags | O_NONBLOCK);
+  Tcp::SetNonBlocking(options.listenFd);
   gState = &state;
   ShortLinks::Reset();
   const auto started = Clock::now();
@@ -384,7 +366,7 @@ void Serve(const Options& options) {
     Watcher watcher(workers.size());
     watcher.Run(options.listenFd, started);
   }
-  close(options.listenFd);
+  Tcp::Close(options.listenFd);
   {
     std::lock_guard lock(state.mutex);
     state.stopping = true;
@@ -403,9 +385,9 @@ int ServiceMain(int argc, char** argv) {
   }
   if (options.listenFd < 0 || options.driveC.empty()) return 2;
   // The downloader is found on the drive C of the instance that started the service.
-  setenv("FONIX_DRIVE_C", options.driveC.c_str(), 1);
+  Processes::SetEnvironmentVariable("FONIX_DRIVE_C", options.driveC);
   Paths::ResetPaths();
-  signal(SIGPIPE, SIG_IGN);
+  Tcp::IgnoreBrokenPipes();
   Serve(options);
   return 0;
 }
