@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/text/text_kit.h"
+
 namespace DiphoneSynth {
 namespace {
 
@@ -22,7 +24,6 @@ constexpr std::size_t kMaxJoinShift = 120;
 
 Kind KindOf(const Token& t) { return DiphonePhones::Table()[static_cast<std::size_t>(t.phone)].kind; }
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 bool IsVowelLetter(char c) {
   return std::string_view("AEIOUaeiouWYwy").find(c) != std::string_view::npos;
 }
@@ -81,7 +82,7 @@ bool Fetch(const std::string& name, double factor) {
 }
 
 void PlayNameAt(std::string name, double factor, int depth) {
-  for (char& c : name) c = Upper(c);
+  for (char& c : name) c = TextKit::AsciiUpper(c);
   if (name.empty() || depth > kMaxFallbackDepth) return;
   State& s = Synth();
   if (name[0] == '_') {

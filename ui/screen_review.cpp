@@ -10,6 +10,7 @@
 #include "console/magnifier.h"
 #include "ui/screen_review_parts.h"
 #include "platform/events/keys.h"
+#include "platform/text/text_kit.h"
 #include "speech/speech.h"
 #include "speech/speech_state.h"
 
@@ -101,13 +102,13 @@ void JumpToRowAndColumn(Review& r) {
 }
 
 void TwoLetterCommand(Review& r, uint8_t first) {
-  char where = static_cast<char>(first >= 'a' && first <= 'z' ? first - 32 : first);
+  char where = TextKit::AsciiUpper(static_cast<char>(first));
   if (where == 'L') where = 'T';
   if (where != 'I' && where != 'T' && where != 'F') return Refuse();
   uint8_t code;
   bool shift;
   const uint8_t second = ReadKey(code, shift);
-  const char unit = static_cast<char>(second >= 'a' && second <= 'z' ? second - 32 : second);
+  const char unit = TextKit::AsciiUpper(static_cast<char>(second));
   const int row = r.row, col = r.column;
   const int last = Console::kColumns, lastRow = Console::kRows;
   if (unit == 'T') {
