@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "platform/text/text_kit.h"
+#include "platform/wave/wave_header.h"
 
 namespace DiphoneSynth {
 namespace {
@@ -174,20 +175,7 @@ void Flush() {
   if (s.buffer.size() < kBufferSize || s.fill <= kHeaderSize) return;
   const auto dataBytes = static_cast<uint32_t>(s.fill - kHeaderSize);
   // The canonical header of 11025 Hz 8-bit mono sound.
-  uint8_t* h = s.buffer.data();
-  auto put32 = [](uint8_t* p, uint32_t v) {
-    for (int k = 0; k < 4; ++k) p[k] = static_cast<uint8_t>(v >> (8 * k));
-  };
-  std::copy_n("RIFF", 4, h);
-  put32(h + 4, 36 + dataBytes);
-  std::copy_n("WAVEfmt ", 8, h + 8);
-  put32(h + 16, 16);
-  h[20] = 1, h[21] = 0, h[22] = 1, h[23] = 0;
-  put32(h + 24, 11025);
-  put32(h + 28, 11025);
-  h[32] = 1, h[33] = 0, h[34] = 8, h[35] = 0;
-  std::copy_n("data", 4, h + 36);
-  put32(h + 40, dataBytes);
+  WaveHeader::Write(s.buffer.data(), 11025, 1, 8, dataBytes);
   if (s.play) s.play(s.buffer.data(), s.fill);
   s.fill = s.soundFrom = kHeaderSize;
 }

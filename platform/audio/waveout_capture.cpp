@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "platform/audio/waveout_queue.h"
+#include "platform/wave/wave_header.h"
 
 namespace WaveOut {
 namespace {
@@ -54,19 +55,8 @@ class CaptureDevice final : public PacedDevice {
   void WriteHeader() {
     if (fd_ < 0) return;
     const Format& f = haveFormat_ ? file_ : Format{16000, 16, 1};
-    uint8_t h[44];
-    std::memcpy(h, "RIFF", 4);
-    Put32(h + 4, 36 + dataBytes_);
-    std::memcpy(h + 8, "WAVEfmt ", 8);
-    Put32(h + 16, 16);
-    Put16(h + 20, 1);
-    Put16(h + 22, static_cast<uint32_t>(f.channels));
-    Put32(h + 24, static_cast<uint32_t>(f.rate));
-    Put32(h + 28, static_cast<uint32_t>(f.rate * f.BlockAlign()));
-    Put16(h + 32, static_cast<uint32_t>(f.BlockAlign()));
-    Put16(h + 34, static_cast<uint32_t>(f.bits));
-    std::memcpy(h + 36, "data", 4);
-    Put32(h + 40, dataBytes_);
+    uint8_t h[WaveHeader::kSize];
+    WaveHeader::Write(h, f.rate, f.channels, f.bits, dataBytes_);
     [[maybe_unused]] ssize_t n = ::pwrite(fd_, h, sizeof h, 0);
   }
 
