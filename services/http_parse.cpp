@@ -366,20 +366,6 @@ void FinishLineEnds(LineEnds& s, std::string& out) {
   out += "\r\n";
 }
 
-std::string PercentEncode(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() * 3);
-  for (char ch : text) {
-    const auto c = static_cast<uint8_t>(ch);
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
-        c == '_' || c == '~') {
-      out += ch;
-    } else {
-      out += '%';
-      TextKit::AppendHexByte(out, c);
-    }
-  }
-  return out;
-}
+std::string PercentEncode(std::string_view text) { return TextKit::PercentEncode(text); }
 
 }  // namespace Http

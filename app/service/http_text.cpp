@@ -47,19 +47,6 @@ std::string AsUtf8(std::string_view bytes) {
   return Cp1252::ToUtf8(bytes);
 }
 
-std::string PercentEncode(std::string_view text) {
-  std::string out;
-  for (const char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' || b == '.' ||
-        b == '_' || b == '~') {
-      out += c;
-    } else {
-      out += '%';
-      TextKit::AppendHexByte(out, b);
-    }
-  }
-  return out;
-}
+std::string PercentEncode(std::string_view text) { return TextKit::PercentEncode(text); }
 
 }  // namespace HttpText

@@ -16,15 +16,6 @@
 namespace WaveOut {
 namespace {
 
-void Put16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void Put32(uint8_t* p, uint32_t v) {
-  Put16(p, v & 0xFFFF);
-  Put16(p + 2, v >> 16);
-}
-
 class CaptureDevice final : public PacedDevice {
  public:
   CaptureDevice(const std::string& path, std::vector<std::string> names) : names_(std::move(names)) {
@@ -67,9 +58,9 @@ class CaptureDevice final : public PacedDevice {
     if (n <= 0) return;
     dataBytes_ += static_cast<uint32_t>(n);
     uint8_t size[4];
-    Put32(size, 36 + dataBytes_);
+    WaveHeader::PutSize(size, 36 + dataBytes_);
     [[maybe_unused]] ssize_t a = ::pwrite(fd_, size, 4, 4);
-    Put32(size, dataBytes_);
+    WaveHeader::PutSize(size, dataBytes_);
     [[maybe_unused]] ssize_t b = ::pwrite(fd_, size, 4, 40);
   }
 

@@ -1,4 +1,5 @@
-// The text toolkit's pieces that are not inline: whole-text case folding, hex bytes, numbers.
+// The text toolkit's pieces that are not inline: whole-text case folding, hex bytes and
+// percent-encoding, numbers.
 #include "platform/text/text_kit.h"
 
 namespace TextKit {
@@ -28,6 +29,22 @@ bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
 void AppendHexByte(std::string& out, uint8_t b) {
   out += kHexDigits[b >> 4];
   out += kHexDigits[b & 15];
+}
+
+std::string PercentEncode(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() * 3);
+  for (const char c : text) {
+    const auto b = static_cast<uint8_t>(c);
+    if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' || b == '.' ||
+        b == '_' || b == '~') {
+      out += c;
+    } else {
+      out += '%';
+      AppendHexByte(out, b);
+    }
+  }
+  return out;
 }
 
 std::optional<uint64_t> ReadDigits(std::string_view s, std::size_t maxDigits) {

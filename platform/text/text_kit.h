@@ -103,6 +103,8 @@ constexpr int HexDigitValue(char c) {
 inline constexpr char kHexDigits[] = "0123456789ABCDEF";
 // The two upper-case hex digits of a byte, high one first.
 void AppendHexByte(std::string& out, uint8_t b);
+// Letters, digits and "-._~" as they are; every other byte "%" and its two hex digits.
+std::string PercentEncode(std::string_view text);
 
 // --- Decimal numbers ------------------------------------------------------------------------
 

@@ -18,6 +18,8 @@ void Put32(uint8_t* p, uint32_t v) {
 
 }  // namespace
 
+void PutSize(uint8_t* at, uint32_t size) { Put32(at, size); }
+
 void Write(uint8_t* out, int rate, int channels, int bits, uint32_t dataBytes) {
   const auto blockAlign = static_cast<uint32_t>(channels * bits / 8);
   std::memcpy(out, "RIFF", 4);

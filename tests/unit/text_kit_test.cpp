@@ -71,6 +71,9 @@ TEST(TextKit, HexDigits) {
   AppendHexByte(out, 0xAB);
   AppendHexByte(out, 0xFF);
   EXPECT_EQ(out, "00ABFF");
+  EXPECT_EQ(PercentEncode(""), "");
+  EXPECT_EQ(PercentEncode("aZ09-._~ /%"), "aZ09-._~%20%2F%25");
+  EXPECT_EQ(PercentEncode("ç"_cp), "%E7");
 }
 
 TEST(TextKit, DigitsOnlyWithinTheirCount) {
