@@ -9,6 +9,7 @@
 
 #include "platform/events/messages.h"
 #include "platform/files/paths.h"
+#include "platform/text/text_kit.h"
 #include "audio/wave_file.h"
 #include "audio/sound_queue_cut.h"
 
@@ -62,12 +63,7 @@ void Nap(int ms) {
   Messages::PumpMessages();
 }
 
-std::string Trim(std::string_view text) {
-  const std::size_t b = text.find_first_not_of(" \t");
-  if (b == std::string_view::npos) return {};
-  const std::size_t e = text.find_last_not_of(" \t");
-  return std::string(text.substr(b, e - b + 1));
-}
+std::string Trim(std::string_view text) { return std::string(TextKit::TrimSpacesTabs(text)); }
 
 WaveOut::Device& Device() {
   State& s = S();

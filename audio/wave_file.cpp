@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "platform/text/text_kit.h"
+
 namespace WaveFile {
 namespace {
 
@@ -14,11 +16,7 @@ uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 
 
 bool SameId(const uint8_t* p, const char* id) {
   for (int i = 0; i < 4; ++i) {
-    uint8_t c = p[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<uint8_t>(c - 32);
-    uint8_t d = static_cast<uint8_t>(id[i]);
-    if (d >= 'a' && d <= 'z') d = static_cast<uint8_t>(d - 32);
-    if (c != d) return false;
+    if (TextKit::AsciiUpper(static_cast<char>(p[i])) != TextKit::AsciiUpper(id[i])) return false;
   }
   return true;
 }

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "console/braille_input.h"
+#include "platform/text/text_kit.h"
 
 namespace BrailleText {
 namespace {
@@ -25,7 +26,7 @@ bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
 // Capital letters of rule 2: the multiplication sign and the sharp s are not letters with a
 // lower case of their own.
 bool IsCapital(uint8_t c) { return IsUpper(c) && c != 215 && c != 223; }
-uint8_t Lower(uint8_t c) { return IsUpper(c) ? static_cast<uint8_t>(c + 32) : c; }
+uint8_t Lower(uint8_t c) { return static_cast<uint8_t>(TextKit::BlockLower(static_cast<char>(c))); }
 
 // A digit in its lower form (the ordinals and the backtick numbers).
 constexpr char kLowerDigits[] = "},;:/?!=\"*";

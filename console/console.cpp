@@ -13,6 +13,7 @@
 #include "settings/settings_keys.h"
 #include "platform/desktop/clipboard.h"
 #include "platform/text/cp1252.h"
+#include "platform/text/text_kit.h"
 #include "platform/events/messages.h"
 #include "platform/headless/transcript.h"
 #include "platform/audio/waveout.h"
@@ -410,8 +411,7 @@ std::string RowText(int row) {
   State& s = S();
   if (row < 1 || row > kRows) return {};
   std::string text(reinterpret_cast<const char*>(s.chars + (row - 1) * kColumns), kColumns);
-  const std::size_t end = text.find_last_not_of(' ');
-  text.resize(end == std::string::npos ? 0 : end + 1);
+  text.resize(TextKit::TrimTrailingSpaces(text).size());
   return text;
 }
 

@@ -5,6 +5,7 @@
 
 #include "console/console.h"
 #include "platform/audio/waveout.h"
+#include "platform/wave/wave_header.h"
 
 namespace Console {
 namespace {
@@ -20,10 +21,6 @@ struct Tone {
 Tone& T() {
   static Tone tone;
   return tone;
-}
-
-void Put32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
 // Fills the image for `frequency` Hz; returns its size (header included).
@@ -42,14 +39,7 @@ std::size_t BuildTone(uint8_t* image, int frequency) {
   // The last sample before the end is silence (a tone of no period has no samples).
   if (position > 44) image[position - 1] = 128;
   const uint32_t data = static_cast<uint32_t>(position - 44);
-  std::memcpy(image, "RIFF", 4);
-  Put32(image + 4, data + 36);
-  std::memcpy(image + 8, "WAVEfmt ", 8);
-  Put32(image + 16, 16);
-  constexpr uint8_t kFormat[16] = {1, 0, 1, 0, 0x11, 0x2B, 0, 0, 0x11, 0x2B, 0, 0, 1, 0, 8, 0};
-  std::memcpy(image + 20, kFormat, sizeof kFormat);
-  std::memcpy(image + 36, "data", 4);
-  Put32(image + 40, data);
+  WaveHeader::Write(image, kRate, 1, 8, data);
   return position;
 }
 

@@ -4,12 +4,12 @@
 #include <array>
 
 #include "platform/text/cp1252.h"
+#include "platform/text/text_kit.h"
 
 namespace Encodings {
 namespace {
 
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-constexpr char kHex[] = "0123456789ABCDEF";
 
 constexpr std::array<int8_t, 256> MakeValues() {
   std::array<int8_t, 256> v{};
@@ -18,13 +18,6 @@ constexpr std::array<int8_t, 256> MakeValues() {
   return v;
 }
 constexpr std::array<int8_t, 256> kValues = MakeValues();
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 }  // namespace
 
@@ -99,7 +92,7 @@ std::string QuotedDecode(std::string_view text) {
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '=' && i + 2 < text.size()) {
-      const int hi = HexDigit(text[i + 1]), lo = HexDigit(text[i + 2]);
+      const int hi = TextKit::HexDigitValue(text[i + 1]), lo = TextKit::HexDigitValue(text[i + 2]);
       if (hi >= 0 && lo >= 0) {
         out.push_back(static_cast<char>(hi << 4 | lo));
         i += 2;
@@ -118,8 +111,7 @@ std::string QuotedEncode(std::string_view bytes) {
     const auto b = static_cast<uint8_t>(c);
     if (b < 32 || b == '=' || b >= 127) {
       out.push_back('=');
-      out.push_back(kHex[b >> 4]);
-      out.push_back(kHex[b & 15]);
+      TextKit::AppendHexByte(out, b);
     } else {
       out.push_back(c);
     }

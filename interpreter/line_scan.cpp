@@ -9,6 +9,7 @@
 #include "interpreter/state.h"
 #include "interpreter/text.h"
 #include "platform/text/cp1252.h"
+#include "platform/text/text_kit.h"
 
 namespace LineScan {
 namespace {
@@ -55,7 +56,7 @@ void Scan(std::string_view text, Scanned& out) {
   out.folded.resize(written.size());
   for (std::size_t i = 0; i < written.size(); ++i) {
     const char c = written[i];
-    out.word[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    out.word[i] = TextKit::AsciiUpper(c);
     out.folded[i] = Text::FoldChar(c);
   }
   out.loopWord = IsLoopWord(out.word);

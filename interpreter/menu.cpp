@@ -53,7 +53,7 @@ bool OnCharacter(uint8_t key) {
 bool OnExtended(uint8_t code, bool shift, bool alt) {
   State& s = St();
   switch (code) {
-    case 80:  // Down
+    case Keyboard::kExtDown:
     case 9:
       if (shift && Valid(s.current) && !Marked(s.current)) {
         Speech::PlayBeep();
@@ -62,30 +62,30 @@ bool OnExtended(uint8_t code, bool shift, bool alt) {
       ++s.current;
       if (shift) Mark(s.current, true);
       break;
-    case 72:  // Up
+    case Keyboard::kExtUp:
       if (shift) Mark(s.current, false);
       --s.current;
       break;
-    case 73: s.current -= 10; break;  // Page Up
-    case 81: s.current += 10; break;  // Page Down
-    case 71:                          // Home
-    case 132:                         // Ctrl+Page Up
+    case Keyboard::kExtPageUp: s.current -= 10; break;
+    case Keyboard::kExtPageDown: s.current += 10; break;
+    case Keyboard::kExtHome:
+    case Keyboard::kExtCtrlPageUp:
       if (shift) MarkRange(0, s.current, false);
       Speech::PlayBeep();
       s.current = 0;
       break;
-    case 119:  // Ctrl+Home
+    case Keyboard::kExtCtrlHome:
       if (shift) MarkRange(0, s.current, true);
       Speech::PlayBeep();
       s.current = 0;
       break;
-    case 79:   // End
-    case 118:  // Ctrl+Page Down
+    case Keyboard::kExtEnd:
+    case Keyboard::kExtCtrlPageDown:
       if (shift) MarkRange(s.current, Count() - 1, true);
       Speech::PlayBeep();
       s.current = Count() - 1;
       break;
-    case 117:  // Ctrl+End
+    case Keyboard::kExtCtrlEnd:
       if (shift) MarkRange(s.current, Count() - 1, false);
       s.current = Count() - 1;
       Speech::PlayBeep();

@@ -6,15 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text/text_kit.h"
+
 namespace Text {
 
-constexpr bool IsBlank(char c) { return static_cast<uint8_t>(c) <= 32; }
+constexpr bool IsBlank(char c) { return TextKit::IsSpaceOrControl(c); }
 
-constexpr char FoldChar(char c) {
-  const auto b = static_cast<uint8_t>(c);
-  if ((b >= 'a' && b <= 'z') || b >= 224) return static_cast<char>(b - 32);
-  return c;
-}
+constexpr char FoldChar(char c) { return TextKit::BlockUpper(c); }
 
 constexpr bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -22,18 +20,9 @@ constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 std::string Fold(std::string_view s);
 
 // Inline: every line and every argument read goes through these.
-inline std::string_view TrimLeft(std::string_view s) {
-  std::size_t i = 0;
-  while (i < s.size() && IsBlank(s[i])) ++i;
-  return s.substr(i);
-}
+inline std::string_view TrimLeft(std::string_view s) { return TextKit::TrimLeftIf(s, TextKit::IsSpaceOrControl); }
 
-inline std::string_view Trim(std::string_view s) {
-  s = TrimLeft(s);
-  std::size_t n = s.size();
-  while (n > 0 && IsBlank(s[n - 1])) --n;
-  return s.substr(0, n);
-}
+inline std::string_view Trim(std::string_view s) { return TextKit::TrimSpaceAndControls(s); }
 
 // Case-folded comparison of a prefix: does `s` begin with `upperPrefix` (already folded)?
 inline bool StartsWithFolded(std::string_view s, std::string_view upperPrefix) {

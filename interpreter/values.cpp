@@ -3,6 +3,7 @@
 
 #include "interpreter/text.h"
 #include "interpreter/variables.h"
+#include "platform/text/text_kit.h"
 
 namespace Values {
 namespace {
@@ -161,12 +162,9 @@ std::optional<int32_t> NumericValue(std::string_view text) {
   // Short plain digits (most numbers a program reads) need none of the other forms.
   if (!text.empty() && text.size() <= 9 && Text::IsDigit(text[0]) && !(text.size() > 1 && text[1] == 'x') &&
       !(text.size() > 1 && text[1] == 'X')) {
-    int32_t v = 0;
-    for (char c : text) {
-      if (!Text::IsDigit(c)) return std::nullopt;
-      v = v * 10 + (c - '0');
-    }
-    return v;
+    const std::optional<uint64_t> v = TextKit::ReadDigits(text, 9);
+    if (!v) return std::nullopt;
+    return static_cast<int32_t>(*v);
   }
   std::size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
@@ -180,11 +178,8 @@ std::optional<int32_t> NumericValue(std::string_view text) {
     if (text.empty()) return std::nullopt;
     uint64_t v = 0;
     for (char c : text) {
-      int d;
-      if (Text::IsDigit(c)) d = c - '0';
-      else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-      else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-      else return std::nullopt;
+      const int d = TextKit::HexDigitValue(c);
+      if (d < 0) return std::nullopt;
       v = v * 16 + static_cast<uint64_t>(d);
       if (v > 0xFFFFFFFFull) return std::nullopt;
     }
@@ -195,13 +190,9 @@ std::optional<int32_t> NumericValue(std::string_view text) {
     negative = text[0] == '-';
     text.remove_prefix(1);
   }
-  if (text.empty()) return std::nullopt;
-  int64_t v = 0;
-  for (char c : text) {
-    if (!Text::IsDigit(c)) return std::nullopt;
-    v = v * 10 + (c - '0');
-    if (v > 2147483648LL) return std::nullopt;
-  }
+  const std::optional<int64_t> digits = TextKit::ReadDecimal(text, 2147483648LL);
+  if (!digits) return std::nullopt;
+  int64_t v = *digits;
   if (negative) v = -v;
   if (v > 2147483647LL) return std::nullopt;
   return static_cast<int32_t>(v);

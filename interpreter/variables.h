@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text/text_kit.h"
+
 namespace Variables {
 
 inline constexpr int kMaxNames = 230;
@@ -28,7 +30,7 @@ bool TextFits(std::size_t size, std::size_t replaced = 0);
 // the user) when the program already mentioned as many names as the table holds.
 int VariableCodeForName(std::string_view foldedName);
 // Code of a letter variable (either case).
-inline int LetterCode(char letter) { return (letter >= 'a' && letter <= 'z') ? letter - 32 : letter; }
+inline int LetterCode(char letter) { return TextKit::AsciiUpper(letter); }
 // Sets the variable when the text fits (TextFits); otherwise leaves it as it was.
 void SetVariable(int code, std::string text);
 // The same for a text held elsewhere (it may be the variable's own text, or part of it):

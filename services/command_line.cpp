@@ -4,21 +4,13 @@
 #include "services/child_registry.h"
 #include "services/cmd_shell.h"
 #include "services/program_names.h"
+#include "platform/text/text_kit.h"
 
 namespace CommandLine {
-namespace {
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-}  // namespace
 
 int FromProgram(std::string_view program, std::string_view parameters, Start& out) {
   out = Start{};
-  program = TrimBlanks(program);
+  program = TextKit::TrimSpacesTabs(program);
   if (CmdShell::IsCommandInterpreter(program)) {
     out.host = "/bin/sh";
     out.argv = CmdShell::ShellArguments(parameters);
@@ -38,7 +30,7 @@ int FromProgram(std::string_view program, std::string_view parameters, Start& ou
 }
 
 int FromCommandLine(std::string_view line, Start& out) {
-  line = TrimBlanks(line);
+  line = TextKit::TrimSpacesTabs(line);
   if (!line.empty() && line.front() == '"') {
     const std::size_t close = line.find('"', 1);
     if (close == std::string_view::npos) return FromProgram(line.substr(1), {}, out);

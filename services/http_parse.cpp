@@ -5,34 +5,17 @@
 #include <algorithm>
 
 #include "platform/sockets/tcp.h"
+#include "platform/text/text_kit.h"
 
 
 namespace Http {
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
-bool EqualsLower(std::string_view a, std::string_view lowerB) {
-  if (a.size() != lowerB.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != lowerB[i]) return false;
-  return true;
-}
-
+// Spaces and tabs off the front; spaces, tabs and the carriage return of a header line off the end.
 std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  return s;
+  return TextKit::TrimRightIf(TextKit::TrimLeftIf(s, TextKit::IsSpaceOrTab),
+                              [](char c) { return TextKit::IsSpaceOrTab(c) || c == '\r'; });
 }
-
-int HexValue(uint8_t c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-const char kHex[] = "0123456789ABCDEF";
 
 // The scheme of an absolute address ("http" of "http://…"); empty when there is none.
 std::string_view SchemeOf(std::string_view url) {
@@ -85,14 +68,14 @@ std::string RemoveDotSegments(std::string_view path) {
 
 }  // namespace
 
-bool SameName(std::string_view a, std::string_view lowerB) { return EqualsLower(a, lowerB); }
+bool SameName(std::string_view a, std::string_view lowerB) { return TextKit::EqualsAsciiNoCase(a, lowerB); }
 
 bool SplitUrl(std::string_view url, Url& out) {
   out = Url{};
   url = TrimBlanks(url);
   const std::string_view scheme = SchemeOf(url);
-  if (EqualsLower(scheme, "https")) out.secure = true;
-  else if (!EqualsLower(scheme, "http")) return false;
+  if (TextKit::EqualsAsciiNoCase(scheme, "https")) out.secure = true;
+  else if (!TextKit::EqualsAsciiNoCase(scheme, "http")) return false;
   std::string_view rest = url.substr(scheme.size() + 3);
   const std::size_t end = rest.find_first_of("/?#");
   std::string_view authority = rest.substr(0, end);
@@ -119,12 +102,9 @@ bool SplitUrl(std::string_view url, Url& out) {
   out.host.assign(host);
   out.port = out.secure ? 443 : 80;
   if (!portText.empty()) {
-    long port = 0;
-    if (portText.size() > 5) return false;
-    for (char c : portText) {
-      if (c < '0' || c > '9') return false;
-      port = port * 10 + (c - '0');
-    }
+    const std::optional<uint64_t> digits = TextKit::ReadDigits(portText, 5);
+    if (!digits) return false;
+    const long port = static_cast<long>(*digits);
     if (port < 1 || port > 65535) return false;
     out.defaultPort = port == out.port;
     out.port = static_cast<uint16_t>(port);
@@ -135,8 +115,7 @@ bool SplitUrl(std::string_view url, Url& out) {
     const auto b = static_cast<uint8_t>(c);
     if (b <= 32 || b >= 127) {
       out.path += '%';
-      out.path += kHex[b >> 4];
-      out.path += kHex[b & 15];
+      TextKit::AppendHexByte(out.path, b);
     } else {
       out.path += c;
     }
@@ -209,19 +188,14 @@ bool SplitHeader(std::string_view line, std::string& name, std::string& value) {
 
 std::optional<int64_t> ParseContentLength(std::string_view value) {
   value = TrimBlanks(value);
-  if (value.empty() || value.size() > 18) return std::nullopt;
-  int64_t n = 0;
-  for (char c : value) {
-    if (c < '0' || c > '9') return std::nullopt;
-    n = n * 10 + (c - '0');
-  }
-  if (n >= (int64_t{1} << 62)) return std::nullopt;
-  return n;
+  const std::optional<uint64_t> n = TextKit::ReadDigits(value, 18);
+  if (!n || *n >= (uint64_t{1} << 62)) return std::nullopt;
+  return static_cast<int64_t>(*n);
 }
 
 bool ParseContentRange(std::string_view value, int64_t& first, int64_t& total) {
   value = TrimBlanks(value);
-  if (value.size() < 6 || !EqualsLower(value.substr(0, 6), "bytes ")) return false;
+  if (value.size() < 6 || !TextKit::EqualsAsciiNoCase(value.substr(0, 6), "bytes ")) return false;
   value = TrimBlanks(value.substr(6));
   const std::size_t slash = value.find('/');
   if (slash == std::string_view::npos) return false;
@@ -250,7 +224,7 @@ bool ParseContentRange(std::string_view value, int64_t& first, int64_t& total) {
 bool IsChunked(std::string_view value) {
   const std::size_t comma = value.rfind(',');
   const std::string_view last = TrimBlanks(comma == std::string_view::npos ? value : value.substr(comma + 1));
-  return EqualsLower(last, "chunked");
+  return TextKit::EqualsAsciiNoCase(last, "chunked");
 }
 
 std::size_t DecodeChunks(ChunkDecoder& d, const uint8_t* in, std::size_t size, std::string& out) {
@@ -260,7 +234,7 @@ std::size_t DecodeChunks(ChunkDecoder& d, const uint8_t* in, std::size_t size, s
     const uint8_t c = in[i];
     switch (d.phase) {
       case P::Size: {
-        const int h = HexValue(c);
+        const int h = TextKit::HexDigitValue(static_cast<char>(c));
         if (h >= 0) {
           if (d.remaining >> 59) {  // no chunk is that large
             d.phase = P::Error;
@@ -390,21 +364,6 @@ void FinishLineEnds(LineEnds& s, std::string& out) {
   out += "\r\n";
 }
 
-std::string PercentEncode(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() * 3);
-  for (char ch : text) {
-    const auto c = static_cast<uint8_t>(ch);
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
-        c == '_' || c == '~') {
-      out += ch;
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
-}
+std::string PercentEncode(std::string_view text) { return TextKit::PercentEncode(text); }
 
 }  // namespace Http

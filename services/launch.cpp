@@ -10,6 +10,7 @@
 #include "console/console.h"
 #include "settings/settings_keys.h"
 #include "platform/text/cp1252.h"
+#include "platform/text/text_kit.h"
 #include "platform/desktop/desktop.h"
 #include "platform/files/paths.h"
 #include "platform/processes/processes.h"
@@ -34,12 +35,6 @@ struct State {
 State& S() {
   static State state;
   return state;
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
 }
 
 bool StartsWithFolded(std::string_view text, std::string_view upper) {
@@ -136,7 +131,7 @@ int OpenWithDesktop(const std::string& target, std::string_view folder, Show sho
 }  // namespace
 
 int ShellOpen(std::string_view file, std::string_view parameters, std::string_view folder, Show show) {
-  file = TrimBlanks(file);
+  file = TextKit::TrimSpacesTabs(file);
   if (file.empty() || file.find('\0') != std::string_view::npos) return kFileNotFound;
   if (IsAddress(file)) {
     std::string address = Cp1252::ToUtf8(file);
@@ -160,12 +155,12 @@ int ShellOpen(std::string_view file, std::string_view parameters, std::string_vi
 }
 
 int LaunchProgram(std::string_view program, std::string_view folder, std::string_view parameters, Show show) {
-  program = TrimBlanks(program);
+  program = TextKit::TrimSpacesTabs(program);
   std::string params(parameters);
   if (!program.empty() && program.front() == '"') {
     const std::size_t close = program.find('"', 1);
     if (close != std::string_view::npos) {
-      const std::string_view after = TrimBlanks(program.substr(close + 1));
+      const std::string_view after = TextKit::TrimSpacesTabs(program.substr(close + 1));
       if (!after.empty()) params = std::string(after) + " " + params;
       program = program.substr(1, close - 1);
     } else {

@@ -8,26 +8,10 @@
 #include <thread>
 
 #include "platform/events/messages.h"
+#include "platform/text/text_kit.h"
 
 namespace NetResolve {
 namespace {
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-bool SameHost(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
-}
 
 // The result of one lookup, shared with its thread: the thread may outlive a wait that
 // gave up, so it owns its half.
@@ -62,7 +46,7 @@ std::vector<Override> ParseOverrides(std::string_view text, std::vector<std::str
   std::vector<Override> out;
   while (!text.empty()) {
     const std::size_t comma = text.find(',');
-    const std::string_view entry = Trim(text.substr(0, comma));
+    const std::string_view entry = TextKit::TrimSpacesTabs(text.substr(0, comma));
     text = comma == std::string_view::npos ? std::string_view{} : text.substr(comma + 1);
     if (entry.empty()) continue;
     const std::size_t c1 = entry.find(':');
@@ -72,15 +56,11 @@ std::vector<Override> ParseOverrides(std::string_view text, std::vector<std::str
     if (ok) {
       o.host.assign(entry.substr(0, c1));
       const std::string_view portText = entry.substr(c1 + 1, c2 - c1 - 1);
-      long port = 0;
-      ok = !portText.empty() && portText.size() <= 5;
-      for (char ch : portText) {
-        if (ch < '0' || ch > '9') ok = false;
-        else port = port * 10 + (ch - '0');
-      }
-      ok = ok && port > 0 && port <= 65535;
+      const std::optional<uint64_t> digits = TextKit::ReadDigits(portText, 5);
+      const long port = digits ? static_cast<long>(*digits) : 0;
+      ok = digits && port > 0 && port <= 65535;
       o.port = static_cast<uint16_t>(port);
-      ok = ok && ParseNumeric(Trim(entry.substr(c2 + 1)), o.port, o.address);
+      ok = ok && ParseNumeric(TextKit::TrimSpacesTabs(entry.substr(c2 + 1)), o.port, o.address);
     }
     if (ok) out.push_back(std::move(o));
     else if (bad) bad->emplace_back(entry);
@@ -92,7 +72,7 @@ bool ResolveHost(std::string_view host, uint16_t port, Address& out, int limitMs
   if (host.empty() || host.find('\0') != std::string_view::npos) return false;
   if (const char* env = std::getenv("FONIX_RESOLVE")) {
     for (const Override& o : ParseOverrides(env)) {
-      if (o.port == port && SameHost(o.host, host)) {
+      if (o.port == port && TextKit::EqualsAsciiNoCase(o.host, host)) {
         out = o.address;
         return true;
       }

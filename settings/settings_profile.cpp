@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "platform/text/cp1252.h"
+#include "platform/text/text_kit.h"
 #include "platform/files/paths.h"
 
 namespace Settings {
@@ -19,11 +20,7 @@ constexpr std::size_t kMaxFileBytes = 4u << 20;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
+std::string_view Trim(std::string_view s) { return TextKit::TrimIf(s, IsBlank); }
 
 std::string FromUtf16(std::string_view bytes, bool littleEndian) {
   std::string out;
@@ -134,7 +131,7 @@ std::string ReadProfileString(ProfileCache& cache, const std::string& hostPath, 
     value = v;
   } else {
     std::string_view d(def);
-    while (!d.empty() && IsBlank(d.back())) d.remove_suffix(1);
+    d = TextKit::TrimRightIf(d, IsBlank);
     value = d;
   }
   // The caller's buffer is a C string: a zero byte ends it.

@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "platform/text/text_kit.h"
+
 namespace DiphonePhones {
 namespace {
 
@@ -58,8 +60,6 @@ constexpr std::array<Phone, 42> kPhones{{
     {"", "u&", K::Vowel, "U", "unstressed final u of gato, cinco"},
 }};
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 bool IsUpperVowel(char c) { return c == 'A' || c == 'E' || c == 'I' || c == 'O' || c == 'U'; }
 
 int Find(Kind kind, std::string_view code) {
@@ -71,7 +71,7 @@ int Find(Kind kind, std::string_view code) {
 // Code of a token inside a unit: its vowel upper-cased when stressed.
 std::string UnitCode(Token t) {
   std::string code(kPhones[static_cast<std::size_t>(t.phone)].code);
-  if (t.stressed && !code.empty()) code[0] = Upper(code[0]);
+  if (t.stressed && !code.empty()) code[0] = TextKit::AsciiUpper(code[0]);
   return code;
 }
 
@@ -102,7 +102,7 @@ std::vector<Token> Read(std::string_view s) {
       const std::string_view n = kPhones[p].notation;
       if (n.empty() || n.back() == '^' || n.size() > s.size() - i) continue;
       bool same = true;
-      for (std::size_t k = 0; k < n.size() && same; ++k) same = Lower(s[i + k]) == n[k];
+      for (std::size_t k = 0; k < n.size() && same; ++k) same = TextKit::AsciiLower(s[i + k]) == n[k];
       if (same) {
         found = static_cast<int>(p);
         length = n.size();
@@ -117,7 +117,7 @@ std::vector<Token> Read(std::string_view s) {
     const Kind kind = kPhones[static_cast<std::size_t>(found)].kind;
     if (kind == K::Vowel && length == 1 && i + 1 < s.size() && (s[i + 1] == '^' || s[i + 1] == '~')) {
       nasalGlideNext = s[i + 1] == '~';
-      t.phone = Find(K::Nasal, std::string(1, Lower(s[i])) + "n");
+      t.phone = Find(K::Nasal, std::string(1, TextKit::AsciiLower(s[i])) + "n");
       length = 2;
     } else if (kind == K::Glide && nasalGlideNext) {
       t.phone = Find(K::NasalGlide, std::string(kPhones[static_cast<std::size_t>(found)].code) + "n");
@@ -152,12 +152,12 @@ Gathered GatherNames(std::string_view unit) {
       g.names.push_back(name);
       name.assign(1, '$');
     } else {
-      name += Upper(c);
+      name += TextKit::AsciiUpper(c);
     }
   }
   if (name != "$") g.names.push_back(name);
   for (std::string& n : g.names)
-    for (char& c : n) c = Upper(c);
+    for (char& c : n) c = TextKit::AsciiUpper(c);
   return g;
 }
 
@@ -168,7 +168,7 @@ std::string PairName(int a, int b) {
 
 std::string SoloName(int a) {
   std::string name = "$";
-  for (char c : kPhones[static_cast<std::size_t>(a)].code) name += Upper(c);
+  for (char c : kPhones[static_cast<std::size_t>(a)].code) name += TextKit::AsciiUpper(c);
   return name;
 }
 

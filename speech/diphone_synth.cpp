@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/text/text_kit.h"
+#include "platform/wave/wave_header.h"
+
 namespace DiphoneSynth {
 namespace {
 
@@ -22,7 +25,6 @@ constexpr std::size_t kMaxJoinShift = 120;
 
 Kind KindOf(const Token& t) { return DiphonePhones::Table()[static_cast<std::size_t>(t.phone)].kind; }
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 bool IsVowelLetter(char c) {
   return std::string_view("AEIOUaeiouWYwy").find(c) != std::string_view::npos;
 }
@@ -81,7 +83,7 @@ bool Fetch(const std::string& name, double factor) {
 }
 
 void PlayNameAt(std::string name, double factor, int depth) {
-  for (char& c : name) c = Upper(c);
+  for (char& c : name) c = TextKit::AsciiUpper(c);
   if (name.empty() || depth > kMaxFallbackDepth) return;
   State& s = Synth();
   if (name[0] == '_') {
@@ -173,20 +175,7 @@ void Flush() {
   if (s.buffer.size() < kBufferSize || s.fill <= kHeaderSize) return;
   const auto dataBytes = static_cast<uint32_t>(s.fill - kHeaderSize);
   // The canonical header of 11025 Hz 8-bit mono sound.
-  uint8_t* h = s.buffer.data();
-  auto put32 = [](uint8_t* p, uint32_t v) {
-    for (int k = 0; k < 4; ++k) p[k] = static_cast<uint8_t>(v >> (8 * k));
-  };
-  std::copy_n("RIFF", 4, h);
-  put32(h + 4, 36 + dataBytes);
-  std::copy_n("WAVEfmt ", 8, h + 8);
-  put32(h + 16, 16);
-  h[20] = 1, h[21] = 0, h[22] = 1, h[23] = 0;
-  put32(h + 24, 11025);
-  put32(h + 28, 11025);
-  h[32] = 1, h[33] = 0, h[34] = 8, h[35] = 0;
-  std::copy_n("data", 4, h + 36);
-  put32(h + 40, dataBytes);
+  WaveHeader::Write(s.buffer.data(), 11025, 1, 8, dataBytes);
   if (s.play) s.play(s.buffer.data(), s.fill);
   s.fill = s.soundFrom = kHeaderSize;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/text/cp1252.h"
+#include "platform/text/text_kit.h"
 #include "platform/events/messages.h"
 #include "platform/speech/sapi4_espeak.h"
 #include "speech/speech_state.h"
@@ -71,14 +72,6 @@ bool OnSamples(const int16_t* samples, int count, void* context) {
   return true;
 }
 
-std::string Trim(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  std::size_t b = 0, e = text.size();
-  while (b < e && blank(text[b])) ++b;
-  while (e > b && blank(text[e - 1])) --e;
-  return std::string(text.substr(b, e - b));
-}
-
 // Control bytes would be read by the engine as they come; they are blanks to the listener.
 std::string EngineText(std::string text) {
   for (char& c : text)
@@ -115,7 +108,7 @@ bool Open(int voice, int speed, int pitch, std::string_view outputFile) {
 
 void Speak(std::string_view text) {
   State& s = St();
-  std::string said = Trim(text);
+  std::string said(TextKit::TrimLineBlanks(text));
   if (said.empty() || !s.open) return;
   if (said.size() == 1 && std::isdigit(static_cast<unsigned char>(said[0]))) said += '.';
   if (Speech::KeyWaiting()) return;

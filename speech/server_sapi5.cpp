@@ -14,6 +14,7 @@
 
 #include "console/console.h"
 #include "platform/text/cp1252.h"
+#include "platform/text/text_kit.h"
 #include "platform/events/messages.h"
 #include "platform/speech/sapi5_speechd.h"
 #include "speech/speech_state.h"
@@ -23,18 +24,13 @@
 namespace Sapi5Voice {
 namespace {
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // The voices a Portuguese speaker can choose by number: the module's Portuguese voices,
 // Brazilian ones first; all its voices when it has none in Portuguese.
 std::vector<Sapi5Speechd::Voice> NumberedVoices() {
   std::vector<Sapi5Speechd::Voice> all = Sapi5Speechd::Voices();
   std::vector<Sapi5Speechd::Voice> brazilian, portuguese;
   for (const auto& v : all) {
-    const std::string language = Lower(v.language);
+    const std::string language = TextKit::AsciiLowerText(v.language);
     if (language == "pt-br") brazilian.push_back(v);
     else if (language == "pt" || language.starts_with("pt-")) portuguese.push_back(v);
   }

@@ -11,6 +11,7 @@
 #include "platform/text/cp1252.h"
 #include "platform/events/messages.h"
 #include "platform/headless/transcript.h"
+#include "platform/wave/wave_header.h"
 #include "speech/diphone_voice.h"
 #include "speech/speech_server.h"
 #include "speech/speech_state.h"
@@ -62,21 +63,7 @@ State& St() {
   return state;
 }
 
-void WriteWaveHeader(uint8_t* out, uint32_t dataBytes) {
-  auto put32 = [&](int at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
-  };
-  std::memcpy(out, "RIFF", 4);
-  put32(4, dataBytes + 36);
-  std::memcpy(out + 8, "WAVEfmt ", 8);
-  put32(16, 16);
-  out[20] = 1, out[21] = 0, out[22] = 1, out[23] = 0;  // PCM, mono
-  put32(24, 11025);
-  put32(28, 11025);
-  out[32] = 1, out[33] = 0, out[34] = 8, out[35] = 0;  // block align 1, 8 bits
-  std::memcpy(out + 36, "data", 4);
-  put32(40, dataBytes);
-}
+void WriteWaveHeader(uint8_t* out, uint32_t dataBytes) { WaveHeader::Write(out, 11025, 1, 8, dataBytes); }
 
 bool KeyWaiting() { return Keyboard::ConsoleKeyPressed(); }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/text/text_kit.h"
 #include "speech/diphone_voice.h"
 #include "speech/recorded_numbers.h"
 #include "speech/speech.h"
@@ -19,12 +20,6 @@ bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 bool IsHigh(char c) { return static_cast<uint8_t>(c) >= 128; }
 bool IsWordChar(char c) { return c == ' ' || IsLetter(c) || IsHigh(c); }
 
-char Upper(char c) {
-  const auto b = static_cast<uint8_t>(c);
-  if ((b >= 'a' && b <= 'z') || b >= 224) return static_cast<char>(b - 32);
-  return c;
-}
-
 // A run of digits: spelled when it holds a "-" or has seven or more characters, else
 // said as a number.
 void SayDigitRun(std::string_view run) {
@@ -37,7 +32,7 @@ void SayDigitRun(std::string_view run) {
 
 void SayWordRun(std::string_view run) {
   std::string upper(run.substr(0, kMaxPhrase));
-  for (char& c : upper) c = Upper(c);
+  for (char& c : upper) c = TextKit::BlockUpper(c);
   if (upper == "WWW") Spell(run);
   else SayPhrase(upper);
 }

@@ -3,14 +3,14 @@
 
 #include "tts/prosody_tables.h"
 #include "tts/text_classes.h"
+#include "platform/text/text_kit.h"
 
 namespace Sonora {
 namespace {
 
 std::string_view ClassOf(std::string_view line) {
   std::string_view cls = line.size() >= 3 ? line.substr(1, 2) : std::string_view();
-  while (!cls.empty() && cls.back() == ' ') cls.remove_suffix(1);
-  return cls;
+  return TextKit::TrimTrailingSpaces(cls);
 }
 
 bool Fits(const std::string& field, std::string_view cls) { return field.empty() || field == cls; }

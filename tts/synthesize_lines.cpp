@@ -8,17 +8,10 @@
 
 #include "tts/sonora_state.h"
 #include "audio/sound_queue.h"
+#include "platform/wave/wave_header.h"
 
 namespace Sonora {
 namespace {
-
-void Put32(uint8_t* p, uint32_t v) {
-  for (int k = 0; k < 4; ++k) p[k] = static_cast<uint8_t>(v >> (8 * k));
-}
-void Put16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
 
 void PlayBlock() {
   EngineState& e = Engine();
@@ -41,20 +34,7 @@ int ReadBytes(bool& failed) {
 
 }  // namespace
 
-void WriteWaveHeader(uint8_t* out, uint32_t dataSize) {
-  std::memcpy(out, "RIFF", 4);
-  Put32(out + 4, dataSize + 36);
-  std::memcpy(out + 8, "WAVEfmt ", 8);
-  Put32(out + 16, 16);
-  Put16(out + 20, 1);
-  Put16(out + 22, 1);
-  Put32(out + 24, 16000);
-  Put32(out + 28, 32000);
-  Put16(out + 32, 2);
-  Put16(out + 34, 16);
-  std::memcpy(out + 36, "data", 4);
-  Put32(out + 40, dataSize);
-}
+void WriteWaveHeader(uint8_t* out, uint32_t dataSize) { WaveHeader::Write(out, 16000, 1, 16, dataSize); }
 
 bool SynthesizeLines(const std::vector<std::string>& lines) {
   EngineState& e = Engine();

@@ -10,6 +10,7 @@
 #include "ui/line_editor_session.h"
 #include "console/magnifier.h"
 #include "platform/events/keys.h"
+#include "platform/text/text_kit.h"
 #include "speech/speech.h"
 #include "audio/sound_queue.h"
 
@@ -117,10 +118,7 @@ State& St() {
   return state;
 }
 
-std::string Trimmed(const std::string& text) {
-  const std::size_t end = text.find_last_not_of(' ');
-  return end == std::string::npos ? std::string() : text.substr(0, end + 1);
-}
+std::string Trimmed(const std::string& text) { return std::string(TextKit::TrimTrailingSpaces(text)); }
 
 uint8_t EditLine(std::string& field, int column, int row, int visibleWidth, int maxLength) {
   return Edit(field, column, row, visibleWidth, maxLength, true);

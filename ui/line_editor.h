@@ -6,13 +6,16 @@
 #include <cstdint>
 #include <string>
 
+#include "console/keyboard.h"
+
 namespace LineEditor {
 
 inline constexpr int kMaxLength = 2048;
 
 // Exit codes that are control keys; an extended key that ends editing gives its own code.
-inline constexpr uint8_t kCtrlB = 2, kTab = 9, kCtrlEnter = 10, kEnter = 13, kEsc = 27;
-inline constexpr uint8_t kAltF1 = 104;
+inline constexpr uint8_t kCtrlB = Keyboard::kCtrlB, kTab = Keyboard::kTab, kCtrlEnter = Keyboard::kCtrlEnter,
+                         kEnter = Keyboard::kEnter, kEsc = Keyboard::kEsc;
+inline constexpr uint8_t kAltF1 = Keyboard::kExtCtrlF11;
 
 struct State {
   bool echo = true;          // typed characters are spoken

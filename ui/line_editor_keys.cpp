@@ -63,22 +63,22 @@ void HandleExtended(Session& s, uint8_t code) {
   Speech::StopSpeech();
   if (s.shift) {
     if (s.anchor == 0) s.anchor = s.cursor;
-  } else if (code != 254 && code != 255) {
+  } else if (code != Keyboard::kExtShiftInsert && code != Keyboard::kExtCtrlInsert) {
     s.ClearSelection();
   }
   switch (code) {
-    case 59:  // F1
+    case Keyboard::kExtF1:
       if (s.alt) s.Finish(kAltF1);
       else ReadNextWord(s);
       break;
-    case 62:  // F4
+    case Keyboard::kExtF4:
       St().echo = !St().echo;
       Speech::SpeakWordFile(St().echo ? "_FALACI" : "_FALDLG");
       break;
-    case 66: Speech::SayCurrentTime(); break;  // F8
-    case 70: OpenWordAtCursor(s); break;       // F12
-    case 71: s.cursor = 1; break;              // Home
-    case 75:                                   // Left
+    case Keyboard::kExtF8: Speech::SayCurrentTime(); break;
+    case Keyboard::kExtF12: OpenWordAtCursor(s); break;
+    case Keyboard::kExtHome: s.cursor = 1; break;
+    case Keyboard::kExtLeft:
       if (s.cursor > 1) {
         --s.cursor;
         Speech::SpeakChar(static_cast<uint8_t>(s.At(s.cursor)));
@@ -86,7 +86,7 @@ void HandleExtended(Session& s, uint8_t code) {
         ErrorTone();
       }
       break;
-    case 77:  // Right
+    case Keyboard::kExtRight:
       if (s.cursor <= s.maxLength) {
         const auto c = static_cast<uint8_t>(s.At(s.cursor));
         if (s.alt && IsLetter(c)) Speech::SpeakWordFile("_FON" + std::to_string(c));
@@ -96,23 +96,23 @@ void HandleExtended(Session& s, uint8_t code) {
         ErrorTone();
       }
       break;
-    case 79: s.cursor = static_cast<int>(Trimmed(s.text).size()) + 1; break;  // End
-    case 83:                                                                  // Delete
+    case Keyboard::kExtEnd: s.cursor = static_cast<int>(Trimmed(s.text).size()) + 1; break;
+    case Keyboard::kExtDelete:
       if (s.HasSelection()) DeleteSelection(s);
       else DeleteAtCursor(s, true);
       break;
-    case 94: Speech::Speak(Trimmed(s.text)); break;  // Ctrl+F1
-    case 97: ChangeSpeed(); break;                   // Ctrl+F4
-    case 101: Speech::SayToday(); break;             // Ctrl+F8
-    case 102:                                        // Ctrl+F9
+    case Keyboard::kExtCtrlF1: Speech::Speak(Trimmed(s.text)); break;
+    case Keyboard::kExtCtrlF4: ChangeSpeed(); break;
+    case Keyboard::kExtCtrlF8: Speech::SayToday(); break;
+    case Keyboard::kExtCtrlF9:
       if (s.alt) ScreenReview::ScreenReview();
       else s.Finish(code);
       break;
-    case 104: Speech::SpeakBatteryStatus(); break;  // Ctrl+F11
-    case 115: PreviousWord(s); break;               // Ctrl+Left
-    case 116: NextWord(s); break;                   // Ctrl+Right
-    case 254: Paste(s); break;                      // Shift+Insert
-    case 255: Copy(s); break;                       // Ctrl+Insert
+    case Keyboard::kExtCtrlF11: Speech::SpeakBatteryStatus(); break;
+    case Keyboard::kExtCtrlLeft: PreviousWord(s); break;
+    case Keyboard::kExtCtrlRight: NextWord(s); break;
+    case Keyboard::kExtShiftInsert: Paste(s); break;
+    case Keyboard::kExtCtrlInsert: Copy(s); break;
     default:
       if (code < 120 || code > 129) s.Finish(code);  // Alt with a digit is ignored
       break;
@@ -121,16 +121,16 @@ void HandleExtended(Session& s, uint8_t code) {
 }
 
 void HandleCharacter(Session& s, uint8_t key) {
-  if (key != 3 && key != 22 && key != 222 && key != 223) s.ClearSelection();
+  if (key != Keyboard::kCtrlC && key != Keyboard::kCtrlV && key != 222 && key != 223) s.ClearSelection();
   switch (key) {
     case kCtrlB:
     case kTab:
     case kCtrlEnter:
     case kEnter:
     case kEsc: s.Finish(key); break;
-    case 3: Copy(s); break;
-    case 4: BlankToEnd(s); break;
-    case 8:  // Backspace
+    case Keyboard::kCtrlC: Copy(s); break;
+    case Keyboard::kCtrlD: BlankToEnd(s); break;
+    case Keyboard::kBackspace:
       if (s.cursor == 1) {
         ErrorTone();
       } else {
@@ -138,9 +138,9 @@ void HandleCharacter(Session& s, uint8_t key) {
         DeleteAtCursor(s, true);
       }
       break;
-    case 11: Speech::Speak(std::to_string(s.cursor)); break;  // Ctrl+K
-    case 19: RemoveBeforeCursor(s); break;                    // Ctrl+S
-    case 21:                                                  // Ctrl+U
+    case Keyboard::kCtrlK: Speech::Speak(std::to_string(s.cursor)); break;
+    case Keyboard::kCtrlS: RemoveBeforeCursor(s); break;
+    case Keyboard::kCtrlU:
       s.text = s.entry;
       s.text.resize(static_cast<std::size_t>(s.maxLength), ' ');
       s.cursor = 1;
@@ -148,14 +148,14 @@ void HandleCharacter(Session& s, uint8_t key) {
       ErrorTone();
       ErrorTone();
       break;
-    case 22: Paste(s); break;  // Ctrl+V
-    case 25:                   // Ctrl+Y
+    case Keyboard::kCtrlV: Paste(s); break;
+    case Keyboard::kCtrlY:
       s.text.assign(static_cast<std::size_t>(s.maxLength), ' ');
       Speech::SpeakWordFile("_CPOAPA");
       s.cursor = 1;
       break;
-    case 28: Speech::PlayToneDigits(s.text); break;  // Ctrl+\ dials the field
-    case 127: DeleteWord(s); break;                  // Ctrl+Backspace
+    case Keyboard::kCtrlBackslash: Speech::PlayToneDigits(s.text); break;  // Ctrl+\ dials the field
+    case Keyboard::kCtrlBackspace: DeleteWord(s); break;
     case 222:
       Speech::WaitForSilence();
       Speech::Speak(Trimmed(s.text));

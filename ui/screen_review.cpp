@@ -10,6 +10,7 @@
 #include "console/magnifier.h"
 #include "ui/screen_review_parts.h"
 #include "platform/events/keys.h"
+#include "platform/text/text_kit.h"
 #include "speech/speech.h"
 #include "speech/speech_state.h"
 
@@ -101,13 +102,13 @@ void JumpToRowAndColumn(Review& r) {
 }
 
 void TwoLetterCommand(Review& r, uint8_t first) {
-  char where = static_cast<char>(first >= 'a' && first <= 'z' ? first - 32 : first);
+  char where = TextKit::AsciiUpper(static_cast<char>(first));
   if (where == 'L') where = 'T';
   if (where != 'I' && where != 'T' && where != 'F') return Refuse();
   uint8_t code;
   bool shift;
   const uint8_t second = ReadKey(code, shift);
-  const char unit = static_cast<char>(second >= 'a' && second <= 'z' ? second - 32 : second);
+  const char unit = TextKit::AsciiUpper(static_cast<char>(second));
   const int row = r.row, col = r.column;
   const int last = Console::kColumns, lastRow = Console::kRows;
   if (unit == 'T') {
@@ -148,7 +149,7 @@ bool IsWordStart(int row, int col) { return IsWordChar(Cell(row, col)) && (col =
 
 void HandleExtended(Review& r, uint8_t code) {
   switch (code) {
-    case 75:  // Left
+    case Keyboard::kExtLeft:
       if (r.column <= 1) {
         ErrorTone();
       } else {
@@ -156,36 +157,36 @@ void HandleExtended(Review& r, uint8_t code) {
         Speech::SpeakChar(static_cast<uint8_t>(Cell(r.row, r.column)));
       }
       break;
-    case 77:  // Right
+    case Keyboard::kExtRight:
       Speech::SpeakChar(static_cast<uint8_t>(Cell(r.row, r.column)));
       ++r.column;
       break;
-    case 71: r.column = 1; break;                         // Home
-    case 79: r.column = AfterLastNonSpace(r.row); break;  // End
-    case 72:                                              // Up
+    case Keyboard::kExtHome: r.column = 1; break;
+    case Keyboard::kExtEnd: r.column = AfterLastNonSpace(r.row); break;
+    case Keyboard::kExtUp:
       --r.row;
       r.column = 1;
       ReadRow(r);
       break;
-    case 80:  // Down
+    case Keyboard::kExtDown:
       Speech::PlayClick();
       ++r.row;
       r.column = 1;
       ReadRow(r);
       break;
-    case 73:  // Page Up
+    case Keyboard::kExtPageUp:
       r.row = 1;
       r.column = 1;
       ReadRow(r);
       break;
-    case 81:  // Page Down
+    case Keyboard::kExtPageDown:
       r.row = Console::kRows;
       r.column = 1;
       ReadRow(r);
       break;
-    case 132: JumpToLetter(r, false); break;  // Ctrl+Page Up
-    case 118: JumpToLetter(r, true); break;   // Ctrl+Page Down
-    case 115: {                               // Ctrl+Left
+    case Keyboard::kExtCtrlPageUp: JumpToLetter(r, false); break;
+    case Keyboard::kExtCtrlPageDown: JumpToLetter(r, true); break;
+    case Keyboard::kExtCtrlLeft: {
       int col = std::min(r.column, Console::kColumns + 1) - 1;
       while (col >= 1 && !IsWordStart(r.row, col)) --col;
       if (col < 1) {
@@ -196,7 +197,7 @@ void HandleExtended(Review& r, uint8_t code) {
       }
       break;
     }
-    case 116: {  // Ctrl+Right
+    case Keyboard::kExtCtrlRight: {
       int col = r.column + 1;
       while (col <= Console::kColumns && !IsWordStart(r.row, col)) ++col;
       if (col > Console::kColumns) {
@@ -208,7 +209,7 @@ void HandleExtended(Review& r, uint8_t code) {
       }
       break;
     }
-    case 59:  // F1
+    case Keyboard::kExtF1:
       if (r.column > 79) {
         Speech::PlayClick();
         r.column = AfterLastNonSpace(r.row);
@@ -216,24 +217,24 @@ void HandleExtended(Review& r, uint8_t code) {
         ReadWord(r, Console::kColumns);
       }
       break;
-    case 94: {  // Ctrl+F1
+    case Keyboard::kExtCtrlF1: {
       const Field f = FieldAt(r.row, r.column);
       ReadRange(r, r.row, f.start, r.row, f.end, true);
       break;
     }
-    case 63: AskAndSearch(r); break;            // F5
-    case 98: Search(r, St().searchText); break;  // Ctrl+F5
-    case 64: JumpToRowAndColumn(r); break;       // F6
+    case Keyboard::kExtF5: AskAndSearch(r); break;
+    case Keyboard::kExtCtrlF5: Search(r, St().searchText); break;
+    case Keyboard::kExtF6: JumpToRowAndColumn(r); break;
     default: Refuse(); break;
   }
 }
 
 void HandleCharacter(Review& r, uint8_t key, bool shift) {
   switch (key) {
-    case 8:  // Backspace as Left
-      HandleExtended(r, 75);
+    case Keyboard::kBackspace:  // Backspace as Left
+      HandleExtended(r, Keyboard::kExtLeft);
       break;
-    case 9: {  // Tab, Shift+Tab: the next or the previous field
+    case Keyboard::kTab: {  // Tab, Shift+Tab: the next or the previous field
       const Field f = FieldAt(r.row, r.column);
       if (shift) {
         r.column = f.start - 2;
@@ -246,16 +247,16 @@ void HandleCharacter(Review& r, uint8_t key, bool shift) {
       }
       break;
     }
-    case 13:
+    case Keyboard::kEnter:
       Speech::PlayClick();
       ++r.row;
       r.column = 1;
       break;
     case ' ': ReadRow(r); break;
-    case 11:
-    case 12: Speech::Speak(std::to_string(r.row) + " " + std::to_string(r.column)); break;
-    case 3: CopyScreen(); break;
-    case 27: r.done = true; break;
+    case Keyboard::kCtrlK:
+    case Keyboard::kCtrlL: Speech::Speak(std::to_string(r.row) + " " + std::to_string(r.column)); break;
+    case Keyboard::kCtrlC: CopyScreen(); break;
+    case Keyboard::kEsc: r.done = true; break;
     default:
       if ((key >= 'A' && key <= 'Z') || (key >= 'a' && key <= 'z')) TwoLetterCommand(r, key);
       break;

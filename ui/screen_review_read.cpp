@@ -6,6 +6,7 @@
 #include "console/console.h"
 #include "console/keyboard.h"
 #include "ui/screen_review_parts.h"
+#include "platform/text/text_kit.h"
 #include "speech/speech.h"
 #include "speech/speech_state.h"
 
@@ -45,7 +46,7 @@ bool IsWordChar(char c) {
 
 bool IsConsonant(char c) {
   constexpr std::string_view kConsonants = "BCDFGHJKLMNPQRSTVWXYZ";
-  const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+  const char upper = TextKit::AsciiUpper(c);
   return kConsonants.find(upper) != std::string_view::npos;
 }
 

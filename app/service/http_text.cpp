@@ -2,19 +2,9 @@
 #include "app/service/http_text.h"
 
 #include "platform/text/cp1252.h"
+#include "platform/text/text_kit.h"
 
 namespace HttpText {
-
-namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
 
 void SplitTarget(std::string_view target, std::string& path, std::string& query) {
   const std::size_t q = target.find('?');
@@ -28,7 +18,7 @@ std::string PercentDecode(std::string_view text, bool plusIsSpace) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (c == '%' && i + 2 < text.size()) {
-      const int hi = HexDigit(text[i + 1]), lo = HexDigit(text[i + 2]);
+      const int hi = TextKit::HexDigitValue(text[i + 1]), lo = TextKit::HexDigitValue(text[i + 2]);
       if (hi >= 0 && lo >= 0) {
         out += static_cast<char>(hi * 16 + lo);
         i += 2;
@@ -57,21 +47,6 @@ std::string AsUtf8(std::string_view bytes) {
   return Cp1252::ToUtf8(bytes);
 }
 
-std::string PercentEncode(std::string_view text) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' || b == '.' ||
-        b == '_' || b == '~') {
-      out += c;
-    } else {
-      out += '%';
-      out += kHex[b >> 4];
-      out += kHex[b & 15];
-    }
-  }
-  return out;
-}
+std::string PercentEncode(std::string_view text) { return TextKit::PercentEncode(text); }
 
 }  // namespace HttpText

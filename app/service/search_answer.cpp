@@ -5,6 +5,7 @@
 
 #include "app/service/http_text.h"
 #include "platform/text/cp1252.h"
+#include "platform/text/text_kit.h"
 
 namespace SearchAnswer {
 
@@ -12,12 +13,7 @@ namespace {
 
 constexpr std::size_t kMaxPendingLines = 4;  // a title may span a few lines, not a page
 
-std::string Trim(std::string_view s) {
-  std::size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return std::string(s.substr(b, e - b));
-}
+std::string Trim(std::string_view s) { return std::string(TextKit::TrimSpaceAndControls(s)); }
 
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {

@@ -23,6 +23,7 @@
 #include "platform/events/messages.h"
 #include "platform/files/paths.h"
 #include "platform/audio/waveout.h"
+#include "platform/wave/wave_header.h"
 #include "speech/speech.h"
 #include "audio/sound_queue.h"
 
@@ -37,12 +38,8 @@ void Put(std::vector<uint8_t>& v, uint32_t x, int n) {
 // Ten seconds of 16000 Hz 16-bit mono, the engine's format: 40 pieces, more than the queue.
 void WriteLongFile(const std::filesystem::path& path) {
   const uint32_t bytes = 16000 * 2 * 10;
-  std::vector<uint8_t> v = {'R', 'I', 'F', 'F'};
-  Put(v, 36 + bytes, 4);
-  for (char c : std::string("WAVEfmt ")) v.push_back(static_cast<uint8_t>(c));
-  Put(v, 16, 4), Put(v, 1, 2), Put(v, 1, 2), Put(v, 16000, 4), Put(v, 32000, 4), Put(v, 2, 2), Put(v, 16, 2);
-  for (char c : std::string("data")) v.push_back(static_cast<uint8_t>(c));
-  Put(v, bytes, 4);
+  std::vector<uint8_t> v(WaveHeader::kSize);
+  WaveHeader::Write(v.data(), 16000, 1, 16, bytes);
   for (uint32_t i = 0; i < bytes / 2; ++i) Put(v, static_cast<uint32_t>(static_cast<int16_t>((i % 40) * 400 - 8000)), 2);
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(v.data()), v.size());
 }

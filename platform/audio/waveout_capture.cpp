@@ -11,18 +11,10 @@
 #include <cstring>
 
 #include "platform/audio/waveout_queue.h"
+#include "platform/wave/wave_header.h"
 
 namespace WaveOut {
 namespace {
-
-void Put16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-void Put32(uint8_t* p, uint32_t v) {
-  Put16(p, v & 0xFFFF);
-  Put16(p + 2, v >> 16);
-}
 
 class CaptureDevice final : public PacedDevice {
  public:
@@ -54,19 +46,8 @@ class CaptureDevice final : public PacedDevice {
   void WriteHeader() {
     if (fd_ < 0) return;
     const Format& f = haveFormat_ ? file_ : Format{16000, 16, 1};
-    uint8_t h[44];
-    std::memcpy(h, "RIFF", 4);
-    Put32(h + 4, 36 + dataBytes_);
-    std::memcpy(h + 8, "WAVEfmt ", 8);
-    Put32(h + 16, 16);
-    Put16(h + 20, 1);
-    Put16(h + 22, static_cast<uint32_t>(f.channels));
-    Put32(h + 24, static_cast<uint32_t>(f.rate));
-    Put32(h + 28, static_cast<uint32_t>(f.rate * f.BlockAlign()));
-    Put16(h + 32, static_cast<uint32_t>(f.BlockAlign()));
-    Put16(h + 34, static_cast<uint32_t>(f.bits));
-    std::memcpy(h + 36, "data", 4);
-    Put32(h + 40, dataBytes_);
+    uint8_t h[WaveHeader::kSize];
+    WaveHeader::Write(h, f.rate, f.channels, f.bits, dataBytes_);
     [[maybe_unused]] ssize_t n = ::pwrite(fd_, h, sizeof h, 0);
   }
 
@@ -77,9 +58,9 @@ class CaptureDevice final : public PacedDevice {
     if (n <= 0) return;
     dataBytes_ += static_cast<uint32_t>(n);
     uint8_t size[4];
-    Put32(size, 36 + dataBytes_);
+    WaveHeader::PutSize(size, 36 + dataBytes_);
     [[maybe_unused]] ssize_t a = ::pwrite(fd_, size, 4, 4);
-    Put32(size, dataBytes_);
+    WaveHeader::PutSize(size, dataBytes_);
     [[maybe_unused]] ssize_t b = ::pwrite(fd_, size, 4, 40);
   }
 

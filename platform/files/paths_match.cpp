@@ -2,27 +2,13 @@
 #include <vector>
 
 #include "platform/files/paths.h"
+#include "platform/text/text_kit.h"
 
 namespace Paths {
 
-char FoldCase(char c) {
-  const auto b = static_cast<unsigned char>(c);
-  if (b >= 'a' && b <= 'z') return static_cast<char>(b - 32);
-  if (b >= 224 && b <= 254 && b != 247) return static_cast<char>(b - 32);
-  switch (b) {
-    case 0x9A: return static_cast<char>(0x8A);  // š
-    case 0x9C: return static_cast<char>(0x8C);  // œ
-    case 0x9E: return static_cast<char>(0x8E);  // ž
-    case 0xFF: return static_cast<char>(0x9F);  // ÿ
-    default: return c;
-  }
-}
+char FoldCase(char c) { return TextKit::Cp1252Upper(c); }
 
-std::string FoldCase(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = FoldCase(c);
-  return out;
-}
+std::string FoldCase(std::string_view text) { return TextKit::Cp1252UpperText(text); }
 
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

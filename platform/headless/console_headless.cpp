@@ -13,6 +13,7 @@
 #include "platform/events/messages.h"
 #include "platform/events/termination.h"
 #include "platform/headless/transcript.h"
+#include "platform/text/text_kit.h"
 
 namespace ConsoleDevice {
 namespace {
@@ -40,7 +41,7 @@ class Headless final : public Backend {
   // The band is told in the transcript: the cursor character's index and the band's text.
   void ShowBand(const ScreenView&, const Band& band) override {
     std::string text = band.text;
-    text.erase(text.find_last_not_of(' ') + 1);
+    text.resize(TextKit::TrimTrailingSpaces(text).size());
     std::string event = std::to_string(band.cursorIndex) + " " + text;
     if (bandShown_ && event == lastBand_) return;
     Transcript::Event("band", event);

@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "platform/text/cp1252.h"
+#include "platform/text/text_kit.h"
 #include "platform/events/keys.h"
 
 namespace KeyScript {
@@ -25,12 +26,6 @@ constexpr Named kNamed[] = {
     {"BREAK", Keys::VK_CANCEL, 0},
 };
 
-std::string Upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
-
 uint16_t VkOfChar(uint8_t c) {
   if (c >= 'a' && c <= 'z') return static_cast<uint16_t>(c - 32);
   if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ') return c;
@@ -41,7 +36,7 @@ bool IsCapital(uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 
 
 // A key name inside braces, without modifiers: a named key, F1..F12 or one character.
 bool ParseKeyName(std::string_view name, Item& item) {
-  const std::string up = Upper(name);
+  const std::string up = TextKit::AsciiUpperText(name);
   for (const Named& n : kNamed)
     if (up == n.name) {
       item.vk = n.vk;
@@ -70,7 +65,7 @@ bool ParseKeyName(std::string_view name, Item& item) {
 constexpr int kUntilLongestMs = 90000;
 
 bool ParseBraced(std::string_view body, std::vector<Item>& items, std::string& error) {
-  const std::string up = Upper(body);
+  const std::string up = TextKit::AsciiUpperText(body);
   if (up.rfind("WAIT ", 0) == 0) {
     int ms = 0;
     std::string_view digits = std::string_view(body).substr(5);
@@ -102,7 +97,7 @@ bool ParseBraced(std::string_view body, std::vector<Item>& items, std::string& e
   }
   uint8_t mods = 0;
   for (;;) {
-    const std::string r = Upper(rest);
+    const std::string r = TextKit::AsciiUpperText(rest);
     if (r.rfind("CTRL+", 0) == 0 && r.size() > 5) { mods |= Keys::kCtrl; rest.remove_prefix(5); }
     else if (r.rfind("SHIFT+", 0) == 0 && r.size() > 6) { mods |= Keys::kShift; rest.remove_prefix(6); }
     else if (r.rfind("ALT+", 0) == 0 && r.size() > 4) { mods |= Keys::kAlt; rest.remove_prefix(4); }

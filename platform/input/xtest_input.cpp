@@ -14,6 +14,7 @@
 
 #include "platform/text/cp1252.h"
 #include "platform/input/input.h"
+#include "platform/events/keys.h"
 #include "platform/events/messages.h"
 #include "platform/desktop/x_connection.h"
 
@@ -207,62 +208,62 @@ void Unbind(Display* d) {
 KeySym VirtualKeySym(uint16_t vk) {
   if (vk >= 'A' && vk <= 'Z') return XK_a + (vk - 'A');
   if (vk >= '0' && vk <= '9') return XK_0 + (vk - '0');
-  if (vk >= 112 && vk <= 135) return XK_F1 + (vk - 112);  // F1..F24
-  if (vk >= 96 && vk <= 105) return XK_KP_0 + (vk - 96);
+  if (vk >= Keys::VK_F1 && vk <= Keys::VK_F24) return XK_F1 + (vk - Keys::VK_F1);
+  if (vk >= Keys::VK_NUMPAD0 && vk <= Keys::VK_NUMPAD9) return XK_KP_0 + (vk - Keys::VK_NUMPAD0);
   switch (vk) {
-    case 3: return XK_Cancel;
-    case 8: return XK_BackSpace;
-    case 9: return XK_Tab;
-    case 12: return XK_Clear;
-    case 13: return XK_Return;
-    case 16: case 160: return XK_Shift_L;
-    case 161: return XK_Shift_R;
-    case 17: case 162: return XK_Control_L;
-    case 163: return XK_Control_R;
-    case 18: case 164: return XK_Alt_L;
-    case 165: return XK_ISO_Level3_Shift;  // right Alt (AltGr)
-    case 19: return XK_Pause;
-    case 20: return XK_Caps_Lock;
-    case 27: return XK_Escape;
-    case 32: return XK_space;
-    case 33: return XK_Prior;
-    case 34: return XK_Next;
-    case 35: return XK_End;
-    case 36: return XK_Home;
-    case 37: return XK_Left;
-    case 38: return XK_Up;
-    case 39: return XK_Right;
-    case 40: return XK_Down;
-    case 41: return XK_Select;
-    case 42: return XK_Print;
-    case 43: return XK_Execute;
-    case 44: return XK_Print;  // Print Screen
-    case 45: return XK_Insert;
-    case 46: return XK_Delete;
-    case 47: return XK_Help;
-    case 91: return XK_Super_L;
-    case 92: return XK_Super_R;
-    case 93: return XK_Menu;
-    case 106: return XK_KP_Multiply;
-    case 107: return XK_KP_Add;
-    case 108: return XK_KP_Separator;
-    case 109: return XK_KP_Subtract;
-    case 110: return XK_KP_Decimal;
-    case 111: return XK_KP_Divide;
-    case 144: return XK_Num_Lock;
-    case 145: return XK_Scroll_Lock;
-    case 186: return XK_semicolon;
-    case 187: return XK_equal;
-    case 188: return XK_comma;
-    case 189: return XK_minus;
-    case 190: return XK_period;
-    case 191: return XK_slash;
-    case 192: return XK_grave;
-    case 219: return XK_bracketleft;
-    case 220: return XK_backslash;
-    case 221: return XK_bracketright;
-    case 222: return XK_apostrophe;
-    case 226: return XK_less;
+    case Keys::VK_CANCEL: return XK_Cancel;
+    case Keys::VK_BACK: return XK_BackSpace;
+    case Keys::VK_TAB: return XK_Tab;
+    case Keys::VK_CLEAR: return XK_Clear;
+    case Keys::VK_RETURN: return XK_Return;
+    case Keys::VK_SHIFT: case Keys::VK_LSHIFT: return XK_Shift_L;
+    case Keys::VK_RSHIFT: return XK_Shift_R;
+    case Keys::VK_CONTROL: case Keys::VK_LCONTROL: return XK_Control_L;
+    case Keys::VK_RCONTROL: return XK_Control_R;
+    case Keys::VK_MENU: case Keys::VK_LMENU: return XK_Alt_L;
+    case Keys::VK_RMENU: return XK_ISO_Level3_Shift;  // right Alt (AltGr)
+    case Keys::VK_PAUSE: return XK_Pause;
+    case Keys::VK_CAPITAL: return XK_Caps_Lock;
+    case Keys::VK_ESCAPE: return XK_Escape;
+    case Keys::VK_SPACE: return XK_space;
+    case Keys::VK_PRIOR: return XK_Prior;
+    case Keys::VK_NEXT: return XK_Next;
+    case Keys::VK_END: return XK_End;
+    case Keys::VK_HOME: return XK_Home;
+    case Keys::VK_LEFT: return XK_Left;
+    case Keys::VK_UP: return XK_Up;
+    case Keys::VK_RIGHT: return XK_Right;
+    case Keys::VK_DOWN: return XK_Down;
+    case Keys::VK_SELECT: return XK_Select;
+    case Keys::VK_PRINT: return XK_Print;
+    case Keys::VK_EXECUTE: return XK_Execute;
+    case Keys::VK_SNAPSHOT: return XK_Print;  // Print Screen
+    case Keys::VK_INSERT: return XK_Insert;
+    case Keys::VK_DELETE: return XK_Delete;
+    case Keys::VK_HELP: return XK_Help;
+    case Keys::VK_LWIN: return XK_Super_L;
+    case Keys::VK_RWIN: return XK_Super_R;
+    case Keys::VK_APPS: return XK_Menu;
+    case Keys::VK_MULTIPLY: return XK_KP_Multiply;
+    case Keys::VK_ADD: return XK_KP_Add;
+    case Keys::VK_SEPARATOR: return XK_KP_Separator;
+    case Keys::VK_SUBTRACT: return XK_KP_Subtract;
+    case Keys::VK_DECIMAL: return XK_KP_Decimal;
+    case Keys::VK_DIVIDE: return XK_KP_Divide;
+    case Keys::VK_NUMLOCK: return XK_Num_Lock;
+    case Keys::VK_SCROLL: return XK_Scroll_Lock;
+    case Keys::VK_OEM_1: return XK_semicolon;
+    case Keys::VK_OEM_PLUS: return XK_equal;
+    case Keys::VK_OEM_COMMA: return XK_comma;
+    case Keys::VK_OEM_MINUS: return XK_minus;
+    case Keys::VK_OEM_PERIOD: return XK_period;
+    case Keys::VK_OEM_2: return XK_slash;
+    case Keys::VK_OEM_3: return XK_grave;
+    case Keys::VK_OEM_4: return XK_bracketleft;
+    case Keys::VK_OEM_5: return XK_backslash;
+    case Keys::VK_OEM_6: return XK_bracketright;
+    case Keys::VK_OEM_7: return XK_apostrophe;
+    case Keys::VK_OEM_102: return XK_less;
     default: return NoSymbol;
   }
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/text/cp1252.h"
+#include "platform/text/text_kit.h"
 #include "platform/media/mci_agent.h"
 #include "platform/media/mci_audio.h"
 #include "platform/media/mci_command.h"
@@ -50,9 +51,9 @@ State& S() {
 bool Idle() { return S().idle ? S().idle() : false; }
 
 Device* Find(std::string_view name) {
-  const std::string wanted = Lower(name);
+  const std::string wanted = TextKit::AsciiLowerText(name);
   for (auto& d : S().devices)
-    if (Lower(d->name) == wanted) return d.get();
+    if (TextKit::AsciiLowerText(d->name) == wanted) return d.get();
   return nullptr;
 }
 
@@ -112,13 +113,11 @@ bool IsAddress(std::string_view element) {
 
 // An address as a URI: UTF-8, with blanks and bytes outside ASCII escaped.
 std::string AddressUri(std::string_view element) {
-  static const char* hex = "0123456789ABCDEF";
   std::string out;
   for (unsigned char c : Cp1252::ToUtf8(element)) {
     if (c <= 32 || c >= 127 || c == '"') {
       out.push_back('%');
-      out.push_back(hex[c >> 4]);
-      out.push_back(hex[c & 15]);
+      TextKit::AppendHexByte(out, c);
     } else {
       out.push_back(static_cast<char>(c));
     }
@@ -132,7 +131,7 @@ int OpenDevice(std::string element, const std::string& name, bool autoClose, Dev
   if (const std::size_t bang = element.find('!'); bang != std::string::npos && !IsAddress(element.substr(0, bang)))
     element = element.substr(bang + 1);  // "mpegvideo!c:\video.mp4": the type is GStreamer's to find
   if (element.empty()) return kErrMissingParameter;
-  if (Find(name) || Lower(name) == "all") return kErrDuplicateAlias;
+  if (Find(name) || TextKit::AsciiLowerText(name) == "all") return kErrDuplicateAlias;
   std::string uri;
   const bool address = IsAddress(element);
   if (address) {
@@ -188,7 +187,7 @@ int Open(const Command& c, std::string& answer) {
 
 // The devices a command acts on: one by name, or every one for "all".
 int Targets(const std::string& name, bool allowAll, std::vector<Device*>& out) {
-  if (Lower(name) == "all") {
+  if (TextKit::AsciiLowerText(name) == "all") {
     if (!allowAll) return kErrInvalidDeviceName;
     for (auto& d : S().devices) out.push_back(d.get());
     return kOk;
@@ -231,7 +230,7 @@ int Play(const Command& c) {
   w.Flag("notify");
   if (error) return error;
   if (const int rc = w.Leftover()) return rc;
-  if (Lower(c.device) == "all") return kErrInvalidDeviceName;
+  if (TextKit::AsciiLowerText(c.device) == "all") return kErrInvalidDeviceName;
   Device* d = Find(c.device);
   if (!d) {
     // "play FILE": opened for this play and closed after it.
@@ -266,7 +265,7 @@ int Seek(const Command& c) {
   w.Flag("notify");
   int64_t target = 0;
   if (const auto where = w.Value("to", error)) {
-    const std::string lower = Lower(*where);
+    const std::string lower = TextKit::AsciiLowerText(*where);
     if (lower == "start") target = 0;
     else if (lower == "end") target = -1;
     else if (const auto n = ParseNumber(lower)) target = *n;
@@ -302,7 +301,7 @@ const char* ModeText(Mode mode) {
 int Status(const Command& c, std::string& answer) {
   std::vector<std::string> item;
   for (const std::string& word : c.words) {
-    const std::string lower = Lower(word);
+    const std::string lower = TextKit::AsciiLowerText(word);
     if (lower != "wait" && lower != "notify") item.push_back(lower);
   }
   if (item.empty()) return kErrMissingParameter;
@@ -373,7 +372,7 @@ int Window(const Command& c) {
   Media& m = *targets[0]->media;
   uint64_t window = m.window;
   if (handle) {
-    if (Lower(*handle) == "default") {
+    if (TextKit::AsciiLowerText(*handle) == "default") {
       window = 0;
     } else if (const auto n = ParseNumber(*handle)) {
       window = static_cast<uint64_t>(*n);
@@ -381,7 +380,7 @@ int Window(const Command& c) {
       return kErrBadInteger;
     }
   }
-  if (state && Lower(*state) == "hide") window = 0;
+  if (state && TextKit::AsciiLowerText(*state) == "hide") window = 0;
   S().busy = targets[0];
   const int rc = MciMedia::SetWindow(m, window, Idle);
   S().busy = nullptr;
@@ -410,7 +409,7 @@ int Set(const Command& c) {
   if (error) return error;
   if (const int rc = w.Leftover()) return rc;
   if (!format && !audio) return kErrMissingParameter;
-  if (format && Lower(*format) != "milliseconds" && Lower(*format) != "ms") return kErrBadTimeFormat;
+  if (format && TextKit::AsciiLowerText(*format) != "milliseconds" && TextKit::AsciiLowerText(*format) != "ms") return kErrBadTimeFormat;
   std::vector<Device*> targets;
   if (const int rc = Targets(c.device, false, targets)) return rc;
   if (audio) MciMedia::SetAudioOn(*targets[0]->media, *audio);

@@ -1,6 +1,8 @@
 // Splitting MCI command strings into words and reading their keywords.
 #include "platform/media/mci_command.h"
 
+#include "platform/text/text_kit.h"
+
 namespace Mci {
 namespace {
 
@@ -31,21 +33,10 @@ bool SplitWords(std::string_view text, std::vector<std::string>& words) {
 
 }  // namespace
 
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
-
 std::optional<int64_t> ParseNumber(std::string_view text) {
-  if (text.empty() || text.size() > 18) return std::nullopt;
-  int64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  return value;
+  const std::optional<uint64_t> value = TextKit::ReadDigits(text, 18);
+  if (!value) return std::nullopt;
+  return static_cast<int64_t>(*value);
 }
 
 int ParseCommand(std::string_view text, Command& out) {
@@ -53,7 +44,7 @@ int ParseCommand(std::string_view text, Command& out) {
   std::vector<std::string> words;
   if (!SplitWords(text, words)) return kErrNoClosingQuote;
   if (words.empty()) return kErrMissingCommandString;
-  out.verb = Lower(words[0]);
+  out.verb = TextKit::AsciiLowerText(words[0]);
   if (words.size() < 2) return kErrMissingDeviceName;
   out.device = words[1];
   out.words.assign(words.begin() + 2, words.end());
@@ -62,7 +53,7 @@ int ParseCommand(std::string_view text, Command& out) {
 
 int Words::Find(std::string_view keyword) const {
   for (std::size_t i = 0; i < words_.size(); ++i)
-    if (!used_[i] && Lower(words_[i]) == keyword) return static_cast<int>(i);
+    if (!used_[i] && TextKit::AsciiLowerText(words_[i]) == keyword) return static_cast<int>(i);
   return -1;
 }
 

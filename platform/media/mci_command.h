@@ -71,7 +71,5 @@ class Words {
 
 // Decimal digits only, no sign, at most 18 digits; nullopt otherwise.
 std::optional<int64_t> ParseNumber(std::string_view text);
-// ASCII letters folded to lower case (names compare this way).
-std::string Lower(std::string_view text);
 
 }  // namespace Mci

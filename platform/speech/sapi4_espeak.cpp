@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/text/text_kit.h"
+
 namespace Sapi4Espeak {
 namespace {
 
@@ -34,11 +36,6 @@ int OnSamples(short* samples, int count, espeak_EVENT*) {
     return 1;
   }
   return 0;
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
 }
 
 }  // namespace
@@ -71,7 +68,7 @@ std::vector<std::string> PortugueseVoices() {
     // MBROLA voices need a program and data of their own: not eSpeak NG's voices.
     if (id.starts_with("mb/") || id.find("/mb-") != std::string::npos) continue;
     // languages: a priority byte, then the name, for each language the voice speaks.
-    const std::string language = Lower(v->languages + 1);
+    const std::string language = TextKit::AsciiLowerText(v->languages + 1);
     if (!language.starts_with("pt")) continue;
     std::vector<std::string>& list = language == "pt-br" ? brazilian : others;
     if (std::find(list.begin(), list.end(), id) == list.end()) list.push_back(id);

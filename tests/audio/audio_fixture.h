@@ -16,6 +16,7 @@
 #include "platform/headless/console_headless.h"
 #include "platform/events/messages.h"
 #include "platform/audio/waveout.h"
+#include "platform/wave/wave_header.h"
 #include "speech/speech.h"
 #include "tests/paths/temp_drive.h"
 #include "audio/sound_queue.h"
@@ -29,25 +30,11 @@ struct Capture {
 inline void Put32(std::vector<uint8_t>& v, uint32_t x) {
   for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
 }
-inline void Put16(std::vector<uint8_t>& v, uint32_t x) {
-  v.push_back(static_cast<uint8_t>(x));
-  v.push_back(static_cast<uint8_t>(x >> 8));
-}
 
 // A canonical 44-byte-header WAVE image.
 inline std::vector<uint8_t> WaveImage(int rate, int bits, int channels, const std::vector<uint8_t>& samples) {
-  std::vector<uint8_t> v = {'R', 'I', 'F', 'F'};
-  Put32(v, static_cast<uint32_t>(36 + samples.size()));
-  for (char c : std::string("WAVEfmt ")) v.push_back(static_cast<uint8_t>(c));
-  Put32(v, 16);
-  Put16(v, 1);
-  Put16(v, static_cast<uint32_t>(channels));
-  Put32(v, static_cast<uint32_t>(rate));
-  Put32(v, static_cast<uint32_t>(rate * channels * bits / 8));
-  Put16(v, static_cast<uint32_t>(channels * bits / 8));
-  Put16(v, static_cast<uint32_t>(bits));
-  for (char c : std::string("data")) v.push_back(static_cast<uint8_t>(c));
-  Put32(v, static_cast<uint32_t>(samples.size()));
+  std::vector<uint8_t> v(WaveHeader::kSize);
+  WaveHeader::Write(v.data(), rate, channels, bits, static_cast<uint32_t>(samples.size()));
   v.insert(v.end(), samples.begin(), samples.end());
   return v;
 }

@@ -91,4 +91,24 @@ TEST_F(AudioTest, HeadersInEitherLetterCaseAndExtraChunksAreRead) {
   EXPECT_EQ(Captured().data.size(), 300u);
 }
 
+TEST(WaveHeader, WrittenHeadersReadBackInEveryFormat) {
+  struct Case { int rate, channels, bits; uint32_t data; };
+  for (const Case& c : {Case{11025, 1, 8, 0}, Case{16000, 1, 16, 32000}, Case{44100, 2, 16, 7}, Case{8000, 2, 8, 0xFFFFFFD0u}}) {
+    uint8_t h[WaveHeader::kSize];
+    WaveHeader::Write(h, c.rate, c.channels, c.bits, c.data);
+    WaveFile::Info info;
+    ASSERT_TRUE(WaveFile::ParseImage(h, sizeof h, info)) << c.rate;
+    EXPECT_EQ(info.rate, c.rate);
+    EXPECT_EQ(info.channels, c.channels);
+    EXPECT_EQ(info.bits, c.bits);
+    EXPECT_EQ(info.dataOffset, 44u);
+    EXPECT_EQ(info.dataSize, c.data);
+    const uint32_t riff = h[4] | h[5] << 8 | h[6] << 16 | static_cast<uint32_t>(h[7]) << 24;
+    EXPECT_EQ(riff, 36 + c.data);
+    const uint32_t byteRate = h[28] | h[29] << 8 | h[30] << 16 | static_cast<uint32_t>(h[31]) << 24;
+    EXPECT_EQ(byteRate, static_cast<uint32_t>(c.rate * c.channels * c.bits / 8));
+    EXPECT_EQ(h[32], c.channels * c.bits / 8);
+  }
+}
+
 }  // namespace

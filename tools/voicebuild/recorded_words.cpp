@@ -7,17 +7,12 @@
 #include <set>
 
 #include "platform/text/cp1252.h"
+#include "platform/text/text_kit.h"
 #include "tts/character_names.h"
 #include "tts/number_words.h"
 
 namespace RecordedWords {
 namespace {
-
-bool SameName(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-  });
-}
 
 std::string Replace(std::string text, std::string_view from, std::string_view to) {
   for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
@@ -103,7 +98,7 @@ std::vector<Word> NumberWords() {
 bool SpellingWords(const std::vector<WordTable::Row>& letters, std::vector<Word>& out, std::string& error) {
   std::set<char> done;
   for (const WordTable::Row& row : letters) {
-    const char letter = row.key.size() == 1 ? static_cast<char>(std::toupper(static_cast<unsigned char>(row.key[0]))) : 0;
+    const char letter = row.key.size() == 1 ? TextKit::AsciiUpper(row.key[0]) : 0;
     if (letter < 'A' || letter > 'Z' || !done.insert(letter).second) {
       error = "spelling table: \"" + row.key + "\" is not a new letter A..Z";
       return false;
@@ -120,7 +115,7 @@ bool SpellingWords(const std::vector<WordTable::Row>& letters, std::vector<Word>
 
 void AddWords(const std::vector<WordTable::Row>& rows, std::vector<Word>& out) {
   for (const WordTable::Row& row : rows) {
-    const auto same = std::find_if(out.begin(), out.end(), [&](const Word& w) { return SameName(w.name, row.key); });
+    const auto same = std::find_if(out.begin(), out.end(), [&](const Word& w) { return TextKit::EqualsAsciiNoCase(w.name, row.key); });
     if (same != out.end()) same->text = row.text;
     else out.push_back({row.key, row.text});
   }

@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/wave/wave_header.h"
+
 namespace WaveFile {
 
 inline constexpr int kRate = 11025;
-inline constexpr std::size_t kHeaderSize = 44;
+inline constexpr std::size_t kHeaderSize = WaveHeader::kSize;
 
 // The header and samples of a canonical 8-bit mono file at `rate`.
 std::vector<uint8_t> Image(const std::vector<uint8_t>& samples, int rate);
