@@ -101,7 +101,6 @@ void InitSpeech(int speed, std::string_view wordsFolder) {
   s.serverActive = false;
   if (Settings::ReadTradutorSettings().sapi) {
     const Settings::ServFalaSettings server = Settings::ReadServFalaSettings();
-    s.serverType = server.tipoSapi;
     s.serverActive = OpenSpeechServer(server.voz, server.velocidade, server.tom, "", server.tipoSapi);
   }
   static const bool clickMade = (MakeClick(), true);
@@ -142,7 +141,7 @@ void StopSpeech() {
   s.silent = true;
   SoundQueue::WaveStop();
   s.stop = true;
-  if (s.serverActive && (s.serverType == 3 || ServerIsSpeaking(false))) ServerStop();
+  if (s.serverActive && (s.server->stopsWhenSilent || ServerIsSpeaking(false))) ServerStop();
   Messages::Message stopped;
   stopped.kind = Messages::Kind::SpeechStopped;
   Messages::Post(stopped);

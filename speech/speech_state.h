@@ -9,13 +9,15 @@
 
 namespace Speech {
 
+struct ServerOps;
+
 struct State {
   int speed = 3;
   Settings::SintetizadorSettings timing;
   std::string wordsFolder;    // ends in "\" when not empty
   std::string lettersFolder;  // ends in "\"
   bool serverActive = false;
-  int serverType = 5;
+  const ServerOps* server = nullptr;  // the open server's table, chosen when it opens
   bool stop = false;
   bool serverMayStillSpeak = false;
   bool silent = true;  // nothing said since the last stop
