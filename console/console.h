@@ -28,6 +28,11 @@ bool OpenDevice(std::string& error);
 // Tests and tools may plug their own device.
 void UseDevice(std::unique_ptr<ConsoleDevice::Backend> device);
 ConsoleDevice::Backend& Device();
+// The device's window and terminal, when it has them (null: it has none).
+ConsoleDevice::WindowDevice* DeviceWindow();
+ConsoleDevice::TerminalDevice* DeviceTerminal();
+// The native window the console is drawn in; 0 without a window.
+uint64_t WindowHandle();
 
 void ConsoleInit();
 void ConsoleWrite(std::string_view bytes);
@@ -77,6 +82,8 @@ void HideBand();
 // SuspendDevice is true when the device gave a terminal away, ResumeDevice takes it back.
 bool SuspendDevice();
 void ResumeDevice();
+// LendTerminal is SuspendDevice without making the console first.
+bool LendTerminal();
 
 // Closes the console and ends the program with the given exit status (never returns).
 [[noreturn]] void ConsoleDone(int status);

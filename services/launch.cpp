@@ -74,14 +74,14 @@ void TakeTerminalBack() {
   pthread_sigmask(SIG_BLOCK, &ttou, &previous);
   tcsetpgrp(STDIN_FILENO, getpgrp());
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  Console::Device().ReclaimTerminal();
+  Console::ResumeDevice();
 }
 
 // Whether this start hands the terminal over: a Waited start with a console device that
 // lends its terminal (and no console window on a display to watch instead).
 bool LendForStart(Show show) {
   if (show != Show::Waited || Desktop::ConsoleWindow() != 0) return false;
-  if (!Console::Device().LendTerminal()) return false;
+  if (!Console::LendTerminal()) return false;
   S().lent = true;
   return true;
 }
