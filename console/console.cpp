@@ -452,6 +452,8 @@ void ResetConsole() {
   s.title.clear();
   s.pendingLine.clear();
   s.stdoutBuffer.clear();
+  ResetImage();
+  ResetTone();
 }
 
 }  // namespace Console

@@ -107,7 +107,10 @@ void StdoutWrite(std::string_view bytes);
 // Row r (1-based) as text, trailing blanks removed (Windows-1252).
 std::string RowText(int row);
 uint8_t CellAttribute(int column, int row);
-// Back to a fresh, empty screen (tests).
+// Back to a fresh, empty screen (tests), with no picture over it and no tone.
 void ResetConsole();
+// The picture over the text removed, the tone stopped (ResetConsole does both).
+void ResetImage();
+void ResetTone();
 
 }  // namespace Console

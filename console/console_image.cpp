@@ -83,6 +83,8 @@ void ConsoleDrawImage(int x, int y) {
   if (ConsoleDevice::WindowDevice* window = DeviceWindow()) window->ImageChanged(ConsoleOverlay());
 }
 
+void ResetImage() { S() = State{}; }
+
 void ConsoleRemoveImage() {
   S().overlay.reset();
   ConsoleInit();

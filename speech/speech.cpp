@@ -11,6 +11,7 @@
 #include "platform/text/cp1252.h"
 #include "platform/events/messages.h"
 #include "platform/headless/transcript.h"
+#include "speech/diphone_play.h"
 #include "speech/diphone_voice.h"
 #include "speech/speech_server.h"
 #include "speech/speech_state.h"
@@ -62,6 +63,11 @@ State& St() {
   return state;
 }
 
+void ResetSpeech() {
+  St() = State{};
+  DiphonePlay::Reset();
+}
+
 void WriteWaveHeader(uint8_t* out, uint32_t dataBytes) {
   auto put32 = [&](int at, uint32_t v) {
     for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
@@ -103,8 +109,8 @@ void InitSpeech(int speed, std::string_view wordsFolder) {
     const Settings::ServFalaSettings server = Settings::ReadServFalaSettings();
     s.serverActive = OpenSpeechServer(server.voz, server.velocidade, server.tom, "", server.tipoSapi);
   }
-  static const bool clickMade = (MakeClick(), true);
-  (void)clickMade;
+  if (!s.clickMade) MakeClick();
+  s.clickMade = true;
 }
 
 void CloseSpeech() {

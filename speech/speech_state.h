@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "settings/settings_keys.h"
 
@@ -22,6 +23,9 @@ struct State {
   bool serverMayStillSpeak = false;
   bool silent = true;  // nothing said since the last stop
   std::array<uint8_t, 44 + 256> click{};  // WAVE image, made once
+  bool clickMade = false;
+  // The number words joined into one sound (recorded_numbers.cpp), allocated once.
+  std::vector<uint8_t> wordsBuffer;
 };
 
 State& St();

@@ -121,6 +121,24 @@ TEST_F(SpeechTest, SpeedFromTheSettings) {
   std::filesystem::remove(folder + "/Auris.ini");
 }
 
+TEST_F(SpeechTest, AResetStartsTheManagerAfresh) {
+  Paths::EnsureDriveC();
+  ASSERT_TRUE(SpeechData::InstallSpeechData());
+  ASSERT_TRUE(SpeechData::InstallDiphoneData());
+  Speech::InitSpeech(2, "c:\\palavras");
+  const auto click = Speech::St().click;
+  Speech::ResetSpeech();
+  EXPECT_EQ(Speech::Speed(), 3);
+  EXPECT_TRUE(Speech::St().wordsFolder.empty());
+  EXPECT_FALSE(Speech::St().clickMade);
+  // A second run starts as the first did, the click made again.
+  Speech::InitSpeech(2, "c:\\palavras");
+  EXPECT_EQ(Speech::Speed(), 2);
+  EXPECT_EQ(Speech::St().wordsFolder, "c:\\palavras\\");
+  EXPECT_EQ(Speech::St().click, click);
+  Speech::ResetSpeech();
+}
+
 // Each server type reaches its own server; every type without one, the SAPI 5 voice.
 TEST(SpeechServerTest, TheTypeChoosesTheServer) {
   EXPECT_EQ(Speech::ServerFor(3).type, 3);
