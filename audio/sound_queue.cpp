@@ -325,7 +325,7 @@ bool IsLooping() { return S().looping; }
 
 void RingBell() {
   // The beep of the speech manager: the 8-byte pattern over 512 bytes, at 11025 Hz.
-  static const auto kBeep = [] {
+  static constexpr auto kBeep = [] {
     std::array<uint8_t, 512> beep{};
     constexpr uint8_t kPattern[8] = {128, 112, 96, 80, 64, 80, 96, 112};
     for (std::size_t i = 0; i < beep.size(); ++i) beep[i] = kPattern[i % 8];

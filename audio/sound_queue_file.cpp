@@ -13,8 +13,14 @@
 namespace SoundQueue {
 namespace {
 
-// The file read buffer, allocated once with the module.
-uint8_t gFileBuffer[kBufferSize];
+struct State {
+  uint8_t fileBuffer[kBufferSize];  // the file read buffer, allocated once with the module
+};
+
+State& S() {
+  static State state;
+  return state;
+}
 
 bool KeyWaiting() { return InterruptRequested(); }
 
@@ -29,7 +35,7 @@ std::string FastVariant(std::string_view path) {
 std::size_t ReadPiece(int fd, std::size_t bytes) {
   std::size_t done = 0;
   while (done < bytes) {
-    const ssize_t n = ::read(fd, gFileBuffer + done, bytes - done);
+    const ssize_t n = ::read(fd, S().fileBuffer + done, bytes - done);
     if (n <= 0) break;
     done += static_cast<std::size_t>(n);
   }
@@ -75,7 +81,7 @@ int PlayFile(std::string_view windowsPath) {
     const std::size_t want = remaining > 8192 && remaining < 8448 ? 7936 : std::min<uint32_t>(remaining, 8192);
     const std::size_t got = ReadPiece(file.fd, want);
     if (got == 0) break;
-    if (PlaySamples(gFileBuffer, got, info.rate, info.channels, info.bits) != 0) break;
+    if (PlaySamples(S().fileBuffer, got, info.rate, info.channels, info.bits) != 0) break;
     remaining -= static_cast<uint32_t>(got);
     if (KeyWaiting()) {
       interrupted = true;

@@ -104,15 +104,16 @@ bool AcceptsKeys() { return Keyboard::QueueCount() == 0; }
 
 // A device with a window makes it now, its cells sized by the settings or the work area.
 void CreateWindow(const Settings::VideoSettings& video) {
+  ConsoleDevice::WindowDevice* window = Device().AsWindow();
   int areaWidth = 0, areaHeight = 0;
-  if (!Device().WorkArea(areaWidth, areaHeight)) return;
+  if (!window || !window->WorkArea(areaWidth, areaHeight)) return;
   ConsoleDevice::Look look;
   look.face = video.fonte;
   look.cellWidth = Settings::LarguraLetraFor(video, areaWidth);
   look.cellHeight = Settings::AlturaLetraFor(video, areaHeight);
   look.weight = video.pesoLetra;
   look.maximised = !video.cantoTela;
-  Device().Create(look);
+  window->Create(look);
 }
 
 }  // namespace
@@ -142,6 +143,15 @@ ConsoleDevice::Backend& Device() {
   return *s.device;
 }
 
+ConsoleDevice::WindowDevice* DeviceWindow() { return Device().AsWindow(); }
+
+ConsoleDevice::TerminalDevice* DeviceTerminal() { return Device().AsTerminal(); }
+
+uint64_t WindowHandle() {
+  const ConsoleDevice::WindowDevice* window = DeviceWindow();
+  return window ? window->WindowHandle() : 0;
+}
+
 void ConsoleInit() {
   State& s = S();
   if (s.created) return;
@@ -162,12 +172,13 @@ void ConsoleInit() {
 void ConsoleWrite(std::string_view bytes) {
   ConsoleInit();
   State& s = S();
-  Device().WriteStream(bytes);
+  if (ConsoleDevice::TerminalDevice* terminal = DeviceTerminal()) terminal->WriteStream(bytes);
   int left = kColumns, right = 0;
   for (char c : bytes) {
     const auto b = static_cast<uint8_t>(c);
     if (b == 7) {
-      if (!WaveOut::RingBell()) Device().Beep();  // the sound queue's beep once it is linked in
+      if (!WaveOut::RingBell())  // the sound queue's beep once it is linked in
+        if (ConsoleDevice::TerminalDevice* terminal = DeviceTerminal()) terminal->Beep();
     } else if (b == 8) {
       if (s.column > 0) {
         if (s.column > kColumns) s.column = kColumns;
@@ -283,17 +294,19 @@ std::string ConsoleTitle() { return S().title; }
 
 void ConsoleShow(ConsoleDevice::Visibility visibility) {
   ConsoleInit();
-  Device().SetVisibility(visibility);
+  if (ConsoleDevice::WindowDevice* window = DeviceWindow()) window->SetVisibility(visibility);
 }
 
 void ConsoleCopyText(std::string_view text) {
-  if (!S().device || !S().device->CopyText(text)) Clipboard::SetText(text);
+  ConsoleDevice::WindowDevice* window = S().device ? S().device->AsWindow() : nullptr;
+  if (!window || !window->CopyText(text)) Clipboard::SetText(text);
 }
 
 std::string ConsolePasteText(std::size_t capacity) {
   if (capacity == 0) return {};
   std::string text;
-  if (!S().device || !S().device->PasteText(text)) text = Clipboard::GetText();
+  ConsoleDevice::WindowDevice* window = S().device ? S().device->AsWindow() : nullptr;
+  if (!window || !window->PasteText(text)) text = Clipboard::GetText();
   if (text.size() > capacity - 1) text.resize(capacity - 1);
   return text;
 }
@@ -318,7 +331,7 @@ void ConsolePutText(int column, int row, std::string_view text, uint8_t attribut
 
 void ConsoleStreamText(std::string_view text) {
   ConsoleInit();
-  Device().WriteStream(text);
+  if (ConsoleDevice::TerminalDevice* terminal = DeviceTerminal()) terminal->WriteStream(text);
   for (char c : text)
     if (static_cast<uint8_t>(c) >= 32) S().pendingLine.push_back(c);
 }
@@ -335,10 +348,17 @@ void HideBand() {
 
 bool SuspendDevice() {
   ConsoleInit();
-  return Device().LendTerminal();
+  return LendTerminal();
 }
 
-void ResumeDevice() { Device().ReclaimTerminal(); }
+bool LendTerminal() {
+  ConsoleDevice::TerminalDevice* terminal = DeviceTerminal();
+  return terminal && terminal->LendTerminal();
+}
+
+void ResumeDevice() {
+  if (ConsoleDevice::TerminalDevice* terminal = DeviceTerminal()) terminal->ReclaimTerminal();
+}
 
 void ConsoleDone(int status) {
   Keyboard::ClearQueue();
@@ -432,6 +452,8 @@ void ResetConsole() {
   s.title.clear();
   s.pendingLine.clear();
   s.stdoutBuffer.clear();
+  ResetImage();
+  ResetTone();
 }
 
 }  // namespace Console

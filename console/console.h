@@ -28,6 +28,11 @@ bool OpenDevice(std::string& error);
 // Tests and tools may plug their own device.
 void UseDevice(std::unique_ptr<ConsoleDevice::Backend> device);
 ConsoleDevice::Backend& Device();
+// The device's window and terminal, when it has them (null: it has none).
+ConsoleDevice::WindowDevice* DeviceWindow();
+ConsoleDevice::TerminalDevice* DeviceTerminal();
+// The native window the console is drawn in; 0 without a window.
+uint64_t WindowHandle();
 
 void ConsoleInit();
 void ConsoleWrite(std::string_view bytes);
@@ -77,6 +82,8 @@ void HideBand();
 // SuspendDevice is true when the device gave a terminal away, ResumeDevice takes it back.
 bool SuspendDevice();
 void ResumeDevice();
+// LendTerminal is SuspendDevice without making the console first.
+bool LendTerminal();
 
 // Closes the console and ends the program with the given exit status (never returns).
 [[noreturn]] void ConsoleDone(int status);
@@ -100,7 +107,10 @@ void StdoutWrite(std::string_view bytes);
 // Row r (1-based) as text, trailing blanks removed (Windows-1252).
 std::string RowText(int row);
 uint8_t CellAttribute(int column, int row);
-// Back to a fresh, empty screen (tests).
+// Back to a fresh, empty screen (tests), with no picture over it and no tone.
 void ResetConsole();
+// The picture over the text removed, the tone stopped (ResetConsole does both).
+void ResetImage();
+void ResetTone();
 
 }  // namespace Console

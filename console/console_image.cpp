@@ -80,13 +80,15 @@ void ConsoleDrawImage(int x, int y) {
   S().overlay->x = x;
   S().overlay->y = y;
   ConsoleInit();
-  Device().ImageChanged(ConsoleOverlay());
+  if (ConsoleDevice::WindowDevice* window = DeviceWindow()) window->ImageChanged(ConsoleOverlay());
 }
+
+void ResetImage() { S() = State{}; }
 
 void ConsoleRemoveImage() {
   S().overlay.reset();
   ConsoleInit();
-  Device().ImageChanged(ConsoleOverlay());
+  if (ConsoleDevice::WindowDevice* window = DeviceWindow()) window->ImageChanged(ConsoleOverlay());
   Messages::PumpMessages();
 }
 

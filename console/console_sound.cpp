@@ -54,6 +54,8 @@ void ConsoleSound(int frequency) {
   if (t.size > 44) WaveOut::PlayTone(t.image, t.size);
 }
 
+void ResetTone() { ConsoleNoSound(); }
+
 void ConsoleNoSound() {
   Tone& t = T();
   if (t.size == 0) return;

@@ -166,10 +166,10 @@ uint8_t ConsoleReadKey() {
     if (s.count > 0) break;
     // Keys typed on a braille display may still come when the device has none left.
     if (Console::Device().InputExhausted() && !BrailleDisplay::On()) Console::ConsoleDone(3);
-    Console::Device().SetReading(true);
+    if (ConsoleDevice::WindowDevice* window = Console::DeviceWindow()) window->SetReading(true);
     Messages::WaitMessage(-1);
   }
-  Console::Device().SetReading(false);
+  if (ConsoleDevice::WindowDevice* window = Console::DeviceWindow()) window->SetReading(false);
   const uint8_t key = s.queue[0];
   std::memmove(s.queue, s.queue + 1, static_cast<std::size_t>(s.count - 1));
   --s.count;

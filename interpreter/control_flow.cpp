@@ -23,18 +23,12 @@ namespace {
 using Interp::St;
 
 // A loop jumps to the same few labels again and again: the answers stand while the index
-// they came from does. A small table by a hash of the name, each entry the name as written.
-struct KnownLabel {
-  std::string name;
-  int line = 0;
-  unsigned generation = 0;
-};
-
+// they came from does.
 bool FindLabel(std::string_view name) {
-  static std::array<KnownLabel, 16> known;
+  std::array<Interp::KnownLabel, 16>& known = St().knownLabels;
   std::size_t h = name.size();
   for (char c : name) h = h * 31 + static_cast<uint8_t>(c);
-  KnownLabel& k = known[h & 15u];
+  Interp::KnownLabel& k = known[h & 15u];
   const unsigned generation = LineIndex::Generation();
   if (k.line == 0 || k.generation != generation || k.name != name) {
     k.line = LineIndex::FindLabel(Text::Fold(name));

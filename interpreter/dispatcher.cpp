@@ -21,7 +21,7 @@ struct Entry {
   Handler handler;
 };
 
-const Entry kTable[] = {
+constexpr Entry kTable[] = {
     {"MIDI", Commands::Midi}, {"DEBUG", Commands::Debug}, {"SEJA", Commands::Seja},
     {"TELA", Commands::Tela}, {"COR", Commands::Cor}, {"FUNDO", Commands::Fundo},
     {"ABRE", Commands::Abre}, {"FECHA", Commands::Fecha}, {"INTERNET", Commands::Internet},
@@ -56,7 +56,7 @@ static_assert(std::size(kTable) == 87);
 
 // Where a keyword starts its search in the lookup index: its first and last byte and
 // its length.
-std::size_t Slot(std::string_view word) {
+constexpr std::size_t Slot(std::string_view word) {
   return (static_cast<uint8_t>(word.front()) * 31u + static_cast<uint8_t>(word.back()) * 7u + word.size()) & 255u;
 }
 
@@ -75,7 +75,7 @@ bool SameWord(std::string_view a, std::string_view b) {
 // the table in its order gives.
 Handler FindHandler(std::string_view word) {
   static_assert(std::size(kTable) < 255);
-  static const auto index = [] {
+  static constexpr auto index = [] {
     std::array<uint8_t, 256> slots{};  // position in kTable + 1; 0: free
     for (std::size_t i = 0; i < std::size(kTable); ++i) {
       std::size_t slot = Slot(kTable[i].keyword);

@@ -33,10 +33,16 @@ struct LineForms {
   std::vector<Part> parts;
 };
 
-std::vector<LineForms>& Forms() {
-  static std::vector<LineForms> forms;
-  return forms;
+struct State {
+  std::vector<LineForms> forms;  // by line number
+};
+
+State& S() {
+  static State state;
+  return state;
 }
+
+std::vector<LineForms>& Forms() { return S().forms; }
 
 bool IsLoopWord(std::string_view word) {
   return word == "REPETE" || word == "ENQUANTO" || word == "SENAO" || word == "SENÃO"_cp || word == "FIM";
@@ -114,6 +120,6 @@ const Scanned* StoredForm(int n) {
   return f.data == line.data() && f.size == line.size() ? &f.whole : nullptr;
 }
 
-void ForgetAll() { Forms().clear(); }
+void ForgetAll() { S() = State{}; }
 
 }  // namespace LineScan

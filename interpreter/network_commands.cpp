@@ -186,7 +186,7 @@ bool Handle(std::string_view args) {
   int code;
   if (!Values::ReadVariableRef(args, code) || !args.empty()) return false;
   Console::ConsoleInit();
-  uint64_t handle = Console::Device().WindowHandle();
+  uint64_t handle = Console::WindowHandle();
   // Without a window the console is still one object for as long as the program runs:
   // the process's number stands for it.
   if (handle == 0) handle = static_cast<uint64_t>(Processes::CurrentId());

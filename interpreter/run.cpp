@@ -23,7 +23,6 @@ namespace {
 // Lines nested inside one line (each SE runs the rest of its line nested). Deeper nesting
 // fails the line instead of exhausting the stack, as deep expressions do.
 constexpr int kMaxNestedLines = 100;
-int nestedLines = 0;
 
 }  // namespace
 
@@ -38,14 +37,14 @@ bool ExecuteLine(std::string_view line, bool nested) {
 
 bool ExecuteForm(const LineScan::Scanned& form, std::string_view text, bool nested) {
   if (form.nothing) return true;
-  if (nested && nestedLines >= kMaxNestedLines) {
+  if (nested && St().nestedLines >= kMaxNestedLines) {
     Speech::WriteLineAndSpeak("Comandos aninhados demais na linha (máximo 100)"_cp);
     return false;
   }
   struct Nesting {
     bool counted;
-    explicit Nesting(bool n) : counted(n) { nestedLines += n; }
-    ~Nesting() { nestedLines -= counted; }
+    explicit Nesting(bool n) : counted(n) { St().nestedLines += n; }
+    ~Nesting() { St().nestedLines -= counted; }
   } nesting(nested);
   if (nested && form.loopWord) return false;
   Variables::TakeTextRefused();

@@ -38,6 +38,7 @@ void ResetInterpreter() {
   s.callDepth = 0;
   s.statusCode = 0;
   s.randomSeed = 0;
+  s.knownLabels = {};
   Channels::ResetChannels();
   FileSearch::ResetSearch();
   ByteBuffer::ResetBytes();

@@ -13,6 +13,13 @@ namespace Interp {
 inline constexpr int kMaxLines = 5000;
 inline constexpr int kMaxCallDepth = 20;
 
+// A label a jump found, standing while the line index it came from does.
+struct KnownLabel {
+  std::string name;  // as written
+  int line = 0;
+  unsigned generation = 0;
+};
+
 struct State {
   std::vector<std::string> lines = std::vector<std::string>(kMaxLines + 1);  // slot 0 unused
   int lineCount = 0;
@@ -32,6 +39,11 @@ struct State {
   uint32_t randomSeed = 0;
   // The program's command line: the program itself first, then its arguments.
   std::vector<std::string> commandLine;
+  // A loop jumps to the same few labels again and again: a small table by a hash of the name.
+  std::array<KnownLabel, 16> knownLabels;
+  // Lines nested inside the one running (each SE runs the rest of its line nested), counted by
+  // the scopes that run them.
+  int nestedLines = 0;
 };
 
 // The one state of the process. Inline, because every line executed reaches it several

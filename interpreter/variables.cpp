@@ -10,14 +10,6 @@
 namespace Variables {
 namespace {
 
-// Names met again are found in a small table by a hash of the name before the name list is
-// searched: a line that reads $total does so on every pass. Emptied with the variables.
-struct NameMemo {
-  std::array<std::string, 64> names;
-  std::array<int, 64> codes{};
-};
-NameMemo memo;
-
 std::size_t MemoSlot(std::string_view name) {
   std::size_t h = name.size();
   for (char c : name) h = h * 31 + static_cast<uint8_t>(c);
@@ -50,7 +42,7 @@ bool Within(std::string_view text, const std::string& slot) {
 int VariableCodeForName(std::string_view foldedName) {
   State& s = theState;
   const std::size_t m = MemoSlot(foldedName);
-  if (memo.names[m] == foldedName && !foldedName.empty()) return memo.codes[m];
+  if (s.memoNames[m] == foldedName && !foldedName.empty()) return s.memoCodes[m];
   auto it = s.codes.find(foldedName);
   if (it == s.codes.end()) {
     const int position = static_cast<int>(s.codes.size());
@@ -61,8 +53,8 @@ int VariableCodeForName(std::string_view foldedName) {
     }
     it = s.codes.emplace(std::string(foldedName), (91 + position) % 256).first;
   }
-  memo.names[m].assign(foldedName);
-  memo.codes[m] = it->second;
+  s.memoNames[m].assign(foldedName);
+  s.memoCodes[m] = it->second;
   return it->second;
 }
 
@@ -151,7 +143,7 @@ void ClearVariables() {
   s.held = 0;
   s.heldStale = false;
   s.refused = false;
-  for (std::string& name : memo.names) name.clear();
+  for (std::string& name : s.memoNames) name.clear();
 }
 
 int NameCount() { return static_cast<int>(theState.codes.size()); }

@@ -58,6 +58,10 @@ struct State {
   bool refused = false;  // a text did not fit during the current command
   // Changes whenever the name list is emptied: a code kept for a name stands while it does.
   unsigned namesGeneration = 1;
+  // Names met again are found in a small table by a hash of the name before the name list
+  // is searched: a line that reads $total does so on every pass. Emptied with the variables.
+  std::array<std::string, 64> memoNames;
+  std::array<int, 64> memoCodes{};
 };
 inline State theState;
 

@@ -59,14 +59,14 @@ void TakeTerminalBack() {
   if (!s.lent) return;
   s.lent = false;
   Processes::TakeTerminalForeground();
-  Console::Device().ReclaimTerminal();
+  Console::ResumeDevice();
 }
 
 // Whether this start hands the terminal over: a Waited start with a console device that
 // lends its terminal (and no console window on a display to watch instead).
 bool LendForStart(Show show) {
   if (show != Show::Waited || Desktop::ConsoleWindow() != 0) return false;
-  if (!Console::Device().LendTerminal()) return false;
+  if (!Console::LendTerminal()) return false;
   S().lent = true;
   return true;
 }

@@ -11,7 +11,14 @@
 namespace Midi {
 namespace {
 
-int gLastResult = 0;
+struct State {
+  int lastResult = 0;  // of the last MIDI call
+};
+
+State& S() {
+  static State state;
+  return state;
+}
 
 uint32_t Pack(int status, int data1, int data2) {
   return static_cast<uint32_t>(status & 0xFF) + static_cast<uint32_t>(data1 & 0xFF) * 256 +
@@ -21,18 +28,18 @@ uint32_t Pack(int status, int data1, int data2) {
 }  // namespace
 
 void MidiOpen() {
-  gLastResult = MidiOut::Open();
-  gLastResult = MidiOut::ShortMessage(255);
-  gLastResult = MidiOut::ShortMessage(63);
+  S().lastResult = MidiOut::Open();
+  S().lastResult = MidiOut::ShortMessage(255);
+  S().lastResult = MidiOut::ShortMessage(63);
 }
 
 void MidiNote(int channel, int note, int velocity) {
-  gLastResult = MidiOut::ShortMessage(Pack(0x90 + (channel & 0x0F), note, velocity));
+  S().lastResult = MidiOut::ShortMessage(Pack(0x90 + (channel & 0x0F), note, velocity));
 }
 
 void MidiProgram(int channel, int program) {
-  gLastResult = MidiOut::ShortMessage(Pack(0xC0 + (channel & 0x0F), program, 0));
-  if (gLastResult != 0) {
+  S().lastResult = MidiOut::ShortMessage(Pack(0xC0 + (channel & 0x0F), program, 0));
+  if (S().lastResult != 0) {
     constexpr std::string_view kText = "erro em ProgramChange\r\n"_cp;
     Console::StdoutWrite(kText);
   }
@@ -40,9 +47,9 @@ void MidiProgram(int channel, int program) {
 
 void MidiClose() {
   MidiOut::Close();
-  gLastResult = 0;
+  S().lastResult = 0;
 }
 
-int LastResult() { return gLastResult; }
+int LastResult() { return S().lastResult; }
 
 }  // namespace Midi

@@ -11,6 +11,7 @@ void MidiOpen();
 void MidiNote(int channel, int note, int velocity);
 // Program change: 0xC0 + channel, program; a refused send writes "erro em ProgramChange".
 void MidiProgram(int channel, int program);
+// Closes the output; the state is then as at start.
 void MidiClose();
 // The result of the last MIDI call.
 int LastResult();

@@ -20,14 +20,16 @@ namespace {
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
-std::unique_ptr<std::FILE, FileCloser>& DataFile() {
-  static std::unique_ptr<std::FILE, FileCloser> file;
-  return file;
+struct State {
+  std::unique_ptr<std::FILE, FileCloser> file;  // the database's ".DIF" file
+  std::string letters;                           // the letters folder, ending in "\"
+};
+State& St() {
+  static State state;
+  return state;
 }
-std::string& Letters() {
-  static std::string folder;
-  return folder;
-}
+std::unique_ptr<std::FILE, FileCloser>& DataFile() { return St().file; }
+std::string& Letters() { return St().letters; }
 
 std::vector<uint8_t> ReadUnit(uint32_t offset, std::size_t length) {
   std::vector<uint8_t> data(length);
@@ -81,6 +83,11 @@ void Close() {
   DiphoneSynth::ResetSynth();
   DiphoneNotation::ResetFiles();
   DataFile().reset();
+}
+
+void Reset() {
+  Close();
+  St() = State{};
 }
 
 void SayPhrase(std::string_view text) {

@@ -12,6 +12,8 @@ namespace DiphonePlay {
 // rule file that cannot be read.
 int Open(const std::string& folder, const std::string& databaseName, const std::string& lettersFolder);
 void Close();
+// Closed, and the letters folder forgotten.
+void Reset();
 
 // Says a run of letters, blanks and codes 128..255 with the current speed's timing,
 // waiting until it has been heard; a waiting key cuts it short.

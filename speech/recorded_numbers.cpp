@@ -47,8 +47,9 @@ std::vector<uint8_t> WordData(const std::string& name) {
   return data;
 }
 
+// The speech manager's buffer of 44 + kBufferData bytes, filled after its first 44.
 struct Buffer {
-  std::array<uint8_t, 44 + kBufferData> bytes{};
+  std::vector<uint8_t>& bytes;
   std::size_t fill = 0;
 
   void Play() {
@@ -76,8 +77,9 @@ void SayNumberWords(const std::string& words, bool feminine) {
     if (names.back() == "_um") names.back() = "_uma";
     else if (names.back() == "_dois") names.back() = "_duas";
   }
-  static Buffer buffer;  // 30000 bytes of sound, allocated once
-  buffer.fill = 0;
+  std::vector<uint8_t>& bytes = St().wordsBuffer;
+  if (bytes.empty()) bytes.resize(44 + kBufferData);  // 30000 bytes of sound, allocated once
+  Buffer buffer{bytes};
   for (const std::string& name : names) {
     if (KeyWaiting()) break;
     Transcript::Event("word", name);

@@ -12,6 +12,7 @@
 #include "platform/events/messages.h"
 #include "platform/headless/transcript.h"
 #include "platform/wave/wave_header.h"
+#include "speech/diphone_play.h"
 #include "speech/diphone_voice.h"
 #include "speech/speech_server.h"
 #include "speech/speech_state.h"
@@ -63,6 +64,11 @@ State& St() {
   return state;
 }
 
+void ResetSpeech() {
+  St() = State{};
+  DiphonePlay::Reset();
+}
+
 void WriteWaveHeader(uint8_t* out, uint32_t dataBytes) { WaveHeader::Write(out, 11025, 1, 8, dataBytes); }
 
 bool KeyWaiting() { return Keyboard::ConsoleKeyPressed(); }
@@ -88,11 +94,10 @@ void InitSpeech(int speed, std::string_view wordsFolder) {
   s.serverActive = false;
   if (Settings::ReadTradutorSettings().sapi) {
     const Settings::ServFalaSettings server = Settings::ReadServFalaSettings();
-    s.serverType = server.tipoSapi;
     s.serverActive = OpenSpeechServer(server.voz, server.velocidade, server.tom, "", server.tipoSapi);
   }
-  static const bool clickMade = (MakeClick(), true);
-  (void)clickMade;
+  if (!s.clickMade) MakeClick();
+  s.clickMade = true;
 }
 
 void CloseSpeech() {
@@ -129,7 +134,7 @@ void StopSpeech() {
   s.silent = true;
   SoundQueue::WaveStop();
   s.stop = true;
-  if (s.serverActive && (s.serverType == 3 || ServerIsSpeaking(false))) ServerStop();
+  if (s.serverActive && (s.server->stopsWhenSilent || ServerIsSpeaking(false))) ServerStop();
   Messages::Message stopped;
   stopped.kind = Messages::Kind::SpeechStopped;
   Messages::Post(stopped);

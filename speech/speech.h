@@ -14,6 +14,9 @@ namespace Speech {
 // program.
 void InitSpeech(int speed, std::string_view wordsFolder);
 void CloseSpeech();
+// The speech manager's state as at start, with the diphone voice's files closed (tests, a
+// second run in one process).
+void ResetSpeech();
 // Joins the sound queue to the console and the settings (InitSpeech does it; tests and tools
 // that play without the speech manager call it themselves).
 void ConnectSoundQueue();

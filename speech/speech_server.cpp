@@ -1,7 +1,7 @@
-// The dispatch on the server type: 3 is the Sonora engine, 4 the SAPI 4 voice (eSpeak NG),
-// 54 and every other type the SAPI 5 voice (Speech Dispatcher). A server that fails to open
-// leaves speech on the built-in path, as it does when a configured voice is not installed;
-// the calls below are then never reached for it.
+// The speech servers' table: 3 is the Sonora engine, 4 the SAPI 4 voice (eSpeak NG), 54 and
+// every other type the SAPI 5 voice (Speech Dispatcher). A server that fails to open leaves
+// speech on the built-in path, as it does when a configured voice is not installed; the
+// calls below are then never reached for it.
 #include "speech/speech_server.h"
 
 #include "platform/events/messages.h"
@@ -13,43 +13,62 @@
 namespace Speech {
 namespace {
 
-bool IsSonora(int type) { return type == kSonoraServer; }
-bool IsSapi4(int type) { return type == 4; }
-bool IsSapi5(int type) { return type != kSonoraServer && type != 4; }
+constexpr ServerOps kSonora = {
+    kSonoraServer,
+    [](int, int rate, int pitch, std::string_view outputFile) { return SonoraServerOpen(rate, pitch, outputFile); },
+    SonoraServerSpeak,
+    [](bool) { return SonoraServerIsSpeaking(); },
+    SonoraServerStop,
+    SonoraServerClose,
+    true,
+};
+
+constexpr ServerOps kSapi4 = {
+    4, Sapi4Voice::Open, Sapi4Voice::Speak, Sapi4Voice::IsSpeaking, Sapi4Voice::Stop, Sapi4Voice::Close, false,
+};
+
+// Type 54, and every type without a row below.
+constexpr ServerOps kSapi5 = {
+    54,
+    [](int voice, int rate, int, std::string_view outputFile) { return Sapi5Voice::Open(voice, rate, outputFile); },
+    Sapi5Voice::Speak,
+    Sapi5Voice::IsSpeaking,
+    Sapi5Voice::Stop,
+    Sapi5Voice::Close,
+    false,
+};
+
+constexpr const ServerOps* kServers[] = {&kSonora, &kSapi4, &kSapi5};
 
 }  // namespace
 
+const ServerOps& ServerFor(int serverType) {
+  for (const ServerOps* server : kServers)
+    if (server->type == serverType) return *server;
+  return kSapi5;
+}
+
 bool OpenSpeechServer(int voice, int rate, int pitch, std::string_view outputFile, int serverType) {
-  if (IsSonora(serverType)) return SonoraServerOpen(rate, pitch, outputFile);
-  if (IsSapi4(serverType)) return Sapi4Voice::Open(voice, rate, pitch, outputFile);
-  if (IsSapi5(serverType)) return Sapi5Voice::Open(voice, rate, outputFile);
-  return false;
+  St().server = &ServerFor(serverType);
+  return St().server->open(voice, rate, pitch, outputFile);
 }
 
 void ServerSpeak(std::string_view text) {
-  if (IsSonora(St().serverType)) return SonoraServerSpeak(text);
-  if (IsSapi4(St().serverType)) return Sapi4Voice::Speak(text);
-  if (IsSapi5(St().serverType)) return Sapi5Voice::Speak(text);
+  if (St().server) St().server->speak(text);
 }
 
 bool ServerIsSpeaking(bool strict) {
-  if (IsSonora(St().serverType)) return SonoraServerIsSpeaking();
-  if (IsSapi4(St().serverType)) return Sapi4Voice::IsSpeaking(strict);
-  if (IsSapi5(St().serverType)) return Sapi5Voice::IsSpeaking(strict);
+  if (St().server) return St().server->isSpeaking(strict);
   Messages::PumpMessages();
   return false;
 }
 
 void ServerStop() {
-  if (IsSonora(St().serverType)) return SonoraServerStop();
-  if (IsSapi4(St().serverType)) return Sapi4Voice::Stop();
-  if (IsSapi5(St().serverType)) return Sapi5Voice::Stop();
+  if (St().server) St().server->stop();
 }
 
 void CloseSpeechServer() {
-  if (IsSonora(St().serverType)) return SonoraServerClose();
-  if (IsSapi4(St().serverType)) return Sapi4Voice::Close();
-  if (IsSapi5(St().serverType)) return Sapi5Voice::Close();
+  if (St().server) St().server->close();
 }
 
 }  // namespace Speech

@@ -4,10 +4,13 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "settings/settings_keys.h"
 
 namespace Speech {
+
+struct ServerOps;
 
 struct State {
   int speed = 3;
@@ -15,11 +18,14 @@ struct State {
   std::string wordsFolder;    // ends in "\" when not empty
   std::string lettersFolder;  // ends in "\"
   bool serverActive = false;
-  int serverType = 5;
+  const ServerOps* server = nullptr;  // the open server's table, chosen when it opens
   bool stop = false;
   bool serverMayStillSpeak = false;
   bool silent = true;  // nothing said since the last stop
   std::array<uint8_t, 44 + 256> click{};  // WAVE image, made once
+  bool clickMade = false;
+  // The number words joined into one sound (recorded_numbers.cpp), allocated once.
+  std::vector<uint8_t> wordsBuffer;
 };
 
 State& St();

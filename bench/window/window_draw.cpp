@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
   }
   Console::ConsoleInit();
   Display* d = XOpenDisplay(nullptr);
-  const Window w = static_cast<Window>(Console::Device().WindowHandle());
+  const Window w = static_cast<Window>(Console::WindowHandle());
   for (int i = 0; i < 50; ++i) {
     Messages::PumpMessages();
     Messages::WaitMessage(20);

@@ -73,6 +73,46 @@ struct Band {
   int textColour = 14, backgroundColour = 6, cursorColour = 3;  // colour numbers 0..15
 };
 
+// What only a device with a window does: it is made from the settings' look, shown and
+// hidden, holds the picture over the text and the caret, and reaches the desktop's clipboard.
+class WindowDevice {
+ public:
+  virtual void SetVisibility(Visibility) = 0;
+  // The picture over the text was drawn, moved or removed (null: none).
+  virtual void ImageChanged(const Picture*) = 0;
+  // The native window the console is drawn in (an X11 window id).
+  virtual uint64_t WindowHandle() const = 0;
+  // The desktop's work area in pixels (false when it is not known), asked before Create so
+  // that the cell size can follow it; Create makes the window.
+  virtual bool WorkArea(int& width, int& height) = 0;
+  virtual void Create(const Look&) = 0;
+  // A key wait is in progress (the window shows the caret while it has the focus).
+  virtual void SetReading(bool) = 0;
+  // The desktop's clipboard (false: the process clipboard serves).
+  virtual bool CopyText(std::string_view) = 0;
+  virtual bool PasteText(std::string&) = 0;
+
+ protected:
+  ~WindowDevice() = default;
+};
+
+// What only a device on a terminal does: the bell, the plain stream of the line mode, and
+// the terminal lent to a program started in the foreground until it ends. LendTerminal stops
+// reading keys and gives the terminal back as the user had it (false when it cannot);
+// ReclaimTerminal takes it again and redraws.
+class TerminalDevice {
+ public:
+  virtual void Beep() {}
+  // The bytes handed to the console, in order (a plain text stream, for line-mode output).
+  virtual void WriteStream(std::string_view) {}
+  virtual bool LendTerminal() = 0;
+  virtual void ReclaimTerminal() = 0;
+
+ protected:
+  ~TerminalDevice() = default;
+};
+
+// What every device does.
 class Backend {
  public:
   virtual ~Backend() = default;
@@ -83,12 +123,6 @@ class Backend {
   virtual void Redraw(const ScreenView& view) = 0;
   virtual void MoveCursor(const ScreenView& view) = 0;
   virtual void SetTitle(std::string_view title) = 0;
-  virtual void SetVisibility(Visibility) {}
-  // The bytes handed to the console, in order (a plain text stream, for line-mode output).
-  virtual void WriteStream(std::string_view) {}
-  virtual void Beep() {}
-  // The picture over the text was drawn, moved or removed (null: none).
-  virtual void ImageChanged(const Picture*) {}
   // The magnifier's band is drawn (again, with new text) or removed.
   virtual void ShowBand(const ScreenView&, const Band&) {}
   virtual void HideBand(const ScreenView&) {}
@@ -101,22 +135,9 @@ class Backend {
   virtual bool InputExhausted() const = 0;
   // The program is ending: give the device back as it was found.
   virtual void Shutdown() {}
-  // A program started in the foreground gets the device's terminal until it ends:
-  // LendTerminal stops reading keys and gives the terminal back as the user had it (false
-  // when the device has no terminal to lend); ReclaimTerminal takes it again and redraws.
-  virtual bool LendTerminal() { return false; }
-  virtual void ReclaimTerminal() {}
-  // The native window the console is drawn in (an X11 window id); 0 without a window.
-  virtual uint64_t WindowHandle() const { return 0; }
-  // A device with a window: the desktop's work area in pixels (false without one), asked
-  // before Create so that the cell size can follow it; Create makes the window.
-  virtual bool WorkArea(int& /*width*/, int& /*height*/) { return false; }
-  virtual void Create(const Look&) {}
-  // A key wait is in progress (the window shows the caret while it has the focus).
-  virtual void SetReading(bool) {}
-  // The desktop's clipboard, when the device has one (false: the process clipboard serves).
-  virtual bool CopyText(std::string_view) { return false; }
-  virtual bool PasteText(std::string&) { return false; }
+  // The device's window or terminal, when it has one (null: it has none).
+  virtual WindowDevice* AsWindow() { return nullptr; }
+  virtual TerminalDevice* AsTerminal() { return nullptr; }
 };
 
 // Decides whether the console may be handed another key now (the key queue is empty).

@@ -13,7 +13,7 @@
 namespace ConsoleDevice {
 namespace {
 
-class LineMode final : public Backend {
+class LineMode final : public Backend, public TerminalDevice {
  public:
   explicit LineMode(AcceptsKeys accepts) {
     TerminalModes::Take(STDIN_FILENO, STDOUT_FILENO, TerminalModes::Input::NoEcho, "", "");
@@ -29,6 +29,7 @@ class LineMode final : public Backend {
   }
 
   const char* Name() const override { return "lines"; }
+  TerminalDevice* AsTerminal() override { return this; }
   void DrawSpan(const ScreenView&, int, int, int) override {}
   void Redraw(const ScreenView&) override {}
   void MoveCursor(const ScreenView&) override {}

@@ -47,7 +47,7 @@ int ReadEraseByte() {
 
 uint8_t EraseByte(int erase) { return erase == 8 || erase == 127 ? static_cast<uint8_t>(erase) : 0; }
 
-class Terminal final : public Backend {
+class Terminal final : public Backend, public TerminalDevice {
  public:
   explicit Terminal(AcceptsKeys accepts) {
     int fds[2];
@@ -85,6 +85,7 @@ class Terminal final : public Backend {
   }
 
   const char* Name() const override { return "terminal"; }
+  TerminalDevice* AsTerminal() override { return this; }
 
   void DrawSpan(const ScreenView& view, int row, int colBegin, int colEnd) override {
     last_ = view;

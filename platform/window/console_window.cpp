@@ -43,7 +43,7 @@ bool DisplayNamed() {
   return (x && *x) || (wayland && *wayland);
 }
 
-class Window final : public Backend {
+class Window final : public Backend, public WindowDevice {
  public:
   Window() {
     Messages::Source src;
@@ -61,6 +61,7 @@ class Window final : public Backend {
   }
 
   const char* Name() const override { return "window"; }
+  WindowDevice* AsWindow() override { return this; }
 
   bool WorkArea(int& width, int& height) override {
     SDL_Rect area;

@@ -9,6 +9,7 @@
 #include "speech/recorded_numbers.h"
 #include "speech/speech_data.h"
 #include "speech/speech.h"
+#include "speech/speech_server.h"
 #include "speech/speech_state.h"
 #include "audio/sound_queue.h"
 #include "recording_device.h"
@@ -118,6 +119,35 @@ TEST_F(SpeechTest, SpeedFromTheSettings) {
   Speech::InitSpeech(2, "");
   EXPECT_EQ(Speech::Speed(), 2);
   std::filesystem::remove(folder + "/Auris.ini");
+}
+
+TEST_F(SpeechTest, AResetStartsTheManagerAfresh) {
+  Paths::EnsureDriveC();
+  ASSERT_TRUE(SpeechData::InstallSpeechData());
+  ASSERT_TRUE(SpeechData::InstallDiphoneData());
+  Speech::InitSpeech(2, "c:\\palavras");
+  const auto click = Speech::St().click;
+  Speech::ResetSpeech();
+  EXPECT_EQ(Speech::Speed(), 3);
+  EXPECT_TRUE(Speech::St().wordsFolder.empty());
+  EXPECT_FALSE(Speech::St().clickMade);
+  // A second run starts as the first did, the click made again.
+  Speech::InitSpeech(2, "c:\\palavras");
+  EXPECT_EQ(Speech::Speed(), 2);
+  EXPECT_EQ(Speech::St().wordsFolder, "c:\\palavras\\");
+  EXPECT_EQ(Speech::St().click, click);
+  Speech::ResetSpeech();
+}
+
+// Each server type reaches its own server; every type without one, the SAPI 5 voice.
+TEST(SpeechServerTest, TheTypeChoosesTheServer) {
+  EXPECT_EQ(Speech::ServerFor(3).type, 3);
+  EXPECT_EQ(Speech::ServerFor(4).type, 4);
+  for (int type : {54, 5, 0, 99}) EXPECT_EQ(Speech::ServerFor(type).type, 54) << type;
+  // Only the engine is stopped when it says it is silent.
+  EXPECT_TRUE(Speech::ServerFor(3).stopsWhenSilent);
+  EXPECT_FALSE(Speech::ServerFor(4).stopsWhenSilent);
+  EXPECT_FALSE(Speech::ServerFor(54).stopsWhenSilent);
 }
 
 }  // namespace

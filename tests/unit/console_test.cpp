@@ -137,4 +137,12 @@ TEST_F(ConsoleImageTest, LoadsOnlyUsableBitmaps) {
   EXPECT_EQ(Console::ConsoleOverlay(), nullptr);
 }
 
+// A picture left by one run is gone at the start of the next.
+TEST_F(ConsoleImageTest, AResetRemovesThePicture) {
+  Paths::EnsureDriveC();
+  ASSERT_TRUE(Console::ConsoleLoadImage(WriteBitmap("ok.bmp", 40, 3, 2, 24, 0, 24)));
+  Start("");
+  EXPECT_EQ(Console::ConsoleOverlay(), nullptr);
+}
+
 }  // namespace

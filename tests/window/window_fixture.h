@@ -54,7 +54,7 @@ class WindowTest : public ::testing::Test {
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     display_ = XOpenDisplay(nullptr);
     ASSERT_NE(display_, nullptr);
-    window_ = static_cast<Window>(Console::Device().WindowHandle());
+    window_ = static_cast<Window>(Console::WindowHandle());
     ASSERT_NE(window_, 0u);
     // Shown once the window is mapped and painted with the screen's black.
     ASSERT_TRUE(PumpUntil([&] { return Viewable() && Pixel(2, 2) == Rgb{0, 0, 0}; })) << "the window never showed";

@@ -40,11 +40,11 @@ TEST_F(WindowTest, TheCaretShowsOnlyWhileAKeyIsAwaited) {
   XSync(display_, False);
   // The caret: one cell wide, 2 pixels high, below the text's base line; on black it is white.
   ASSERT_TRUE(PumpUntil([&] {
-    Console::Device().SetReading(true);
+    Console::DeviceWindow()->SetReading(true);
     return CountInCell(5, 3, kWhite) == 2 * kCellW;
   })) << "no caret of one cell by two pixels";
   EXPECT_EQ(CountInCell(6, 3, kWhite), 0);
-  Console::Device().SetReading(false);
+  Console::DeviceWindow()->SetReading(false);
   ASSERT_TRUE(PumpUntil([&] { return CountInCell(5, 3, kWhite) == 0; })) << "the caret stays after the key";
 }
 

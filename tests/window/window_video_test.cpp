@@ -26,7 +26,7 @@ TEST_F(WindowTest, VideoOfTheHandleIsDrawnInTheWindowUntilClosed) {
     ~CloseAll() { Mci::CloseAll(); }
   } closeAll;
   ASSERT_EQ(Send("open \"mpegvideo!c:\\video.mp4\" alias musica"), "1");
-  ASSERT_EQ(Send("window musica handle " + std::to_string(Console::Device().WindowHandle())), "");
+  ASSERT_EQ(Send("window musica handle " + std::to_string(Console::WindowHandle())), "");
   ASSERT_EQ(Send("play musica"), "");
   // The picture fills the window's middle; text written meanwhile does not cover it.
   ASSERT_TRUE(PumpUntil([&] { return Count(300, 180, 40, 40, kRed, 40) > 1500; }, 5000)) << "no video in the window";

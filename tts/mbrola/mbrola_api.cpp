@@ -27,6 +27,8 @@ State& S() {
   return state;
 }
 
+void Reset() { S() = State{}; }
+
 void ResetStream() {
   State& s = S();
   s.pending.clear();

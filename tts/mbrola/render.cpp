@@ -117,7 +117,7 @@ uint32_t NearestMark(const Voice& v, const Diphone& d, double pos) {
 
 // The Hann window of 2 × half samples; computed once per width (widths are periods).
 const std::vector<float>& Window(int half) {
-  static std::vector<std::vector<float>> windows;
+  std::vector<std::vector<float>>& windows = S().windows;
   const std::size_t h = static_cast<std::size_t>(half);
   if (windows.size() <= h) windows.resize(h + 1);
   std::vector<float>& w = windows[h];

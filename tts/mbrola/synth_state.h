@@ -72,11 +72,14 @@ struct State {
   std::vector<int16_t> ready;    // samples that can be read
   std::size_t readAt = 0;
   void* parser = nullptr;        // setParser_MBR
+  std::vector<std::vector<float>> windows;  // the Hann windows by half width, made on first use
 };
 
 State& S();
 // Everything but the voice and the settings back to the start of an utterance.
 void ResetStream();
+// All of it as at start: no voice, the settings and windows gone.
+void Reset();
 void SetError(int code, std::string text);
 
 }  // namespace Mbr
