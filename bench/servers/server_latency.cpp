@@ -29,7 +29,7 @@
 #include "speech/diphone_data.h"
 #include "speech/speech_data.h"
 #include "speech/speech_state.h"
-#include "tests/servers/private_speechd.h"
+#include "tests/support/private_speechd.h"
 #include "audio/sound_queue.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "platform/events/messages.h"
 #include "platform/audio/waveout.h"
 #include "speech/speech.h"
-#include "tests/paths/temp_drive.h"
+#include "tests/support/temp_drive.h"
 #include "audio/sound_queue.h"
 
 // What a capture file holds.

@@ -1,7 +1,7 @@
 // The screen model: the column-81 rule, ending rows and scrolling, clearing and colours.
 #include <climits>
 
-#include "interp_fixture.h"
+#include "tests/support/interp_fixture.h"
 
 namespace {
 

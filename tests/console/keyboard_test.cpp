@@ -2,7 +2,7 @@
 // queue limits, and line input.
 #include "console/braille_input.h"
 #include "console/keyboard.h"
-#include "interp_fixture.h"
+#include "tests/support/interp_fixture.h"
 #include "platform/events/keys.h"
 
 namespace {

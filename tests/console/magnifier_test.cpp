@@ -3,7 +3,7 @@
 // device, and the terminal's drawing of the band.
 #include "console/magnifier.h"
 
-#include "editor_fixture.h"
+#include "tests/ui/editor_fixture.h"
 #include "platform/terminal/terminal_draw.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Conditions of SE and ENQUANTO: keys, operators, negation and lists.
 #include <random>
 
-#include "interp_fixture.h"
+#include "tests/support/interp_fixture.h"
 #include "interpreter/conditions.h"
 #include "interpreter/text.h"
 

@@ -3,7 +3,7 @@
 // line stored anew is read anew, and names and labels kept by a line follow the program.
 #include <random>
 
-#include "interp_fixture.h"
+#include "tests/support/interp_fixture.h"
 #include "interpreter/line_scan.h"
 
 namespace {

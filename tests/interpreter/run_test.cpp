@@ -1,5 +1,5 @@
 // How runs end: normal ends, failures at the right line, and the rules of the scans.
-#include "interp_fixture.h"
+#include "tests/support/interp_fixture.h"
 #include "interpreter/startup.h"
 
 namespace {

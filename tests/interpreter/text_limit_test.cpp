@@ -3,7 +3,7 @@
 // fails with "Texto longo demais para a memória" and the run ends at its line.
 #include <algorithm>
 
-#include "interp_fixture.h"
+#include "tests/support/interp_fixture.h"
 #include "interpreter/lists.h"
 
 namespace {

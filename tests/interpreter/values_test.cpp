@@ -1,5 +1,5 @@
 // The argument readers: values, references, numeric texts and expressions.
-#include "interp_fixture.h"
+#include "tests/support/interp_fixture.h"
 #include "interpreter/values.h"
 
 namespace {

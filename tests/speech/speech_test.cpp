@@ -4,14 +4,14 @@
 #include <filesystem>
 #include <fstream>
 
-#include "../unit/interp_fixture.h"
+#include "tests/support/interp_fixture.h"
 #include "speech/diphone_data.h"
 #include "speech/recorded_numbers.h"
 #include "speech/speech_data.h"
 #include "speech/speech.h"
 #include "speech/speech_state.h"
 #include "audio/sound_queue.h"
-#include "recording_device.h"
+#include "tests/support/recording_device.h"
 #include "speech/speech_data.h"
 #include "speech/diphone_data.h"
 #include "settings/settings.h"

@@ -1,4 +1,4 @@
-// Test support: the local servers of the network tests (tests/network/http_server.py run
+// Test support: the local servers of the network tests (tests/support/http_server.py run
 // by Debian's python3, ended by the test) and the throw-away certificate authority.
 #pragma once
 
@@ -40,7 +40,7 @@ class LocalServer {
       dup2(out[1], 1);
       close(out[0]);
       close(out[1]);
-      std::vector<std::string> all = {"/usr/bin/python3", SourceFile("tests/network/http_server.py")};
+      std::vector<std::string> all = {"/usr/bin/python3", SourceFile("tests/support/http_server.py")};
       all.insert(all.end(), args.begin(), args.end());
       std::vector<char*> argv;
       for (std::string& a : all) argv.push_back(a.data());
@@ -86,7 +86,7 @@ inline const Certificates& TestCertificates() {
   static const Certificates c = [] {
     Certificates made;
     made.dir = TempFolder("ca");
-    const std::string command = "bash '" + SourceFile("tests/network/make_ca.sh") + "' '" + made.dir + "'";
+    const std::string command = "bash '" + SourceFile("tests/support/make_ca.sh") + "' '" + made.dir + "'";
     if (std::system(command.c_str()) != 0) made.dir.clear();
     made.ca = made.dir + "/ca.pem";
     made.cert = made.dir + "/server.pem";

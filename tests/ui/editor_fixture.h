@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "../speech/recording_device.h"
-#include "../unit/interp_fixture.h"
+#include "tests/support/recording_device.h"
+#include "tests/support/interp_fixture.h"
 #include "ui/line_editor.h"
 #include "console/magnifier.h"
 #include "ui/screen_review.h"

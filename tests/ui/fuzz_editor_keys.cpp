@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "../speech/recording_device.h"
+#include "tests/support/recording_device.h"
 #include "console/console.h"
 #include "console/keyboard.h"
 #include "ui/line_editor.h"

@@ -11,7 +11,7 @@
 
 #include "app/app_folder.h"
 #include "platform/files/paths.h"
-#include "tests/clipora/service_fixture.h"
+#include "tests/app/clipora/service_fixture.h"
 
 namespace fs = std::filesystem;
 

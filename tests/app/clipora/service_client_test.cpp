@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "app/service/service_client.h"
-#include "tests/clipora/service_fixture.h"
+#include "tests/app/clipora/service_fixture.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "app/service/service_client.h"
-#include "tests/clipora/service_fixture.h"
+#include "tests/app/clipora/service_fixture.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Temporary folders, scripts, sockets and commands for the local-service tests.
-#include "tests/clipora/service_fixture.h"
+#include "tests/app/clipora/service_fixture.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

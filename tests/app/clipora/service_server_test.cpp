@@ -14,7 +14,7 @@
 
 #include "app/service/service_server.h"
 #include "platform/files/paths.h"
-#include "tests/clipora/service_fixture.h"
+#include "tests/app/clipora/service_fixture.h"
 
 namespace {
 

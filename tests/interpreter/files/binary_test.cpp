@@ -3,7 +3,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
-#include "tests/files/files_fixture.h"
+#include "tests/interpreter/files/files_fixture.h"
 
 #include "interpreter/byte_buffer.h"
 

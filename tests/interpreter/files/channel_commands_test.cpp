@@ -1,6 +1,6 @@
 // ABRE, FECHA, CHECA and the channel side of ESCREVE and LE, run as a program would run
 // them: messages, status codes, and files that a failed command leaves as they were.
-#include "tests/files/files_fixture.h"
+#include "tests/interpreter/files/files_fixture.h"
 
 #include "interpreter/channels.h"
 

@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "tests/files/files_fixture.h"
+#include "tests/interpreter/files/files_fixture.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "interpreter/text.h"
-#include "tests/unit/interp_fixture.h"
+#include "tests/support/interp_fixture.h"
 
 class FilesTest : public InterpTest {
  protected:

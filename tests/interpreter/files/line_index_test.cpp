@@ -5,7 +5,7 @@
 
 #include "interpreter/line_index.h"
 #include "interpreter/text.h"
-#include "tests/unit/interp_fixture.h"
+#include "tests/support/interp_fixture.h"
 
 namespace {
 

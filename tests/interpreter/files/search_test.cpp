@@ -1,6 +1,6 @@
 // BUSCA: first match, PROXIMO filtered by files or folders, FIM, the current folder, and
 // the stable order of a listing.
-#include "tests/files/files_fixture.h"
+#include "tests/interpreter/files/files_fixture.h"
 
 namespace {
 

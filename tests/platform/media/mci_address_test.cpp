@@ -3,8 +3,8 @@
 // there, and one whose stream stops part-way.
 #include <cstdio>
 
-#include "tests/mci/http_server.h"
-#include "tests/mci/mci_fixture.h"
+#include "tests/support/http_file_server.h"
+#include "tests/platform/media/mci_fixture.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <fstream>
 
-#include "tests/mci/mci_fixture.h"
+#include "tests/platform/media/mci_fixture.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "platform/media/mci_audio.h"
 #include "platform/media/mci_command.h"
 #include "tests/audio/audio_fixture.h"
-#include "tests/mci/sound_analysis.h"
+#include "tests/platform/media/sound_analysis.h"
 
 class MciTest : public AudioTest {
  protected:

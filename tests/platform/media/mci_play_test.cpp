@@ -1,7 +1,7 @@
 // MCI playback of generated media heard in the capture file: length, level and frequency of
 // a tone in every usual format, seeks and plays from/to, pause as silence, balance and
 // volume, several devices at once, and "play FILE" opening a device of its own.
-#include "tests/mci/mci_fixture.h"
+#include "tests/platform/media/mci_fixture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Video of MCI media drawn into a window given by its handle, on a private Xvfb display
 // started and ended by the test; a handle that names no window leaves the sound alone.
-#include "tests/mci/mci_fixture.h"
+#include "tests/platform/media/mci_fixture.h"
 // After the test headers: Xlib's macros (None, Bool …) would break them.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

@@ -9,9 +9,9 @@
 #include "platform/media/mci_audio.h"
 #include "platform/midi/midiout.h"
 #include "tests/audio/audio_fixture.h"
-#include "tests/mci/http_server.h"
-#include "tests/mci/sound_analysis.h"
-#include "tests/unit/interp_fixture.h"
+#include "tests/support/http_file_server.h"
+#include "tests/platform/media/sound_analysis.h"
+#include "tests/support/interp_fixture.h"
 #include "audio/sound_queue.h"
 
 namespace {

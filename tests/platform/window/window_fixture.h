@@ -19,8 +19,8 @@
 #include "settings/settings.h"
 #include "platform/text/cp1252.h"
 #include "platform/events/messages.h"
-#include "tests/paths/temp_drive.h"
-#include "tests/programs/x_server.h"
+#include "tests/support/temp_drive.h"
+#include "tests/support/x_server.h"
 // After the other headers: Xlib's macros (None, Bool …) would break them.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

@@ -2,7 +2,7 @@
 // them), braille chords, the mouse as keys, and the clipboard shared with another X client.
 #include <sys/wait.h>
 
-#include "tests/window/window_fixture.h"
+#include "tests/platform/window/window_fixture.h"
 // After the other headers: Xlib's macros would break them.
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>

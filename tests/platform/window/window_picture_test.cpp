@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "interpreter/commands.h"
-#include "tests/window/window_fixture.h"
+#include "tests/platform/window/window_fixture.h"
 // libjpeg's header needs FILE and size_t declared first.
 #include <jpeglib.h>
 

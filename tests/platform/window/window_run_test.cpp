@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/programs/x_server.h"
+#include "tests/support/x_server.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The console window as a user sees it on a real X server: cells in their colours, scrolling,
 // the caret while a key is awaited, resizing, the title and handle, minimising and closing.
-#include "tests/window/window_fixture.h"
+#include "tests/platform/window/window_fixture.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "platform/media/mci.h"
-#include "tests/window/window_fixture.h"
+#include "tests/platform/window/window_fixture.h"
 
 namespace {
 

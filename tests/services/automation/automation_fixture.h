@@ -10,8 +10,8 @@
 
 #include "interpreter/commands.h"
 #include "platform/terminal/terminal_clipboard.h"
-#include "tests/programs/programs_fixture.h"
-#include "tests/programs/x_server.h"
+#include "tests/services/programs/programs_fixture.h"
+#include "tests/support/x_server.h"
 // After GoogleTest: Xlib's macros (None, Bool ...) would break its headers.
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>

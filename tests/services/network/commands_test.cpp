@@ -12,8 +12,8 @@
 
 #include "console/keyboard.h"
 #include "services/tls.h"
-#include "tests/network/local_server.h"
-#include "tests/unit/interp_fixture.h"
+#include "tests/support/local_server.h"
+#include "tests/support/interp_fixture.h"
 #include "platform/files/paths.h"
 
 namespace {

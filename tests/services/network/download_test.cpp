@@ -11,8 +11,8 @@
 #include <sstream>
 
 #include "platform/files/paths.h"
-#include "tests/network/local_server.h"
-#include "tests/unit/interp_fixture.h"
+#include "tests/support/local_server.h"
+#include "tests/support/interp_fixture.h"
 
 namespace {
 

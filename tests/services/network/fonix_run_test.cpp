@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "tests/network/local_server.h"
+#include "tests/support/local_server.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "services/line_reader.h"
 #include "services/net_io.h"
 #include "services/sockets.h"
-#include "tests/network/local_server.h"
+#include "tests/support/local_server.h"
 
 namespace {
 

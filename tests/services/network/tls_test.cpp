@@ -15,7 +15,7 @@
 #include "services/line_reader.h"
 #include "services/sockets.h"
 #include "services/tls.h"
-#include "tests/network/local_server.h"
+#include "tests/support/local_server.h"
 
 namespace {
 

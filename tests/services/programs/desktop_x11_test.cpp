@@ -2,7 +2,7 @@
 // manager (the window tree), X clients with known titles, JANELA acting on them, ESPERA
 // watching the active window, and the wait for a program when the console is a window.
 #include "programs_fixture.h"
-#include "x_server.h"
+#include "tests/support/x_server.h"
 
 namespace {
 

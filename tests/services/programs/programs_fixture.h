@@ -15,7 +15,7 @@
 #include "platform/desktop/desktop.h"
 #include "services/child_process.h"
 #include "services/launch.h"
-#include "tests/unit/interp_fixture.h"
+#include "tests/support/interp_fixture.h"
 
 class ProgramsTest : public InterpTest {
  protected:

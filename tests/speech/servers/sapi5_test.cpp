@@ -3,7 +3,7 @@
 // absent, has no voice or dies mid-speech leaves speech on the built-in path without a hang.
 #include <algorithm>
 
-#include "private_speechd.h"
+#include "tests/support/private_speechd.h"
 #include "server_fixture.h"
 
 namespace {

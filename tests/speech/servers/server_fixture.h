@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "../audio/audio_fixture.h"
+#include "tests/audio/audio_fixture.h"
 #include "console/keyboard.h"
 #include "platform/text/cp1252.h"
 #include "speech/diphone_data.h"

@@ -10,8 +10,8 @@
 
 #include "platform/files/paths.h"
 #include "speech/speech_data.h"
-#include "tests/paths/temp_drive.h"
-#include "tests/voicebuild/letters_folder.h"
+#include "tests/support/temp_drive.h"
+#include "tests/tools/voicebuild/letters_folder.h"
 
 namespace fs = std::filesystem;
 

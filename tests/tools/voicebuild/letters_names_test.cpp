@@ -9,8 +9,8 @@
 #include <string>
 
 #include "platform/text/cp1252.h"
-#include "tests/voicebuild/letters_folder.h"
-#include "tests/voicebuild/wave_reader.h"
+#include "tests/tools/voicebuild/letters_folder.h"
+#include "tests/tools/voicebuild/wave_reader.h"
 #include "tts/number_words.h"
 
 namespace fs = std::filesystem;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/voicebuild/letters_folder.h"
-#include "tests/voicebuild/wave_reader.h"
+#include "tests/tools/voicebuild/letters_folder.h"
+#include "tests/tools/voicebuild/wave_reader.h"
 
 namespace fs = std::filesystem;
 

@@ -8,7 +8,7 @@
 #include <numbers>
 #include <vector>
 
-#include "tests/paths/temp_drive.h"
+#include "tests/support/temp_drive.h"
 #include "tools/voicebuild/recorded_words.h"
 #include "tools/voicebuild/resample.h"
 #include "tools/voicebuild/sound_shape.h"

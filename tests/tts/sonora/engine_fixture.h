@@ -19,7 +19,7 @@
 #include "tts/sonora_engine.h"
 #include "tts/sonora_state.h"
 #include "audio/sound_queue.h"
-#include "tests/unit/interp_fixture.h"
+#include "tests/support/interp_fixture.h"
 
 // A clean interpreter and console (the sound queue's completions come back through it), with
 // the generated Sonora data installed on the test's drive C.

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "platform/text/cp1252.h"
-#include "tests/sonora/engine_fixture.h"
+#include "tests/tts/sonora/engine_fixture.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include "speech/diphone_data.h"
 #include "speech/speech.h"
 #include "speech/speech_data.h"
-#include "tests/sonora/engine_fixture.h"
-#include "tests/sonora/mbrola_fixture.h"
-#include "tests/sonora/sound_device.h"
+#include "tests/tts/sonora/engine_fixture.h"
+#include "tests/tts/sonora/mbrola_fixture.h"
+#include "tests/tts/sonora/sound_device.h"
 #include "tts/synthesize_lines.h"
 #include "audio/sound_queue.h"
 

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "tests/sonora/engine_fixture.h"
+#include "tests/tts/sonora/engine_fixture.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "tests/sonora/engine_fixture.h"
+#include "tests/tts/sonora/engine_fixture.h"
 #include "tts/synthesize_lines.h"
 #include "tts/text_engine.h"
 

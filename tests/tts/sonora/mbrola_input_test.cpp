@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "tests/sonora/mbrola_fixture.h"
+#include "tests/tts/sonora/mbrola_fixture.h"
 
 namespace {
 
