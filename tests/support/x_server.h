@@ -1,6 +1,6 @@
-// A real X server for a test: Xvfb on a free display (it names the display itself), with
-// openbox as the window manager when asked, and X clients started on it; everything is
-// ended when the server object goes.
+// A real X server for a test or a benchmark: Xvfb on a free display (it names the display
+// itself), named in DISPLAY, with openbox as the window manager when asked, and X clients
+// started on it; everything is ended when the server object goes.
 #pragma once
 
 #include <fcntl.h>
@@ -21,11 +21,11 @@ extern char** environ;
 
 class XServer {
  public:
-  explicit XServer(bool windowManager) {
+  explicit XServer(bool windowManager, const std::string& screen = "1024x768x24") {
     int fds[2];
     if (pipe(fds) != 0) return;
     fcntl(fds[0], F_SETFD, FD_CLOEXEC);
-    server_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+    server_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten", "tcp"});
     close(fds[1]);
     std::string number;
     pollfd p{fds[0], POLLIN, 0};
@@ -56,6 +56,8 @@ class XServer {
   XServer& operator=(const XServer&) = delete;
 
   bool Running() const { return !display_.empty(); }
+  // The display's name (":N"), empty when the server did not start.
+  const std::string& Name() const { return display_; }
   bool Managed() const { return managed_; }
   // What the window manager wrote to its error output (for a failing test's message).
   std::string ManagerLog() const {
@@ -100,6 +102,22 @@ class XServer {
     return out;
   }
 
+  // A program started with its output thrown away and its errors in `errors`; not ended
+  // with the server (Client is).
+  static pid_t Spawn(std::vector<std::string> argv, const std::string& errors = "/dev/null") {
+    std::vector<char*> args;
+    for (std::string& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+  }
+
  private:
   std::string ManagerLogPath() const { return "/tmp/fonix-openbox" + display_.substr(1) + ".log"; }
 
@@ -130,19 +148,6 @@ class XServer {
     return false;
   }
 
-  static pid_t Spawn(std::vector<std::string> argv, const std::string& errors = "/dev/null") {
-    std::vector<char*> args;
-    for (std::string& a : argv) args.push_back(a.data());
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-  }
   void End(pid_t pid) {
     if (pid <= 0 || Ended(pid)) return;
     kill(pid, SIGTERM);

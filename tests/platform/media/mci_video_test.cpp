@@ -1,58 +1,12 @@
 // Video of MCI media drawn into a window given by its handle, on a private Xvfb display
 // started and ended by the test; a handle that names no window leaves the sound alone.
 #include "tests/platform/media/mci_fixture.h"
+#include "tests/support/x_server.h"
 // After the test headers: Xlib's macros (None, Bool …) would break them.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace {
-
-// Xvfb on a free display number, for the life of the object.
-class PrivateDisplay {
- public:
-  PrivateDisplay() {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    char* argv[] = {const_cast<char*>("Xvfb"), const_cast<char*>("-displayfd"), const_cast<char*>("3"),
-                    const_cast<char*>("-screen"), const_cast<char*>("0"), const_cast<char*>("640x480x24"),
-                    const_cast<char*>("-nolisten"), const_cast<char*>("tcp"), nullptr};
-    if (posix_spawnp(&pid_, "Xvfb", &actions, nullptr, argv, environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    std::string number;
-    pollfd p{fds[0], POLLIN, 0};
-    while (pid_ > 0 && poll(&p, 1, 10000) > 0) {
-      char c;
-      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-      number.push_back(c);
-    }
-    close(fds[0]);
-    if (!number.empty()) name_ = ":" + number;
-  }
-  ~PrivateDisplay() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& Name() const { return name_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string name_;
-};
 
 // The share of the window's pixels that are not black.
 double LitShare(Display* display, Window window, int width, int height) {
@@ -66,9 +20,8 @@ double LitShare(Display* display, Window window, int width, int height) {
 }
 
 TEST_F(MciTest, VideoIsDrawnIntoTheWindowOfTheHandleGiven) {
-  PrivateDisplay xvfb;
-  ASSERT_FALSE(xvfb.Name().empty()) << "Xvfb is needed";
-  setenv("DISPLAY", xvfb.Name().c_str(), 1);
+  XServer xvfb(false, "640x480x24");
+  ASSERT_TRUE(xvfb.Running()) << "Xvfb is needed";
   Display* display = XOpenDisplay(xvfb.Name().c_str());
   ASSERT_NE(display, nullptr);
   const int width = 320, height = 240;
