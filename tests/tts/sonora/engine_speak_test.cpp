@@ -10,7 +10,7 @@
 #include "speech/speech_data.h"
 #include "tests/tts/sonora/engine_fixture.h"
 #include "tests/tts/sonora/mbrola_fixture.h"
-#include "tests/tts/sonora/sound_device.h"
+#include "tests/support/recording_device.h"
 #include "tts/synthesize_lines.h"
 #include "audio/sound_queue.h"
 
@@ -30,7 +30,7 @@ TEST_F(EngineTest, TheSoundCardGetsWhatTheFileGetsWithTheSpeedUpsOff) {
   ASSERT_GT(file.size(), 64000u) << "long enough for more than one playback block";
   std::vector<int16_t> played;
   std::vector<WaveOut::Format> formats;
-  SoundQueue::ResetSoundQueue(std::make_unique<KeepingDevice>(played, formats));
+  SoundQueue::ResetSoundQueue(RecordingDevice::Samples16(played, formats));
   SoundQueue::WaveFlags().fastRate = true;
   SoundQueue::WaveFlags().speechCutting = true;
   ASSERT_TRUE(Sonora::SonoraOpen("")) << Sonora::SonoraLastError();
@@ -101,7 +101,7 @@ TEST_F(SonoraServerTest, TheSpeechManagerSpeaksThroughTheEngine) {
   Settings("[TRADUTOR]\r\nSAPI=S\r\n[SERVFALA]\r\nTIPOSAPI=3\r\nTOM=11\r\nVELOCIDADE=3\r\n");
   std::vector<int16_t> played;
   std::vector<WaveOut::Format> formats;
-  SoundQueue::ResetSoundQueue(std::make_unique<KeepingDevice>(played, formats));
+  SoundQueue::ResetSoundQueue(RecordingDevice::Samples16(played, formats));
   Speech::InitSpeech(0, "");
   ASSERT_TRUE(Sonora::SonoraIsOpen()) << Sonora::SonoraLastError();
   EXPECT_DOUBLE_EQ(Sonora::Engine().pitchFactor, 2.0);
@@ -124,7 +124,7 @@ TEST_F(SonoraServerTest, AnEngineThatDoesNotOpenLeavesTheBuiltInVoice) {
   Settings("[TRADUTOR]\r\nSAPI=S\r\n[SERVFALA]\r\nTIPOSAPI=3\r\n[SONORATTS]\r\nMBROLA_LIB=/nao/existe.so\r\n");
   std::vector<int16_t> played;
   std::vector<WaveOut::Format> formats;
-  SoundQueue::ResetSoundQueue(std::make_unique<KeepingDevice>(played, formats));
+  SoundQueue::ResetSoundQueue(RecordingDevice::Samples16(played, formats));
   Speech::InitSpeech(0, "");
   EXPECT_FALSE(Sonora::SonoraIsOpen());
   Speech::Speak("Bom dia.");
