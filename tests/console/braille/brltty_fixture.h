@@ -1,5 +1,6 @@
 // A real BRLTTY for the tests, with its virtual driver connected to a display played by the
-// test: the test reads every row of dots BRLTTY writes and presses the display's keys.
+// test: the test reads every row of dots BRLTTY writes and presses the display's keys; fonix
+// runs (tests/support/fonix_run.h) given the display's BrlAPI host.
 #pragma once
 
 #include <sys/types.h>
@@ -11,6 +12,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/support/fonix_run.h"
 
 class BrlttyFixture {
  public:
@@ -58,15 +61,3 @@ class BrlttyFixture {
   std::thread acceptor_;
   std::vector<std::thread> readers_;
 };
-
-// Runs fonix headless on `program` (UTF-8 FONIX text) with the braille display of `host`
-// ("" for none at all) and returns its exit status; transcript and screen land in `folder`.
-struct FonixRun {
-  int status = -1;
-  std::string transcript;
-  std::string screen;
-  std::string errors;
-};
-pid_t StartFonix(const std::string& folder, const std::string& program,
-                 const std::map<std::string, std::string>& env);
-FonixRun FinishFonix(const std::string& folder, pid_t pid, std::chrono::seconds timeout);

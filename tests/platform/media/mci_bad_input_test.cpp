@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "tests/platform/media/mci_fixture.h"
+#include "tests/support/fonix_run.h"
 
 namespace {
 
@@ -125,23 +126,17 @@ TEST(MciQuiet, GStreamersComplaintsNeverReachTheTerminal) {
   ASSERT_EQ(std::system(("ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=duration=1 -c:v libx264 '" +
                          (media / "mudo.mp4").string() + "'").c_str()),
             0);
-  const std::filesystem::path script = drive.base / "p.fnx";
-  std::ofstream(script) << "mci $r \"open c:\\m\\texto.mp4 alias a\"\n"
-                           "mci $r \"open c:\\m\\vazio.wav alias b\"\n"
-                           "mci $r \"open http://127.0.0.1:1/nada.mp4 alias c\"\n"
-                           "mci $r \"open mpegvideo!c:\\m\\mudo.mp4 alias d\"\n"
-                           "mci $r \"window d handle 77\"\n"
-                           "mci $r \"play d wait\"\n"
-                           "escreve mudo $r\n"
-                           "termina mudo\n";
-  const std::filesystem::path err = drive.base / "stderr";
-  const std::string command = "cd '" + drive.base.string() + "' && env -u DISPLAY -u GST_DEBUG FONIX_CONSOLE=headless "
-                              "FONIX_AUDIO=null '" FONIX_BINARY "' p.fnx >/dev/null 2>'" + err.string() + "'";
-  const int status = std::system(command.c_str());
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  std::ifstream in(err);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(text, "");
+  const std::string program = "mci $r \"open c:\\m\\texto.mp4 alias a\"\n"
+                              "mci $r \"open c:\\m\\vazio.wav alias b\"\n"
+                              "mci $r \"open http://127.0.0.1:1/nada.mp4 alias c\"\n"
+                              "mci $r \"open mpegvideo!c:\\m\\mudo.mp4 alias d\"\n"
+                              "mci $r \"window d handle 77\"\n"
+                              "mci $r \"play d wait\"\n"
+                              "escreve mudo $r\n"
+                              "termina mudo\n";
+  const FonixRun run = RunFonix(drive.base.string(), program, {}, {"DISPLAY", "GST_DEBUG"});
+  EXPECT_EQ(run.status, 0) << run.status;
+  EXPECT_EQ(run.errors, "");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/fonix_run.h"
 #include "tests/support/local_server.h"
 
 namespace {
@@ -16,17 +17,6 @@ std::string ReadAll(const std::string& path) {
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
-}
-
-// Runs fonix headless on the program text with the extra environment; the exit status.
-int RunFonix(const std::string& dir, const std::string& program, const std::string& environment) {
-  std::ofstream(dir + "/prog.fnx") << program;
-  const std::string command = "cd '" + dir + "' && env FONIX_CONSOLE=headless FONIX_AUDIO=null FONIX_KEYS= " +
-                              "FONIX_TRANSCRIPT='" + dir + "/transcript' FONIX_DRIVE_C='" + dir + "/c' " +
-                              "XDG_CONFIG_HOME='" + dir + "/config' XDG_DATA_HOME='" + dir + "/data' " + environment +
-                              " timeout 120 '" + FONIX_TEST_FONIX + "' prog.fnx > out.txt 2>&1";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST(FonixRun, AConversationWhosePeerLeaves) {
@@ -48,7 +38,7 @@ TEST(FonixRun, AConversationWhosePeerLeaves) {
       "internet termina\n"
       "escreve mudo $ola \"/\" $adeus \"/\" $s\n"
       "termina mudo\n";
-  EXPECT_EQ(RunFonix(dir, program, ""), 0) << ReadAll(dir + "/out.txt");
+  EXPECT_EQ(RunFonix(dir, program).status, 0) << ReadAll(dir + "/stderr");
   const std::string transcript = ReadAll(dir + "/transcript");
   EXPECT_NE(transcript.find("line: OLA/ate logo/0\n"), std::string::npos) << transcript;
   EXPECT_NE(transcript.find("end: normal"), std::string::npos);
@@ -64,13 +54,14 @@ TEST(FonixRun, AnHttpsDownloadThroughAResolvedName) {
       "trazdarede \"https://servidor.teste:" + server.portText() + "/data/300000\" \"c:\\baixado.bin\" 0 \"netaria\" \"\" $chk\n"
       "escreve mudo \"chk=\" $chk\n"
       "termina mudo\n";
-  const std::string resolve = "FONIX_RESOLVE=servidor.teste:" + server.portText() + ":127.0.0.1";
-  EXPECT_EQ(RunFonix(dir, program, resolve + " SSL_CERT_FILE='" + certs.ca + "'"), 0) << ReadAll(dir + "/out.txt");
+  const std::string resolve = "servidor.teste:" + server.portText() + ":127.0.0.1";
+  EXPECT_EQ(RunFonix(dir, program, {{"FONIX_RESOLVE", resolve}, {"SSL_CERT_FILE", certs.ca}}).status, 0)
+      << ReadAll(dir + "/stderr");
   EXPECT_NE(ReadAll(dir + "/transcript").find("line: chk=0\n"), std::string::npos) << ReadAll(dir + "/transcript");
   EXPECT_EQ(ReadAll(dir + "/c/baixado.bin").size(), 300000u);
   // Without the authority the same download is refused; the program goes on.
   std::remove((dir + "/c/baixado.bin").c_str());
-  EXPECT_EQ(RunFonix(dir, program, resolve), 0);
+  EXPECT_EQ(RunFonix(dir, program, {{"FONIX_RESOLVE", resolve}}).status, 0);
   const std::string refused = ReadAll(dir + "/transcript");
   EXPECT_NE(refused.find("line: chk=1\n"), std::string::npos) << refused;
   EXPECT_NE(refused.find("line: Certificado do servidor não confiável: servidor.teste\n"), std::string::npos) << refused;

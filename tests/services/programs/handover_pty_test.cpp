@@ -16,106 +16,16 @@
 #include <fstream>
 #include <string>
 
+#include "tests/support/pty_run.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kPatienceMs = 30000;
-
-class Pty {
+// fonix on a terminal of the test's, its errors on the terminal too.
+class Pty : public PtyRun {
  public:
-  explicit Pty(const std::string& program) {
-    dir_ = fs::path(::testing::TempDir()) / ("fonix_handover_" + std::to_string(getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "c");
-    std::ofstream(dir_ / "prog.fnx") << program;
-    winsize ws{};
-    ws.ws_col = 80;
-    ws.ws_row = 25;
-    if (openpty(&master_, &slave_, nullptr, nullptr, &ws) != 0) return;
-    tcgetattr(slave_, &before_);
-    pid_ = fork();
-    if (pid_ == 0) Child();
-  }
-  ~Pty() {
-    if (pid_ > 0 && !exited_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    close(master_);
-    close(slave_);
-    fs::remove_all(dir_);
-  }
-  fs::path DriveC() const { return dir_ / "c"; }
-  bool Started() const { return pid_ > 0; }
-  void Type(const std::string& bytes) { ASSERT_EQ(write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
-  bool WaitFor(const std::string& text) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPatienceMs);
-    while (output_.find(text) == std::string::npos)
-      if (std::chrono::steady_clock::now() > until || !ReadSome(100)) return output_.find(text) != std::string::npos;
-    return true;
-  }
-  int WaitExit() {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPatienceMs);
-    int status = 0;
-    while (std::chrono::steady_clock::now() < until) {
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        exited_ = true;
-        while (ReadSome(0)) {
-        }
-        return status;
-      }
-      ReadSome(50);
-    }
-    return -1;
-  }
-  const std::string& Output() const { return output_; }
-  const termios& Before() const { return before_; }
-  termios Now() const {
-    termios t{};
-    tcgetattr(slave_, &t);
-    return t;
-  }
-
- private:
-  [[noreturn]] void Child() {
-    setsid();
-    ioctl(slave_, TIOCSCTTY, 0);
-    dup2(slave_, 0);
-    dup2(slave_, 1);
-    dup2(slave_, 2);
-    close(master_);
-    const std::string d = dir_.string();
-    setenv("FONIX_CONSOLE", "terminal", 1);
-    setenv("TERM", "xterm-256color", 1);
-    setenv("FONIX_AUDIO", "null", 1);
-    setenv("FONIX_DRIVE_C", (d + "/c").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (d + "/config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (d + "/data").c_str(), 1);
-    setenv("HOME", d.c_str(), 1);
-    unsetenv("FONIX_KEYS");
-    unsetenv("DISPLAY");
-    const std::string prog = d + "/prog.fnx";
-    execl(FONIX_BINARY, "fonix", prog.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  bool ReadSome(int timeoutMs) {
-    pollfd p{master_, POLLIN, 0};
-    if (poll(&p, 1, timeoutMs) <= 0) return timeoutMs > 0;
-    char buf[4096];
-    const ssize_t n = read(master_, buf, sizeof buf);
-    if (n <= 0) return false;
-    output_.append(buf, static_cast<std::size_t>(n));
-    return true;
-  }
-
-  fs::path dir_;
-  int master_ = -1;
-  int slave_ = -1;
-  pid_t pid_ = -1;
-  bool exited_ = false;
-  termios before_{};
-  std::string output_;
+  explicit Pty(const std::string& program) : PtyRun(program, "", false, true) {}
 };
 
 TEST(TerminalHandOver, AProgramWaitedForGetsTheTerminal) {

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <string>
 
+#include "tests/support/fonix_run.h"
 #include "tests/tts/sonora/engine_fixture.h"
 
 namespace {
@@ -28,19 +29,14 @@ class FonixRun : public ::testing::Test {
 
   // Runs the program (UTF-8 lines) with the keys; the exit status.
   int Run(const std::string& program, const std::string& keys) {
-    std::ofstream(root_ + "/prog.fnx") << program;
-    std::ostringstream cmd;
-    cmd << "cd '" << root_ << "' && env XDG_CONFIG_HOME='" << root_ << "/config' FONIX_DRIVE_C='" << root_
-        << "/c' FONIX_CONSOLE=headless FONIX_AUDIO='capture:" << root_ << "/som.wav' FONIX_TRANSCRIPT='" << root_
-        << "/eventos.txt' FONIX_KEYS='" << keys << "' ASAN_OPTIONS=detect_leaks=0 " << FONIX_BINARY
-        << " prog.fnx >/dev/null 2>&1";
-    const int status = std::system(cmd.str().c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto run = RunFonix(root_, program,
+                              {{"FONIX_AUDIO", "capture:" + root_ + "/som.wav"}, {"FONIX_KEYS", keys},
+                               {"ASAN_OPTIONS", "detect_leaks=0"}});
+    transcript_ = run.transcript;
+    return run.status;
   }
-  std::string Transcript() const {
-    std::ifstream in(root_ + "/eventos.txt");
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  const std::string& Transcript() const { return transcript_; }
+  std::string transcript_;
   std::string root_;
 };
 
