@@ -256,12 +256,7 @@ case_second_instance_shares_service() {
 start_release_site() {
   local n=$((RANDOM % 200 + 20))
   site_address="127.0.0.$n"
-  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Autoridade de teste" -keyout "$work/ca.key" \
-    -out "$work/ca.pem" 2>/dev/null
-  openssl req -newkey rsa:2048 -nodes -subj "/CN=github.com" -keyout "$work/site.key" -out "$work/site.csr" 2>/dev/null
-  printf 'subjectAltName=DNS:github.com\n' >"$work/san"
-  openssl x509 -req -in "$work/site.csr" -CA "$work/ca.pem" -CAkey "$work/ca.key" -CAcreateserial -days 2 \
-    -extfile "$work/san" -out "$work/site.pem" 2>/dev/null
+  bash "$here/../../support/make_ca.sh" "$work/ca" github.com
   # The new downloader prints the new version whatever the fixtures say; Debian's stays.
   sed 's/cat "$FAKE_DIR\/version" 2>\/dev\/null || echo 2023.03.04/echo 2026.08.19/' "$here/fake_downloader.sh" \
     >"$work/new-downloader"
@@ -272,12 +267,12 @@ start_release_site() {
   printf '#!/bin/sh\necho "deno 2.5.6 (stable, release, x86_64-unknown-linux-gnu)"\n' >"$work/deno-build/deno"
   chmod +x "$work/deno-build/deno"
   (cd "$work/deno-build" && python3 -m zipfile -c "$work/deno.zip" deno)
-  python3 "$here/release_site.py" "$site_address" "$work/site.pem" "$work/site.key" "$work/new-downloader" \
+  python3 "$here/release_site.py" "$site_address" "$work/ca/server.pem" "$work/ca/server.key" "$work/new-downloader" \
     "$work/site.log" "$work/site.ready" "$work/deno.zip" 2>"$work/site.err" &
   site_pid=$!
   for _ in $(seq 100); do [ -f "$work/site.ready" ] && break; sleep 0.1; done
   [ -f "$work/site.ready" ] || fail "o site de versões não começou: $(cat "$work/site.err")"
-  export FONIX_RESOLVE="github.com:443:$site_address" SSL_CERT_FILE="$work/ca.pem"
+  export FONIX_RESOLVE="github.com:443:$site_address" SSL_CERT_FILE="$work/ca/ca.pem"
   export https_proxy="http://$site_address:8080" no_proxy="127.0.0.1,localhost"
 }
 stop_release_site() { kill "$site_pid" 2>/dev/null; wait "$site_pid" 2>/dev/null; }
