@@ -28,6 +28,7 @@
 #include "speech/diphone_data.h"
 #include "speech/speech_data.h"
 #include "audio/sound_queue.h"
+#include "tests/support/recording_device.h"
 
 namespace {
 
@@ -37,39 +38,7 @@ double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(
 
 // A sound card that takes every buffer at once and keeps it "playing" until a reset, and
 // notes when the first sample after a key arrives.
-class MeasuringDevice final : public WaveOut::Device {
- public:
-  Clock::time_point firstWrite{};
-  bool wrote = true;
-
-  const char* Name() const override { return "measuring"; }
-  std::vector<std::string> OutputNames() override { return {"Medida"}; }
-  int Open(int, const WaveOut::Format&) override { return WaveOut::kOk; }
-  int OpenStream(int, const WaveOut::Format&, WaveOut::RenderFn, void*) override { return WaveOut::kOk; }
-  int Write(const uint8_t*, std::size_t, uintptr_t tag) override {
-    if (!wrote) firstWrite = Clock::now();
-    wrote = true;
-    pending_.push_back(tag);
-    return WaveOut::kOk;
-  }
-  void Reset() override {
-    for (uintptr_t tag : pending_) {
-      Messages::Message m;
-      m.kind = Messages::Kind::WaveDone;
-      m.data = tag;
-      Messages::Post(m);
-    }
-    pending_.clear();
-  }
-  void Close() override { Reset(); }
-  int Pending() const override { return static_cast<int>(pending_.size()); }
-  double LatencyMs() const override { return 0; }
-
- private:
-  std::vector<uintptr_t> pending_;
-};
-
-MeasuringDevice* device = nullptr;
+RecordingDevice* device = nullptr;
 
 // Types the keys one by one, each once the answer to the previous one has reached the
 // device, noting when each arrived; the last key's answer is not waited for.
@@ -179,8 +148,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   Console::UseDevice(ConsoleDevice::OpenHeadless({}, [] { return Keyboard::QueueCount() == 0; }));
-  auto owned = std::make_unique<MeasuringDevice>();
+  auto owned = std::make_unique<RecordingDevice>(RecordingDevice::Sink{}, RecordingDevice::Pace::Held);
   device = owned.get();
+  device->wrote = true;  // the first key is typed at once
   SoundQueue::ResetSoundQueue(std::move(owned));
   Speech::InitSpeech(0, "");
   if (espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, 0) < 0 || espeak_SetVoiceByName("pt-br") != EE_OK) {

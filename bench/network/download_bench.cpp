@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
   char dirTemplate[] = "/tmp/fonix-bench-XXXXXX";
   const std::string dir = mkdtemp(dirTemplate);
   const std::string ca = dir + "/ca";
-  if (std::system(("bash '" FONIX_BENCH_SOURCE "/tests/network/make_ca.sh' '" + ca + "'").c_str()) != 0) {
+  if (std::system(("bash '" FONIX_BENCH_SOURCE "/tests/support/make_ca.sh' '" + ca + "'").c_str()) != 0) {
     std::fprintf(stderr, "the openssl command could not make the certificates\n");
     return 1;
   }

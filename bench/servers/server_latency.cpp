@@ -29,8 +29,9 @@
 #include "speech/diphone_data.h"
 #include "speech/speech_data.h"
 #include "speech/speech_state.h"
-#include "tests/servers/private_speechd.h"
+#include "tests/support/private_speechd.h"
 #include "audio/sound_queue.h"
+#include "tests/support/recording_device.h"
 
 namespace {
 
@@ -44,42 +45,10 @@ double Median(std::vector<double> v) {
 }
 
 // A device that holds every buffer until reset, noting the first write and the reset.
-class MeasuringDevice final : public WaveOut::Device {
- public:
-  Clock::time_point firstWrite{}, reset{};
-  bool wrote = false;
-  const char* Name() const override { return "measuring"; }
-  std::vector<std::string> OutputNames() override { return {"Medida"}; }
-  int Open(int, const WaveOut::Format&) override { return WaveOut::kOk; }
-  int OpenStream(int, const WaveOut::Format&, WaveOut::RenderFn, void*) override { return WaveOut::kOk; }
-  int Write(const uint8_t*, std::size_t, uintptr_t tag) override {
-    if (!wrote) firstWrite = Clock::now();
-    wrote = true;
-    pending_.push_back(tag);
-    return WaveOut::kOk;
-  }
-  void Reset() override {
-    reset = Clock::now();
-    for (uintptr_t tag : pending_) {
-      Messages::Message m;
-      m.kind = Messages::Kind::WaveDone;
-      m.data = tag;
-      Messages::Post(m);
-    }
-    pending_.clear();
-  }
-  void Close() override { Reset(); }
-  int Pending() const override { return static_cast<int>(pending_.size()); }
-  double LatencyMs() const override { return 0; }
-
- private:
-  std::vector<uintptr_t> pending_;
-};
-
-MeasuringDevice* device = nullptr;
+RecordingDevice* device = nullptr;
 
 void FreshDevice() {
-  auto owned = std::make_unique<MeasuringDevice>();
+  auto owned = std::make_unique<RecordingDevice>(RecordingDevice::Sink{}, RecordingDevice::Pace::Held);
   device = owned.get();
   SoundQueue::ResetSoundQueue(std::move(owned));
 }

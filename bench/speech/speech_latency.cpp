@@ -24,6 +24,7 @@
 #include "speech/speech_data.h"
 #include "speech/speech_state.h"
 #include "audio/sound_queue.h"
+#include "tests/support/recording_device.h"
 
 namespace {
 
@@ -31,46 +32,11 @@ using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-// A device that takes every buffer at once and notes when the first sample of a sound and
-// the reset arrive.
-class MeasuringDevice final : public WaveOut::Device {
- public:
-  Clock::time_point firstWrite{}, reset{};
-  bool wrote = false;
-
-  const char* Name() const override { return "measuring"; }
-  std::vector<std::string> OutputNames() override { return {"Medida"}; }
-  int Open(int, const WaveOut::Format&) override { return WaveOut::kOk; }
-  int OpenStream(int, const WaveOut::Format&, WaveOut::RenderFn, void*) override { return WaveOut::kOk; }
-  int Write(const uint8_t*, std::size_t, uintptr_t tag) override {
-    if (!wrote) firstWrite = Clock::now();
-    wrote = true;
-    pending_.push_back(tag);
-    return WaveOut::kOk;
-  }
-  void Reset() override {
-    reset = Clock::now();
-    for (uintptr_t tag : pending_) {
-      Messages::Message m;
-      m.kind = Messages::Kind::WaveDone;
-      m.data = tag;
-      Messages::Post(m);
-    }
-    pending_.clear();
-  }
-  void Close() override { Reset(); }
-  // Buffers stay queued until reset: the sound "plays" until a key ends it.
-  int Pending() const override { return static_cast<int>(pending_.size()); }
-  double LatencyMs() const override { return 0; }
-
- private:
-  std::vector<uintptr_t> pending_;
-};
-
-MeasuringDevice* device = nullptr;
+// A device that holds every buffer until reset, noting the first write and the reset.
+RecordingDevice* device = nullptr;
 
 void FreshDevice() {
-  auto owned = std::make_unique<MeasuringDevice>();
+  auto owned = std::make_unique<RecordingDevice>(RecordingDevice::Sink{}, RecordingDevice::Pace::Held);
   device = owned.get();
   SoundQueue::ResetSoundQueue(std::move(owned));
 }
@@ -151,38 +117,11 @@ double EspeakFirstSample(const std::string& utf8) {
   return probe.seen ? Ms(probe.first - start) : -1;
 }
 
-// A device that plays everything at once, counting the seconds of sound it was given.
-class InstantDevice final : public WaveOut::Device {
- public:
-  double seconds = 0;
-  const char* Name() const override { return "instant"; }
-  std::vector<std::string> OutputNames() override { return {"Imediato"}; }
-  int Open(int, const WaveOut::Format& format) override {
-    format_ = format;
-    return WaveOut::kOk;
-  }
-  int OpenStream(int, const WaveOut::Format&, WaveOut::RenderFn, void*) override { return WaveOut::kErrBadDevice; }
-  int Write(const uint8_t*, std::size_t length, uintptr_t tag) override {
-    seconds += static_cast<double>(length) / format_.BlockAlign() / format_.rate;
-    Messages::Message done;
-    done.kind = Messages::Kind::WaveDone;
-    done.data = tag;
-    Messages::Post(done);
-    return WaveOut::kOk;
-  }
-  void Reset() override {}
-  void Close() override {}
-  int Pending() const override { return 0; }
-  double LatencyMs() const override { return 0; }
-
- private:
-  WaveOut::Format format_;
-};
-
 // The synthesizer's real-time factor: the time it takes over the length of what it made.
 double OurRealTimeFactor(const std::string& text) {
-  auto owned = std::make_unique<InstantDevice>();
-  InstantDevice* instant = owned.get();
+  // A device that plays everything at once, counting the seconds of sound it was given.
+  auto owned = std::make_unique<RecordingDevice>();
+  RecordingDevice* instant = owned.get();
   SoundQueue::ResetSoundQueue(std::move(owned));
   auto& timing = Speech::St().timing;
   const auto saved = timing;

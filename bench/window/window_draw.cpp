@@ -3,10 +3,6 @@
 // X server, beside xterm drawing the same text under the same Xvfb in the same run (xterm's
 // figure is its time per screen or per character over a whole run, start-up taken away).
 // Usage: window_draw [rounds]
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,47 +16,16 @@
 
 #include "console/console.h"
 #include "platform/events/messages.h"
+#include "tests/support/x_server.h"
 // After the runtime's headers: Xlib's macros would break them.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-
-extern char** environ;
 
 namespace {
 
 double NowMs() {
   using namespace std::chrono;
   return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
-pid_t Spawn(std::vector<std::string> argv) {
-  std::vector<char*> args;
-  for (std::string& a : argv) args.push_back(a.data());
-  args.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
-}
-
-// Xvfb on a free display, named in DISPLAY.
-pid_t StartXvfb() {
-  int fds[2];
-  if (pipe(fds) != 0) return -1;
-  const pid_t pid = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-  close(fds[1]);
-  std::string number;
-  pollfd p{fds[0], POLLIN, 0};
-  char c;
-  while (pid > 0 && poll(&p, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number.push_back(c);
-  close(fds[0]);
-  if (number.empty()) return -1;
-  setenv("DISPLAY", (":" + number).c_str(), 1);
-  return pid;
 }
 
 double Median(std::vector<double> v) {
@@ -80,7 +45,7 @@ unsigned long ReadPixel(Display* d, Window w, int x, int y) {
 // Seconds xterm takes to show `file` and end (it runs cat on it).
 double XtermRunMs(const std::string& file) {
   const double start = NowMs();
-  const pid_t pid = Spawn({"xterm", "-geometry", "80x25", "-fa", "DejaVu Sans Mono", "-fs", "11", "-e", "cat", file});
+  const pid_t pid = XServer::Spawn({"xterm", "-geometry", "80x25", "-fa", "DejaVu Sans Mono", "-fs", "11", "-e", "cat", file});
   if (pid <= 0) return -1;
   waitpid(pid, nullptr, 0);
   return NowMs() - start;
@@ -102,15 +67,14 @@ int main(int argc, char** argv) {
   setenv("FONIX_CONSOLE", "window", 1);
   setenv("FONIX_AUDIO", "null", 1);
   unsetenv("FONIX_KEYS");
-  const pid_t xvfb = StartXvfb();
-  if (xvfb <= 0) {
+  XServer xvfb(false, "1280x1024x24");
+  if (!xvfb.Running()) {
     std::fprintf(stderr, "Xvfb is needed\n");
     return 1;
   }
   std::string error;
   if (!Console::OpenDevice(error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
-    kill(xvfb, SIGTERM);
     return 1;
   }
   Console::ConsoleInit();
@@ -166,8 +130,6 @@ int main(int argc, char** argv) {
   const double emptyMs = std::min({XtermRunMs(base + "/empty.txt"), XtermRunMs(base + "/empty.txt"), XtermRunMs(base + "/empty.txt")});
   const double screensMs = XtermRunMs(base + "/screens.txt");
   const double charsMs = XtermRunMs(base + "/chars.txt");
-  kill(xvfb, SIGTERM);
-  waitpid(xvfb, nullptr, 0);
   std::remove((base + "/screens.txt").c_str());
   std::remove((base + "/chars.txt").c_str());
   std::remove((base + "/empty.txt").c_str());

@@ -133,8 +133,16 @@ int PumpMessages() {
     if (ready && src.drain) src.drain();
   }
   DrainPipe();
+  // Only the messages already queued: one a handler posts waits for the next pump, so a
+  // handler that always posts again (a looping sound on a device that finishes every buffer
+  // at once) cannot hold the loop forever.
+  std::size_t waiting;
+  {
+    std::lock_guard<std::mutex> guard(s.lock);
+    waiting = s.queue.size();
+  }
   int handled = 0;
-  for (;;) {
+  for (; waiting > 0; --waiting) {
     Message m;
     {
       std::lock_guard<std::mutex> guard(s.lock);

@@ -56,8 +56,8 @@ void WakeFromSignal();
 // Registers a source; returns its id for RemoveSource.
 int AddSource(Source source);
 void RemoveSource(int id);
-// Runs every source that is ready and handles every queued message. Returns the number of
-// messages handled.
+// Runs every source that is ready and handles the messages queued before the handling began
+// (those the handlers post wait for the next pump). Returns the number of messages handled.
 int PumpMessages();
 // Blocks until a message is queued, a source has input or is due, or the time-out passes
 // (-1: no time-out). Does not handle the messages: call PumpMessages after it.

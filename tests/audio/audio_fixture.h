@@ -18,7 +18,7 @@
 #include "platform/audio/waveout.h"
 #include "platform/wave/wave_header.h"
 #include "speech/speech.h"
-#include "tests/paths/temp_drive.h"
+#include "tests/support/temp_drive.h"
 #include "audio/sound_queue.h"
 
 // What a capture file holds.

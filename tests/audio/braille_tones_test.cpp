@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/fonix_run.h"
+
 namespace {
 
 // The fonix executable: this build's, or another named by FONIX_OTHER_BINARY (to hear an
@@ -68,15 +70,10 @@ class BrailleTonesTest : public ::testing::Test {
   }
   // Runs `program` with `keys` typed; the tones it played.
   std::vector<int> Heard(const std::string& program, const std::string& keys) {
-    std::ofstream(dir_ + "/prog.fnx") << program;
     const std::string capture = dir_ + "/som.wav";
     std::filesystem::remove(capture);
-    const std::string command = "cd '" + dir_ + "' && env FONIX_CONSOLE=headless FONIX_AUDIO=capture:'" + capture +
-                                "' FONIX_KEYS='" + keys + "' FONIX_DRIVE_C='" + dir_ + "/c' XDG_CONFIG_HOME='" +
-                                dir_ + "/config' XDG_DATA_HOME='" + dir_ + "/data' timeout 120 '" + Binary() +
-                                "' prog.fnx > out.txt 2>&1";
-    const int status = std::system(command.c_str());
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const FonixRun run = RunFonix(dir_, program, {{"FONIX_AUDIO", "capture:" + capture}, {"FONIX_KEYS", keys}}, {}, Binary());
+    EXPECT_EQ(run.status, 0) << run.errors;
     return Tones(Samples(capture));
   }
   std::string dir_;

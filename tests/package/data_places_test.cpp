@@ -12,7 +12,7 @@
 #include "platform/files/data_places.h"
 #include "speech/diphone_data.h"
 #include "speech/speech_data.h"
-#include "tests/paths/temp_drive.h"
+#include "tests/support/temp_drive.h"
 
 namespace fs = std::filesystem;
 

@@ -4,7 +4,7 @@
 #include "settings/settings.h"
 #include "settings/settings_keys.h"
 #include "platform/text/cp1252.h"
-#include "tests/paths/temp_drive.h"
+#include "tests/support/temp_drive.h"
 
 namespace fs = std::filesystem;
 

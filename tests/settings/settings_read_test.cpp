@@ -10,7 +10,7 @@
 #include "settings/settings_profile.h"
 #include "platform/text/cp1252.h"
 #include "platform/files/paths.h"
-#include "tests/paths/temp_drive.h"
+#include "tests/support/temp_drive.h"
 
 namespace fs = std::filesystem;
 

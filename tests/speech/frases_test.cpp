@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "../unit/interp_fixture.h"
+#include "tests/support/interp_fixture.h"
 #include "speech/diphone_data.h"
 #include "speech/speech.h"
 #include "speech/speech_data.h"
-#include "recording_device.h"
+#include "tests/support/recording_device.h"
 #include "audio/sound_queue.h"
 
 namespace {

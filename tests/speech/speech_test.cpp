@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "../unit/interp_fixture.h"
+#include "tests/support/interp_fixture.h"
 #include "speech/diphone_data.h"
 #include "speech/recorded_numbers.h"
 #include "speech/speech_data.h"
@@ -12,7 +12,7 @@
 #include "speech/speech_server.h"
 #include "speech/speech_state.h"
 #include "audio/sound_queue.h"
-#include "recording_device.h"
+#include "tests/support/recording_device.h"
 #include "speech/speech_data.h"
 #include "speech/diphone_data.h"
 #include "settings/settings.h"
