@@ -139,7 +139,7 @@ int PumpMessages() {
   std::size_t waiting;
   {
     std::lock_guard<std::mutex> guard(s.lock);
-    waiting = s.queue.size();
+    waiting = s.queue.count;
   }
   int handled = 0;
   for (; waiting > 0; --waiting) {
