@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Local servers for the network tests: an HTTP/1.1 server (plain, or TLS with --cert and
---key) whose paths play the answers a download meets, and a line server for the
-connection commands. Listens on 127.0.0.1 (or ::1 with --ipv6) at a free port, prints
-"PORT n", and ends by itself after --lifetime seconds."""
+"""The local servers of the tests: an HTTP/1.1 server (plain, or TLS with --cert and --key)
+whose paths play the answers a download meets, or (--files DIR) that serves a folder's files
+with Range requests as media servers do, or (--release DOWNLOADER) the downloader's release
+site with its proxy; and a line server for the connection commands. Listens on 127.0.0.1
+(or ::1 with --ipv6, or --address) at a free port (or --port), prints "PORT n", and ends by
+itself after --lifetime seconds."""
 import argparse
 import http.server
 import os
@@ -22,21 +24,30 @@ def pattern(start, count):
 class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     log_file = None
+    log_lines = False  # one line a request ("GET PATH USER-AGENT") instead of whole heads
+    files = None  # the folder served by --files
+    release = None  # the release site's settings, with --release
 
     def log_message(self, *args):
         pass
 
     def record(self):
-        if Handler.log_file:
-            with open(Handler.log_file, "a", encoding="latin-1") as f:
-                f.write(self.requestline + "\n")
-                for name, value in self.headers.items():
-                    f.write(f"{name}: {value}\n")
-                f.write("\n")
+        if not Handler.log_file:
+            return
+        with open(Handler.log_file, "a", encoding="latin-1") as f:
+            if Handler.log_lines:
+                agent = " " + self.headers.get("User-Agent", "") if self.command != "CONNECT" else ""
+                f.write(f"{self.command} {self.path}{agent}\n")
+                return
+            f.write(self.requestline + "\n")
+            for name, value in self.headers.items():
+                f.write(f"{name}: {value}\n")
+            f.write("\n")
 
     def send_body(self, code, body, ctype="text/plain", extra=()):
         self.send_response(code)
-        self.send_header("Content-Type", ctype)
+        if ctype:
+            self.send_header("Content-Type", ctype)
         self.send_header("Content-Length", str(len(body)))
         for name, value in extra:
             self.send_header(name, value)
@@ -59,6 +70,29 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def do_GET(self):
         self.record()
+        if Handler.files is not None:
+            Handler.files.serve(self)
+        elif Handler.release is not None:
+            Handler.release.serve(self)
+        else:
+            self.play()
+
+    def do_CONNECT(self):
+        """The release site's proxy: the tunnel ends at the site itself."""
+        self.record()
+        self.send_response(200, "Connection established")
+        self.end_headers()
+        self.wfile.flush()
+        tls = Handler.release.context.wrap_socket(self.connection, server_side=True)
+        self.connection = tls
+        self.rfile = tls.makefile("rb")
+        self.wfile = tls.makefile("wb")
+        self.close_connection = False
+        self.handle_one_request()
+        self.close_connection = True
+
+    def play(self):
+        """The answers a download meets, by the path's first part."""
         parts = self.path.split("?")[0].strip("/").split("/")
         route, arg = parts[0], (parts[1] if len(parts) > 1 else "")
         n = int(arg) if arg.isdigit() else 0
@@ -255,6 +289,99 @@ HOSTILE = ("endless-headers", "fallback-endless-headers", "endless-header-line",
            "empty-page", "nobody")
 
 
+class Files:
+    """The files of one folder at /NAME (anything else is 404), with Range requests honoured.
+    On demand the server never answers (never), or sends at --rate bytes a second and cuts
+    the stream after --stop-fraction of a file, after which it answers nobody (stop)."""
+
+    def __init__(self, folder, behaviour, stop_fraction, rate):
+        self.folder, self.behaviour, self.stop_fraction, self.rate = folder, behaviour, stop_fraction, rate
+        self.cut = False
+
+    def serve(self, handler):
+        if self.behaviour == "never":
+            time.sleep(3600)  # until the test ends the server
+        if self.cut:
+            handler.close_connection = True
+            return
+        name = handler.path.split("?")[0].lstrip("/")
+        path = os.path.join(self.folder, name)
+        if "/" in name or name in ("", ".", "..") or not os.path.isfile(path):
+            handler.send_body(404, b"", None)
+            return
+        with open(path, "rb") as f:
+            body = f.read()
+        size = len(body)
+        first, last = 0, size - 1
+        wanted = handler.headers.get("Range", "")
+        partial = wanted.startswith("bytes=")
+        if partial:
+            start, _, end = wanted[6:].partition("-")
+            first = int(start)
+            if end:
+                last = min(int(end), size - 1)
+            if first >= size:
+                handler.send_body(416, b"", None, [("Content-Range", f"bytes */{size}")])
+                return
+        handler.send_response(206 if partial else 200)
+        handler.send_header("Content-Type", "application/octet-stream")
+        handler.send_header("Accept-Ranges", "bytes")
+        handler.send_header("Content-Length", str(last - first + 1))
+        if partial:
+            handler.send_header("Content-Range", f"bytes {first}-{last}/{size}")
+        handler.end_headers()
+        end = last + 1
+        stop_at = int(size * self.stop_fraction)
+        if self.behaviour == "stop" and end > stop_at:
+            end = max(first, stop_at)
+            self.cut = True
+        piece = self.rate // 50 if self.rate else end - first
+        try:
+            for at in range(first, end, max(piece, 1)):
+                handler.wfile.write(body[at:min(at + piece, end)])
+                handler.wfile.flush()
+                if self.rate:
+                    time.sleep(0.02)
+        except OSError:
+            handler.close_connection = True
+        if self.cut:
+            handler.close_connection = True
+
+
+class Release:
+    """The downloader's release site (reached as github.com): the releases page, the latest
+    downloader (a redirect to its tagged address) and deno's archive."""
+    TAG = "2026.08.19"
+    BASE = "/yt-dlp/yt-dlp/releases"
+
+    def __init__(self, downloader, deno_zip, context):
+        self.downloader, self.deno_zip, self.context = downloader, deno_zip, context
+
+    def serve(self, handler):
+        def send(status, body=b"", headers=()):
+            handler.send_body(status, body, dict(headers).get("Content-Type"),
+                              [h for h in headers if h[0] != "Content-Type"] + [("Connection", "close")])
+            handler.close_connection = True
+
+        base, tag = self.BASE, self.TAG
+        if handler.path.rstrip("/") == base:
+            page = "<html><head><title>Releases</title></head><body>\n"
+            for each in (tag, "2026.07.04.1", "2026.06.30"):
+                page += (f'<h2 class="sr-only"><a href="{base}/tag/{each}" data-view-component="true" '
+                         f'class="Link--primary Link">yt-dlp {each}</a></h2>\n')
+            send(200, (page + "</body></html>\n").encode(), [("Content-Type", "text/html; charset=utf-8")])
+        elif handler.path == f"{base}/latest/download/yt-dlp_linux":
+            send(302, b"", [("Location", f"https://github.com{base}/download/{tag}/yt-dlp_linux")])
+        elif handler.path == f"{base}/download/{tag}/yt-dlp_linux":
+            with open(self.downloader, "rb") as f:
+                send(200, f.read(), [("Content-Type", "application/octet-stream")])
+        elif self.deno_zip and handler.path == "/denoland/deno/releases/latest/download/deno-x86_64-unknown-linux-gnu.zip":
+            with open(self.deno_zip, "rb") as f:
+                send(200, f.read(), [("Content-Type", "application/zip")])
+        else:
+            send(404, b"Not Found")
+
+
 class LineHandler(socketserver.StreamRequestHandler):
     """A line protocol: "OLA" on arrival, then one answer per line received."""
 
@@ -303,10 +430,22 @@ def main():
     parser.add_argument("--cert")
     parser.add_argument("--key")
     parser.add_argument("--log")
+    parser.add_argument("--log-lines", action="store_true")
     parser.add_argument("--ipv6", action="store_true")
+    parser.add_argument("--address")
+    parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--lifetime", type=float, default=120)
+    parser.add_argument("--files")
+    parser.add_argument("--behaviour", choices=["normal", "never", "stop"], default="normal")
+    parser.add_argument("--stop-fraction", type=float, default=0.5)
+    parser.add_argument("--rate", type=int, default=0)
+    parser.add_argument("--release")
+    parser.add_argument("--deno-zip", default="")
+    parser.add_argument("--proxy-port", type=int)
+    parser.add_argument("--ready")
     args = parser.parse_args()
     Handler.log_file = args.log
+    Handler.log_lines = args.log_lines
 
     base = http.server.ThreadingHTTPServer if args.mode == "http" else socketserver.ThreadingTCPServer
     handler = Handler if args.mode == "http" else LineHandler
@@ -315,16 +454,21 @@ def main():
     if args.cert:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(args.cert, args.key)
+    if args.files:
+        Handler.files = Files(args.files, args.behaviour, args.stop_fraction, args.rate)
+    if args.release:
+        Handler.release = Release(args.release, args.deno_zip, context)
 
     class Server(base):
         daemon_threads = True
         allow_reuse_address = True
         address_family = socket.AF_INET6 if args.ipv6 else socket.AF_INET
+        tls = True
 
         def finish_request(self, request, client_address):
             # The handshake runs in the connection's own thread, so that a client that
             # never starts one holds up nobody else.
-            if context:
+            if context and self.tls:
                 try:
                     request.settimeout(30)
                     request = context.wrap_socket(request, server_side=True)
@@ -333,9 +477,17 @@ def main():
                     return
             super().finish_request(request, client_address)
 
-    server = Server(("::1" if args.ipv6 else "127.0.0.1", 0), handler)
+    address = args.address or ("::1" if args.ipv6 else "127.0.0.1")
+    server = Server((address, args.port), handler)
+    if args.proxy_port is not None:
+        # The plain proxy beside it, whose CONNECT tunnels end at the same site.
+        proxy = Server((address, args.proxy_port), handler)
+        proxy.tls = False
+        threading.Thread(target=proxy.serve_forever, daemon=True).start()
     threading.Timer(args.lifetime, lambda: os._exit(0)).start()
     print("PORT", server.server_address[1], flush=True)
+    if args.ready:
+        open(args.ready, "w").close()
     server.serve_forever()
 
 

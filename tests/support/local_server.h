@@ -1,5 +1,6 @@
-// Test support: the local servers of the network tests (tests/support/http_server.py run
-// by Debian's python3, ended by the test) and the throw-away certificate authority.
+// Test support: the local servers of the tests (tests/support/http_server.py run by Debian's
+// python3, ended by the test), its file server for media addresses, and the throw-away
+// certificate authority.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,8 +9,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -75,6 +78,66 @@ class LocalServer {
  private:
   pid_t pid_ = -1;
   int port_ = 0;
+};
+
+// The files of one folder (that of `file`) at /NAME, anything else 404, with Range requests
+// honoured as media servers do; on demand it never answers, or sends `bytesPerSecond`
+// (0: as fast as it can) and stops after `stopFraction` of a file and refuses to go on.
+// Every request's Range and User-Agent are read back from the server's log.
+class HttpFileServer {
+ public:
+  enum class Behaviour { Normal, NeverAnswer, StopPartWay };
+
+  explicit HttpFileServer(const std::string& file, Behaviour behaviour = Behaviour::Normal,
+                          double stopFraction = 0.5, std::size_t bytesPerSecond = 0)
+      : log_(TempFolder("ficheiros_" + std::to_string(Count()++)) + "/pedidos.log"),
+        server_({"--files", file.substr(0, file.find_last_of('/')), "--log", log_, "--behaviour",
+                 behaviour == Behaviour::NeverAnswer   ? "never"
+                 : behaviour == Behaviour::StopPartWay ? "stop"
+                                                       : "normal",
+                 "--stop-fraction", std::to_string(stopFraction), "--rate", std::to_string(bytesPerSecond)}) {}
+
+  int Port() const { return server_.port(); }
+  std::string Url(const std::string& name) const { return "http://127.0.0.1:" + server_.portText() + "/" + name; }
+  std::vector<std::string> Ranges() const { return Logged("range"); }
+  std::vector<std::string> Agents() const { return Logged("user-agent"); }
+  int Requests() const { return static_cast<int>(Agents().size()); }
+
+ private:
+  static int& Count() {
+    static int count = 0;
+    return count;
+  }
+  // One value a request (empty where the header was missing), from the log's heads.
+  std::vector<std::string> Logged(const std::string& header) const {
+    std::vector<std::string> values;
+    std::ifstream in(log_);
+    std::string line;
+    bool inHead = false;
+    while (std::getline(in, line)) {
+      if (line.empty()) {
+        inHead = false;
+        continue;
+      }
+      if (!inHead) {  // the request line
+        inHead = true;
+        values.emplace_back();
+        continue;
+      }
+      const std::size_t colon = line.find(':');
+      std::string name = line.substr(0, colon);
+      for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (colon != std::string::npos && name == header) {
+        std::size_t from = colon + 1;
+        while (from < line.size() && line[from] == ' ') ++from;
+        values.back() = line.substr(from);
+      }
+    }
+    return values;
+  }
+
+  std::string log_;
+  LocalServer server_;
 };
 
 // The certificate authority and the server certificate of make_ca.sh, made once per

@@ -3,10 +3,12 @@
 // there, and one whose stream stops part-way.
 #include <cstdio>
 
-#include "tests/support/http_file_server.h"
+#include "tests/support/local_server.h"
 #include "tests/platform/media/mci_fixture.h"
 
 namespace {
+
+using NetTest::HttpFileServer;
 
 TEST_F(MciTest, AnAddressPlaysAndSeeksLikeAFile) {
   // An MP4 with its index at the end: even opening it needs a Range request.

@@ -9,12 +9,14 @@
 #include "platform/media/mci_audio.h"
 #include "platform/midi/midiout.h"
 #include "tests/audio/audio_fixture.h"
-#include "tests/support/http_file_server.h"
+#include "tests/support/local_server.h"
 #include "tests/platform/media/sound_analysis.h"
 #include "tests/support/interp_fixture.h"
 #include "audio/sound_queue.h"
 
 namespace {
+
+using NetTest::HttpFileServer;
 
 // The capture reader of the sound output tests.
 struct CaptureReader : AudioTest {
