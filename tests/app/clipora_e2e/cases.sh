@@ -267,8 +267,10 @@ start_release_site() {
   printf '#!/bin/sh\necho "deno 2.5.6 (stable, release, x86_64-unknown-linux-gnu)"\n' >"$work/deno-build/deno"
   chmod +x "$work/deno-build/deno"
   (cd "$work/deno-build" && python3 -m zipfile -c "$work/deno.zip" deno)
-  python3 "$here/release_site.py" "$site_address" "$work/ca/server.pem" "$work/ca/server.key" "$work/new-downloader" \
-    "$work/site.log" "$work/site.ready" "$work/deno.zip" 2>"$work/site.err" &
+  python3 "$here/../../support/http_server.py" --address "$site_address" --port 443 --proxy-port 8080 \
+    --cert "$work/ca/server.pem" --key "$work/ca/server.key" --release "$work/new-downloader" \
+    --deno-zip "$work/deno.zip" --log "$work/site.log" --log-lines --ready "$work/site.ready" \
+    --lifetime 3600 >/dev/null 2>"$work/site.err" &
   site_pid=$!
   for _ in $(seq 100); do [ -f "$work/site.ready" ] && break; sleep 0.1; done
   [ -f "$work/site.ready" ] || fail "o site de versões não começou: $(cat "$work/site.err")"
