@@ -9,12 +9,14 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "tests/support/fonix_run.h"
 #include "tests/support/x_server.h"
 
 namespace {
@@ -43,27 +45,16 @@ class WindowRunTest : public ::testing::Test {
     fs::remove_all(dir_, ec);
   }
 
-  // Starts fonix on `script` with the environment given on top of the test's (null: unset).
-  void Start(const std::string& script, std::vector<std::pair<std::string, const char*>> env) {
-    std::ofstream(dir_ / "prog.fnx") << script;
-    env.push_back({"FONIX_AUDIO", "null"});
-    env.push_back({"FONIX_DRIVE_C", (dir_ / "c").c_str()});
-    env.push_back({"XDG_CONFIG_HOME", (dir_ / "config").c_str()});
-    env.push_back({"FONIX_SCREEN", nullptr});
-    env.push_back({"FONIX_TRANSCRIPT", nullptr});
-    pid_ = fork();
-    if (pid_ == 0) {
-      for (auto& [k, v] : env) {
-        if (v) setenv(k.c_str(), v, 1);
-        else unsetenv(k.c_str());
-      }
-      if (chdir(dir_.c_str()) != 0) _exit(120);
-      freopen("/dev/null", "r", stdin);
-      freopen((dir_ / "stderr.txt").c_str(), "w", stderr);
-      freopen("/dev/null", "w", stdout);
-      execl(FONIX_BINARY, "fonix", "prog.fnx", static_cast<char*>(nullptr));
-      _exit(127);
+  // Starts fonix on `script` as the headless runner does, with the environment given on top
+  // (null: unset) and neither screen nor transcript file, so the console is its own choice.
+  void Start(const std::string& script, const std::vector<std::pair<std::string, const char*>>& env) {
+    std::map<std::string, std::string> set;
+    std::vector<std::string> unset = {"FONIX_SCREEN", "FONIX_TRANSCRIPT"};
+    for (const auto& [k, v] : env) {
+      if (v) set[k] = v;
+      else unset.push_back(k);
     }
+    pid_ = StartFonix(dir_.string(), script, set, unset);
   }
 
   // The exit status, or -1 when the run is still going after `seconds`.
@@ -113,14 +104,14 @@ TEST_F(WindowRunTest, WithADisplayTheWindowIsTheDefaultAndLosingTheDisplayEndsTh
   ASSERT_TRUE(server->Running()) << "Xvfb is needed";
   Start(kHandleScript, {{"FONIX_CONSOLE", nullptr}, {"FONIX_KEYS", nullptr}});
   const std::string handle = WaitLine("saida.txt");
-  ASSERT_FALSE(handle.empty()) << ReadFile("stderr.txt");
+  ASSERT_FALSE(handle.empty()) << ReadFile("stderr");
   // HANDLE names the window shown on the display.
   const std::string info = XServer::Output({"xwininfo", "-id", handle});
   EXPECT_NE(info.find("IsViewable"), std::string::npos) << info;
   EXPECT_NE(info.find("prog.fnx"), std::string::npos) << "the title is the program's path: " << info;
   server.reset();
-  EXPECT_EQ(Wait(10), 3) << ReadFile("stderr.txt");
-  EXPECT_NE(ReadFile("stderr.txt").find("tela"), std::string::npos);
+  EXPECT_EQ(Wait(10), 3) << ReadFile("stderr");
+  EXPECT_NE(ReadFile("stderr").find("tela"), std::string::npos);
 }
 
 TEST_F(WindowRunTest, AKeyScriptKeepsTheHeadlessDeviceEvenWithADisplay) {
@@ -128,7 +119,7 @@ TEST_F(WindowRunTest, AKeyScriptKeepsTheHeadlessDeviceEvenWithADisplay) {
   ASSERT_TRUE(server.Running()) << "Xvfb is needed";
   Start(kHandleScript, {{"FONIX_CONSOLE", nullptr}, {"FONIX_KEYS", "ok{ENTER}"}});
   const pid_t pid = pid_;
-  EXPECT_EQ(Wait(20), 0) << ReadFile("stderr.txt");
+  EXPECT_EQ(Wait(20), 0) << ReadFile("stderr");
   // Without a window the process's number stands for the console.
   EXPECT_EQ(WaitLine("saida.txt"), std::to_string(pid));
   const std::string info = XServer::Output({"xwininfo", "-root", "-tree"});
@@ -138,7 +129,7 @@ TEST_F(WindowRunTest, AKeyScriptKeepsTheHeadlessDeviceEvenWithADisplay) {
 TEST_F(WindowRunTest, TheWindowAskedForWithoutADisplayIsABadStart) {
   Start(kHandleScript, {{"FONIX_CONSOLE", "window"}, {"FONIX_KEYS", nullptr}, {"DISPLAY", nullptr}, {"WAYLAND_DISPLAY", nullptr}});
   EXPECT_EQ(Wait(20), 2);
-  EXPECT_NE(ReadFile("stderr.txt").find("não foi possível abrir a tela"), std::string::npos) << ReadFile("stderr.txt");
+  EXPECT_NE(ReadFile("stderr").find("não foi possível abrir a tela"), std::string::npos) << ReadFile("stderr");
   EXPECT_FALSE(fs::exists(dir_ / "saida.txt"));
 }
 
