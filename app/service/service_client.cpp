@@ -25,18 +25,27 @@ namespace {
 constexpr int kJoinWaitMs = 1000;
 constexpr int kRestartRetryMs = 2000;
 
-// The service the process holds a lease on, and the thread that watches the lease.
-struct Watch {
-  std::mutex mutex;  // ClientState and the fields below
+// The lease the process holds on the service, the service it is, and the thread that
+// watches the lease.
+struct State {
+  std::mutex mutex;  // the fields below, once the thread runs
+  int leaseFd = -1;  // the lease connection, closed at exit (and never inherited)
+  std::string address;
   std::string serviceExe, driveC, addressFile, moreLines;
   std::thread thread;
   Processes::Pipe wake;  // written to stop the thread
-  ~Watch();
+  // At the process's end the thread is stopped before the fields it uses go.
+  ~State() {
+    if (!thread.joinable()) return;
+    const char stop = 1;
+    Processes::Write(wake.write, &stop, 1);
+    thread.join();
+  }
 };
 
-Watch& TheWatch() {
-  static Watch watch;
-  return watch;
+State& S() {
+  static State state;
+  return state;
 }
 
 int ConnectLoopback(int port) { return Tcp::ConnectLoopback(port); }
@@ -85,8 +94,8 @@ int StartService(const std::string& serviceExe, const std::string& driveC, int p
     Tcp::Close(lease);
     return 0;
   }
-  Tcp::Close(State().leaseFd);
-  State().leaseFd = lease;
+  Tcp::Close(S().leaseFd);
+  S().leaseFd = lease;
   return port;
 }
 
@@ -113,26 +122,26 @@ int TakeLock(const std::string& lockFile, const std::function<void()>& onWait) {
 }
 
 // Joins the service of the address file or starts one (on `preferredPort` when the file
-// names none); writes the address file. Called with the watch's mutex held.
-std::string JoinOrStartLocked(const Watch& watch, int preferredPort, const std::function<void()>& onWait) {
-  const int lockFd = TakeLock(watch.addressFile + ".trava", onWait);
-  int port = PortFromFile(watch.addressFile);
-  const int lease = JoinExisting(port, watch.driveC);
+// names none); writes the address file. Called with the state's mutex held.
+std::string JoinOrStartLocked(State& s, int preferredPort, const std::function<void()>& onWait) {
+  const int lockFd = TakeLock(s.addressFile + ".trava", onWait);
+  int port = PortFromFile(s.addressFile);
+  const int lease = JoinExisting(port, s.driveC);
   if (lease >= 0) {
-    Tcp::Close(State().leaseFd);
-    State().leaseFd = lease;
+    Tcp::Close(s.leaseFd);
+    s.leaseFd = lease;
   } else {
-    port = StartService(watch.serviceExe, watch.driveC, preferredPort > 0 ? preferredPort : port);
+    port = StartService(s.serviceExe, s.driveC, preferredPort > 0 ? preferredPort : port);
   }
   const std::string address = port != 0 ? "127.0.0.1:" + std::to_string(port) : std::string();
   // Written before the lock is let go, so the next instance finds this service.
-  const std::string temporary = watch.addressFile + ".novo";
+  const std::string temporary = s.addressFile + ".novo";
   std::ofstream out(temporary, std::ios::trunc | std::ios::binary);
-  out << "busca=" << address << "\r\n" << watch.moreLines;
+  out << "busca=" << address << "\r\n" << s.moreLines;
   out.close();
-  if (!out || std::rename(temporary.c_str(), watch.addressFile.c_str()) != 0) std::remove(temporary.c_str());
+  if (!out || std::rename(temporary.c_str(), s.addressFile.c_str()) != 0) std::remove(temporary.c_str());
   FileLock::Close(lockFd);
-  State().address = address;
+  s.address = address;
   return address;
 }
 
@@ -143,15 +152,15 @@ int PortOf(const std::string& address) {
 
 // Waits on the lease; when the service closes it (it is gone), joins or starts it again.
 void WatchLease() {
-  Watch& watch = TheWatch();
+  State& s = S();
   auto lastStart = std::chrono::steady_clock::now();
   for (;;) {
     int lease;
     {
-      std::lock_guard lock(watch.mutex);
-      lease = State().leaseFd;
+      std::lock_guard lock(s.mutex);
+      lease = s.leaseFd;
     }
-    Readiness::Wait fds[2] = {{watch.wake.read, Readiness::kReadable, 0}, {lease, Readiness::kReadable, 0}};
+    Readiness::Wait fds[2] = {{s.wake.read, Readiness::kReadable, 0}, {lease, Readiness::kReadable, 0}};
     const int ready = Readiness::WaitAny(fds, 2, lease >= 0 ? -1 : kRestartRetryMs);
     if (ready == Readiness::kWaitInterrupted) continue;
     if (fds[0].happened != 0) return;
@@ -164,47 +173,40 @@ void WatchLease() {
     // A service that ends at once is not started again at once.
     const auto due = lastStart + std::chrono::milliseconds(kRestartRetryMs);
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(due - std::chrono::steady_clock::now());
-    Readiness::Wait wake{watch.wake.read, Readiness::kReadable, 0};
+    Readiness::Wait wake{s.wake.read, Readiness::kReadable, 0};
     if (left.count() > 0 && Readiness::WaitAny(&wake, 1, static_cast<int>(left.count())) > 0) return;
     lastStart = std::chrono::steady_clock::now();
-    std::lock_guard lock(watch.mutex);
-    Tcp::Close(State().leaseFd);
-    State().leaseFd = -1;
-    JoinOrStartLocked(watch, PortOf(State().address), {});
+    std::lock_guard lock(s.mutex);
+    Tcp::Close(s.leaseFd);
+    s.leaseFd = -1;
+    JoinOrStartLocked(s, PortOf(s.address), {});
   }
 }
 
 void StopWatching() {
-  Watch& watch = TheWatch();
-  if (watch.thread.joinable()) {
+  State& s = S();
+  if (s.thread.joinable()) {
     const char stop = 1;
-    Processes::Write(watch.wake.write, &stop, 1);
-    watch.thread.join();
+    Processes::Write(s.wake.write, &stop, 1);
+    s.thread.join();
   }
-  Processes::Close(watch.wake.read);
-  Processes::Close(watch.wake.write);
-  watch.wake = {};
+  Processes::Close(s.wake.read);
+  Processes::Close(s.wake.write);
+  s.wake = {};
 }
 
 }  // namespace
 
-// At the process's end the thread is stopped before the statics it uses go.
-Watch::~Watch() {
-  if (!thread.joinable()) return;
-  const char stop = 1;
-  Processes::Write(wake.write, &stop, 1);
-  thread.join();
-}
-
-ClientState& State() {
-  static ClientState state;
-  return state;
-}
-
 void Reset() {
   StopWatching();
-  Tcp::Close(State().leaseFd);
-  State() = ClientState{};
+  State& s = S();
+  Tcp::Close(s.leaseFd);
+  s.leaseFd = -1;
+  s.address.clear();
+  s.serviceExe.clear();
+  s.driveC.clear();
+  s.addressFile.clear();
+  s.moreLines.clear();
 }
 
 int JoinExisting(int port, const std::string& driveC) {
@@ -239,21 +241,20 @@ int JoinExisting(int port, const std::string& driveC) {
 
 std::string StartOrJoin(const std::string& serviceExe, const std::string& driveC, const std::string& addressFile,
                         const std::string& moreLines, const std::function<void()>& onWait) {
-  State();  // made before the watch, so that it outlives the watch's thread at the end
   StopWatching();
-  Watch& watch = TheWatch();
+  State& s = S();
   std::string address;
   {
-    std::lock_guard lock(watch.mutex);
-    watch.serviceExe = serviceExe;
-    watch.driveC = driveC;
-    watch.addressFile = addressFile;
-    watch.moreLines = moreLines;
-    address = JoinOrStartLocked(watch, 0, onWait);
+    std::lock_guard lock(s.mutex);
+    s.serviceExe = serviceExe;
+    s.driveC = driveC;
+    s.addressFile = addressFile;
+    s.moreLines = moreLines;
+    address = JoinOrStartLocked(s, 0, onWait);
   }
-  if (address.empty() || !Processes::MakePipe(watch.wake)) return address;
+  if (address.empty() || !Processes::MakePipe(s.wake)) return address;
   try {
-    watch.thread = std::thread(WatchLease);
+    s.thread = std::thread(WatchLease);
   } catch (const std::system_error&) {
     // Without the thread the service is simply not started again.
   }

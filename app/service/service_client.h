@@ -8,12 +8,6 @@
 
 namespace ServiceClient {
 
-struct ClientState {
-  int leaseFd = -1;  // the lease connection, closed at exit (and never inherited)
-  std::string address;
-};
-
-ClientState& State();
 // Stops watching the service and closes the lease (tests; a process simply ends).
 void Reset();
 
