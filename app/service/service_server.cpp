@@ -59,7 +59,8 @@ struct Peer {
   Clock::time_point deadline;
 };
 
-struct ServerState {
+// The running service: its search queue, the workers' count, what it was started with.
+struct State {
   std::mutex mutex;  // the queue, the counts and the path module
   std::condition_variable work;
   std::condition_variable idle;
@@ -70,7 +71,21 @@ struct ServerState {
   int port = 0;
 };
 
-ServerState* gState = nullptr;
+State& S() {
+  static State state;
+  return state;
+}
+
+// Back to no service: an empty queue, nobody running or stopping.
+void ResetState() {
+  State& s = S();
+  std::lock_guard lock(s.mutex);
+  s.waiting.clear();
+  s.running = 0;
+  s.stopping = false;
+  s.options = Options{};
+  s.port = 0;
+}
 
 bool SendAll(int fd, std::string_view data) {
   while (!data.empty()) {
@@ -124,7 +139,7 @@ std::string Search(std::string_view query) {
   // Found anew for every search: the user may update or replace the downloader meanwhile.
   std::string downloader, folder;
   {
-    std::lock_guard lock(gState->mutex);  // the path module is not shared between threads
+    std::lock_guard lock(S().mutex);  // the path module is not shared between threads
     downloader = Paths::ToHost("c:\\clipora-light\\youtube-dl.exe");
     folder = Paths::ToHost("c:\\clipora-light");
   }
@@ -133,7 +148,7 @@ std::string Search(std::string_view query) {
   outcome.found = !downloader.empty() && std::filesystem::exists(downloader, ec);
   if (!outcome.found) return SearchAnswer::Answer(outcome, "");
   const ChildCapture::Result run = ChildCapture::Run(downloader, SearchAnswer::DownloaderArguments(request), folder,
-                                                     gState->options.searchTimeoutMs, kMaxDownloaderOutput);
+                                                     S().options.searchTimeoutMs, kMaxDownloaderOutput);
   outcome.started = run.started;
   outcome.timedOut = run.timedOut;
   outcome.exitStatus = run.exitStatus;
@@ -145,30 +160,30 @@ std::string Search(std::string_view query) {
 bool ClientGone(int fd) { return Tcp::PeerClosed(fd); }
 
 void Worker() {
-  std::unique_lock lock(gState->mutex);
+  std::unique_lock lock(S().mutex);
   for (;;) {
-    gState->work.wait(lock, [] { return gState->stopping || !gState->waiting.empty(); });
-    if (gState->waiting.empty()) return;
-    Job job = std::move(gState->waiting.front());
-    gState->waiting.pop_front();
-    ++gState->running;
+    S().work.wait(lock, [] { return S().stopping || !S().waiting.empty(); });
+    if (S().waiting.empty()) return;
+    Job job = std::move(S().waiting.front());
+    S().waiting.pop_front();
+    ++S().running;
     lock.unlock();
     Tcp::SetBlocking(job.fd, kSendMs);
     if (!ClientGone(job.fd)) SendAll(job.fd, Response("200 OK", "text/plain; charset=utf-8", Search(job.query)));
     Tcp::Close(job.fd);
     lock.lock();
-    --gState->running;
-    gState->idle.notify_all();
+    --S().running;
+    S().idle.notify_all();
   }
 }
 
 // The search waits for a worker; false when the queue is full (or there are no workers).
 bool Enqueue(int fd, std::string query, std::size_t workers) {
-  std::lock_guard lock(gState->mutex);
+  std::lock_guard lock(S().mutex);
   // As many waiting as the workers can answer in a few rounds.
-  if (workers == 0 || gState->waiting.size() >= workers * 8) return false;
-  gState->waiting.push_back(Job{fd, std::move(query)});
-  gState->work.notify_one();
+  if (workers == 0 || S().waiting.size() >= workers * 8) return false;
+  S().waiting.push_back(Job{fd, std::move(query)});
+  S().work.notify_one();
   return true;
 }
 
@@ -177,7 +192,7 @@ std::string ShortLinkPage(std::string_view query) {
   for (char& c : address)
     if (static_cast<unsigned char>(c) < ' ' || c == '<' || c == '>' || c == '"') c = '_';
   const long number = ShortLinks::Add(address);
-  return "<html><body>\n<div class=\"indent\"><b>http://127.0.0.1:" + std::to_string(gState->port) + kLinkPrefix +
+  return "<html><body>\n<div class=\"indent\"><b>http://127.0.0.1:" + std::to_string(S().port) + kLinkPrefix +
          std::to_string(number) + "</b></div>\n</body></html>\n";
 }
 
@@ -194,7 +209,7 @@ class Watcher {
   }
 
   void Run(int listenFd, Clock::time_point started) {
-    const Options& options = gState->options;
+    const Options& options = S().options;
     for (;;) {
       const Clock::time_point now = Clock::now();
       if (leases_ == 0) {
@@ -266,7 +281,7 @@ class Watcher {
       // A lease: the answer says who we are; the connection then stays open until its
       // holder closes it (or ends).
       SendQuick(it->fd, "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n\r\n" + std::string(kIdentity) + " " +
-                            gState->options.driveC + "\n");
+                            S().options.driveC + "\n");
       it->lease = true;
       it->bytes = std::string();
       ++leases_;
@@ -288,8 +303,8 @@ class Watcher {
   }
 
   int Held() {
-    std::lock_guard lock(gState->mutex);
-    return static_cast<int>(peers_.size() + gState->waiting.size()) + gState->running;
+    std::lock_guard lock(S().mutex);
+    return static_cast<int>(peers_.size() + S().waiting.size()) + S().running;
   }
 
   // The oldest connection still sending its request (of `client`, or of anyone), or end.
@@ -344,12 +359,15 @@ class Watcher {
 }  // namespace
 
 void Serve(const Options& options) {
-  ServerState state;
-  state.options = options;
-  state.port = Tcp::LocalPort(options.listenFd);
+  ResetState();
+  State& state = S();
+  {
+    std::lock_guard lock(state.mutex);
+    state.options = options;
+    state.port = Tcp::LocalPort(options.listenFd);
+  }
   // Accepted in turns with everything else: a client gone before its accept never blocks it.
   Tcp::SetNonBlocking(options.listenFd);
-  gState = &state;
   ShortLinks::Reset();
   const auto started = Clock::now();
   // The workers are started before any connection is taken; a system that cannot give them
@@ -373,7 +391,7 @@ void Serve(const Options& options) {
     state.work.notify_all();
   }
   for (std::thread& worker : workers) worker.join();
-  gState = nullptr;
+  ResetState();
 }
 
 int ServiceMain(int argc, char** argv) {
