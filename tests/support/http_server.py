@@ -59,6 +59,18 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
 
+    def send_closed(self, ctype, body, length=None):
+        """A 200 answer whose body ends where the connection does (or is cut short of
+        `length`)."""
+        self.send_response(200)
+        self.send_header("Content-Type", ctype)
+        if length is not None:
+            self.send_header("Content-Length", str(length))
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.wfile.write(body)
+        self.close_connection = True
+
     def origin(self):
         return ("https://" if isinstance(self.connection, ssl.SSLSocket) else "http://") + self.headers.get("Host", "")
 
@@ -110,13 +122,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif route == "wrongrange":
             self.send_body(206, pattern(0, n), "application/octet-stream", [("Content-Range", f"bytes 0-{n - 1}/{n}")])
         elif route == "short":
-            self.send_response(200)
-            self.send_header("Content-Type", "application/octet-stream")
-            self.send_header("Content-Length", str(n))
-            self.send_header("Connection", "close")
-            self.end_headers()
-            self.wfile.write(pattern(0, n - 1))
-            self.close_connection = True
+            self.send_closed("application/octet-stream", pattern(0, n - 1), n)
         elif route == "mute":
             time.sleep(30)  # accepts the request and never answers
             self.close_connection = True
@@ -138,12 +144,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif route == "echo":
             self.send_body(200, (self.requestline + "\n" + str(self.headers)).encode("latin-1"))
         elif route == "page":
-            self.send_response(200)
-            self.send_header("Content-Type", "text/html")
-            self.send_header("Connection", "close")
-            self.end_headers()
-            self.wfile.write(b"linha 1\nlinha 2\r\nlinha\r3\nfim sem quebra")
-            self.close_connection = True
+            self.send_closed("text/html", b"linha 1\nlinha 2\r\nlinha\r3\nfim sem quebra")
         elif route == "chunked-page":
             self.send_response(200)
             self.send_header("Content-Type", "text/html")
@@ -153,12 +154,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.wfile.write(b"%x;ext=1\r\n%s\r\n" % (len(piece), piece))
             self.wfile.write(b"0\r\nTrailer: 1\r\n\r\n")
         elif route == "audio":
-            self.send_response(200)
-            self.send_header("Content-Type", "audio/mpeg")
-            self.send_header("Connection", "close")
-            self.end_headers()
-            self.wfile.write(pattern(0, n))
-            self.close_connection = True
+            self.send_closed("audio/mpeg", pattern(0, n))
         elif route == "audio-chunked":
             self.send_response(200)
             self.send_header("Content-Type", "Audio/MPEG")
