@@ -1,9 +1,13 @@
 // The shared test pieces themselves: the recording sound card keeps what it is given and
 // holds buffers until a reset when asked; the headless runner collects a run and ends one
-// that does not end.
+// that does not end; the file server answers ranges and cuts a stream when asked.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include "tests/support/fonix_run.h"
+#include "tests/support/local_server.h"
 #include "tests/support/recording_device.h"
 #include "tests/support/temp_drive.h"
 
@@ -74,6 +78,58 @@ TEST_F(FonixRunTest, ARunThatDoesNotEndIsEndedInTime) {
   const FonixRun run = RunFonix(dir_, "espera 60\n", {}, {}, FONIX_BINARY, std::chrono::seconds(2));
   EXPECT_EQ(run.status, 128 + SIGKILL);
   EXPECT_EQ(run.errors.rfind("fonix did not end in time", 0), 0u) << run.errors;
+}
+
+// One request on its own connection: all the server sent until it closed.
+std::string Get(int port, const std::string& head) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::string answer;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
+    const std::string request = head + "Connection: close\r\n\r\n";
+    send(fd, request.data(), request.size(), MSG_NOSIGNAL);
+    char buf[4096];
+    for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) answer.append(buf, static_cast<std::size_t>(n));
+  }
+  close(fd);
+  return answer;
+}
+
+std::string Body(const std::string& answer) { return answer.substr(answer.find("\r\n\r\n") + 4); }
+
+class HttpFileServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { std::ofstream(file_, std::ios::binary) << "0123456789abcdefghij"; }
+  TempDrive drive_;
+  const std::string file_ = drive_.base.string() + "/vinte.bin";
+};
+
+TEST_F(HttpFileServerTest, AFolderFileWholeOrByRangeAndNothingElse) {
+  NetTest::HttpFileServer server(file_);
+  ASSERT_GT(server.Port(), 0);
+  const std::string whole = Get(server.Port(), "GET /vinte.bin HTTP/1.1\r\nUser-Agent: um\r\n");
+  EXPECT_EQ(whole.rfind("HTTP/1.1 200", 0), 0u) << whole;
+  EXPECT_EQ(Body(whole), "0123456789abcdefghij");
+  const std::string part = Get(server.Port(), "GET /vinte.bin HTTP/1.1\r\nRange: bytes=5-9\r\n");
+  EXPECT_EQ(part.rfind("HTTP/1.1 206", 0), 0u) << part;
+  EXPECT_NE(part.find("Content-Range: bytes 5-9/20\r\n"), std::string::npos) << part;
+  EXPECT_EQ(Body(part), "56789");
+  EXPECT_EQ(Get(server.Port(), "GET /vinte.bin HTTP/1.1\r\nRange: bytes=20-\r\n").rfind("HTTP/1.1 416", 0), 0u);
+  EXPECT_EQ(Get(server.Port(), "GET /nada.bin HTTP/1.1\r\n").rfind("HTTP/1.1 404", 0), 0u);
+  EXPECT_EQ(Get(server.Port(), "GET /../vinte.bin HTTP/1.1\r\n").rfind("HTTP/1.1 404", 0), 0u);
+  EXPECT_EQ(server.Ranges(), (std::vector<std::string>{"", "bytes=5-9", "bytes=20-", "", ""}));
+  EXPECT_EQ(server.Agents()[0], "um");
+  EXPECT_EQ(server.Requests(), 5);
+}
+
+TEST_F(HttpFileServerTest, AStreamCutPartWayLeavesAServerThatAnswersNobody) {
+  NetTest::HttpFileServer server(file_, NetTest::HttpFileServer::Behaviour::StopPartWay, 0.5);
+  EXPECT_EQ(Body(Get(server.Port(), "GET /vinte.bin HTTP/1.1\r\n")), "0123456789");
+  EXPECT_EQ(Get(server.Port(), "GET /vinte.bin HTTP/1.1\r\nRange: bytes=10-\r\n"), "");
+  EXPECT_EQ(server.Requests(), 2);
 }
 
 }  // namespace
