@@ -1,13 +1,11 @@
 // The shared test pieces themselves: the recording sound card keeps what it is given and
 // holds buffers until a reset when asked; the headless runner collects a run and ends one
 // that does not end; the file server answers ranges and cuts a stream when asked.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 #include "tests/support/fonix_run.h"
 #include "tests/support/local_server.h"
+#include "tests/support/loopback_exchange.h"
 #include "tests/support/recording_device.h"
 #include "tests/support/temp_drive.h"
 
@@ -81,22 +79,7 @@ TEST_F(FonixRunTest, ARunThatDoesNotEndIsEndedInTime) {
 }
 
 // One request on its own connection: all the server sent until it closed.
-std::string Get(int port, const std::string& head) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  std::string answer;
-  if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
-    const std::string request = head + "Connection: close\r\n\r\n";
-    send(fd, request.data(), request.size(), MSG_NOSIGNAL);
-    char buf[4096];
-    for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) answer.append(buf, static_cast<std::size_t>(n));
-  }
-  close(fd);
-  return answer;
-}
+std::string Get(int port, const std::string& head) { return LoopbackExchange(port, head + "Connection: close\r\n\r\n"); }
 
 std::string Body(const std::string& answer) { return answer.substr(answer.find("\r\n\r\n") + 4); }
 
