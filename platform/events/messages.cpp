@@ -23,6 +23,7 @@ struct MessageRing {
   std::size_t count = 0;
 
   bool empty() const { return count == 0; }
+  std::size_t size() const { return count; }
   void push_back(const Message& m) {
     if (count == slots.size()) {
       std::vector<Message> bigger(slots.size() * 2);
