@@ -1,15 +1,13 @@
 // Installing the application folder and finding the user's download folder.
 #include "app/app_folder.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "platform/text/cp1252.h"
 #include "platform/files/data_places.h"
+#include "platform/files/file_io.h"
 #include "platform/files/paths.h"
 
 namespace AppFolder {
@@ -30,8 +28,7 @@ std::string FindProgram(const std::string& name) {
     start = end + 1;
     if (folder.empty()) continue;
     const std::string candidate = folder + "/" + name;
-    struct stat st{};
-    if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0)
+    if (FileIo::IsRegularFile(candidate) && FileIo::CheckAccess(candidate, FileIo::Access::Execute) == 0)
       return candidate;
   }
   return {};
@@ -39,9 +36,9 @@ std::string FindProgram(const std::string& name) {
 
 // Missing, or a link whose target went away (which is then removed).
 bool Missing(const std::string& host) {
-  struct stat st{};
-  if (lstat(host.c_str(), &st) != 0) return true;
-  if (S_ISLNK(st.st_mode) && stat(host.c_str(), &st) != 0) return unlink(host.c_str()) == 0;
+  FileIo::Info st;
+  if (FileIo::QueryLink(host, st) != 0) return true;
+  if (st.kind == FileIo::Kind::Link && !FileIo::Exists(host)) return FileIo::Remove(host) == 0;
   return false;
 }
 

@@ -1,9 +1,8 @@
 // Playing a WAVE file: the "rapido" variant for speech cutting, the header, and the data
 // read in pieces that each go through PlaySamples.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <string>
+
+#include "platform/files/file_io.h"
 
 #include "platform/events/messages.h"
 #include "platform/files/paths.h"
@@ -32,22 +31,15 @@ std::string FastVariant(std::string_view path) {
 }
 
 // Reads up to `bytes`, retrying short reads; 0 at the end of the file or on an error.
-std::size_t ReadPiece(int fd, std::size_t bytes) {
+std::size_t ReadPiece(FileIo::File& file, std::size_t bytes) {
   std::size_t done = 0;
   while (done < bytes) {
-    const ssize_t n = ::read(fd, S().fileBuffer + done, bytes - done);
+    const long n = file.Read(S().fileBuffer + done, bytes - done);
     if (n <= 0) break;
     done += static_cast<std::size_t>(n);
   }
   return done;
 }
-
-struct FileCloser {
-  int fd;
-  ~FileCloser() {
-    if (fd >= 0) ::close(fd);
-  }
-};
 
 }  // namespace
 
@@ -67,10 +59,10 @@ int PlayFile(std::string_view windowsPath) {
     }
   }
   const std::string host = Paths::ToHost(path);
-  FileCloser file{host.empty() ? -1 : ::open(host.c_str(), O_RDONLY | O_CLOEXEC)};
+  FileIo::File file;
+  if (!host.empty()) file.Open(host, FileIo::Mode::Read);
   WaveFile::Info info;
-  if (!WaveFile::ReadFileHeader(file.fd, info) ||
-      ::lseek(file.fd, static_cast<off_t>(info.dataOffset), SEEK_SET) < 0) {
+  if (!WaveFile::ReadFileHeader(file, info) || file.Seek(info.dataOffset) < 0) {
     flags.speechCutting = savedCutting;
     return -1;
   }
@@ -79,7 +71,7 @@ int PlayFile(std::string_view windowsPath) {
   while (remaining > 0) {
     // Never leave a last piece of fewer than 256 bytes: 8193..8447 bytes go as 7936 + rest.
     const std::size_t want = remaining > 8192 && remaining < 8448 ? 7936 : std::min<uint32_t>(remaining, 8192);
-    const std::size_t got = ReadPiece(file.fd, want);
+    const std::size_t got = ReadPiece(file, want);
     if (got == 0) break;
     if (PlaySamples(S().fileBuffer, got, info.rate, info.channels, info.bits) != 0) break;
     remaining -= static_cast<uint32_t>(got);
@@ -88,8 +80,7 @@ int PlayFile(std::string_view windowsPath) {
       break;
     }
   }
-  ::close(file.fd);
-  file.fd = -1;
+  file.Close();
   flags.speechCutting = savedCutting;
   if (!flags.asynchronous)
     while (WaveIsPlaying()) Messages::WaitMessage(5);

@@ -1,9 +1,6 @@
 // The WAVE header reader shared by in-memory images and files.
 #include "audio/wave_file.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstring>
 
 #include "platform/text/text_kit.h"
@@ -33,11 +30,11 @@ bool ReadMemory(void* context, uint64_t offset, uint8_t* out, std::size_t bytes)
   return true;
 }
 
-bool ReadFd(void* context, uint64_t offset, uint8_t* out, std::size_t bytes) {
-  const int fd = *static_cast<const int*>(context);
+bool ReadFile(void* context, uint64_t offset, uint8_t* out, std::size_t bytes) {
+  auto* file = static_cast<FileIo::File*>(context);
   std::size_t done = 0;
   while (done < bytes) {
-    const ssize_t n = ::pread(fd, out + done, bytes - done, static_cast<off_t>(offset + done));
+    const long n = file->ReadAt(out + done, bytes - done, offset + done);
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);
   }
@@ -77,10 +74,10 @@ bool ParseImage(const uint8_t* image, std::size_t size, Info& info) {
   return image != nullptr && ReadHeader(ReadMemory, &m, size, info);
 }
 
-bool ReadFileHeader(int fd, Info& info) {
-  struct stat st;
-  if (fd < 0 || ::fstat(fd, &st) != 0) return false;
-  return ReadHeader(ReadFd, &fd, static_cast<uint64_t>(st.st_size), info);
+bool ReadFileHeader(FileIo::File& file, Info& info) {
+  FileIo::Info st;
+  if (!file.IsOpen() || file.Query(st) != 0) return false;
+  return ReadHeader(ReadFile, &file, st.size, info);
 }
 
 }  // namespace WaveFile

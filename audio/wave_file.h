@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/files/file_io.h"
+
 namespace WaveFile {
 
 struct Info {
@@ -23,7 +25,7 @@ using ReadAtFn = bool (*)(void* context, uint64_t offset, uint8_t* out, std::siz
 // and for a format block of fewer than 16 bytes or with no channels, rate or bits.
 bool ReadHeader(ReadAtFn read, void* context, uint64_t size, Info& info);
 bool ParseImage(const uint8_t* image, std::size_t size, Info& info);
-// The header of an open file descriptor (read with pread; the file offset is left alone).
-bool ReadFileHeader(int fd, Info& info);
+// The header of an open file (read at offsets; the file position is left alone).
+bool ReadFileHeader(FileIo::File& file, Info& info);
 
 }  // namespace WaveFile

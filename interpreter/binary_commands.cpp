@@ -1,8 +1,4 @@
 // The binary-file commands: CRIABIN, ESCREVEBYTE, LEBYTE, GRAVABYTES, LIMPABYTES, FECHABIN.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <string>
 
@@ -10,6 +6,7 @@
 #include "interpreter/commands.h"
 #include "interpreter/file_names.h"
 #include "interpreter/values.h"
+#include "platform/files/file_io.h"
 #include "platform/text/cp1252.h"
 #include "speech/speech.h"
 
@@ -29,7 +26,7 @@ bool Reserve(std::size_t more) {
 
 void ResetBytes() {
   BytesState& s = State();
-  if (s.fd >= 0) ::close(s.fd);
+  s.file.Close();
   s = BytesState{};
 }
 
@@ -48,18 +45,18 @@ namespace Commands {
 bool Criabin(std::string_view args) {
   ByteBuffer::BytesState& s = State();
   std::string name;
-  if (!Values::ReadValue(args, name) || s.fd >= 0) return false;
+  if (!Values::ReadValue(args, name) || s.file.IsOpen()) return false;
   std::string host;
   if (FileNames::HostPath(name, host) != 0) return false;
-  struct stat st{};
-  if (lstat(host.c_str(), &st) == 0) return false;  // an existing file is never overwritten
-  FileNames::IgnoreFileSizeSignal();
-  const int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) {
+  FileIo::Info st;
+  if (FileIo::QueryLink(host, st) == 0) return false;  // an existing file is never overwritten
+  FileIo::IgnoreFileSizeLimitSignal();
+  FileIo::File file;
+  if (file.Open(host, FileIo::Mode::CreateNew) != 0) {
     Speech::WriteLineAndSpeak(std::string("Erro na criação do arquivo "_cp) + name);
     return false;
   }
-  s.fd = fd;
+  s.file = std::move(file);
   s.name = std::move(name);
   return true;
 }
@@ -89,13 +86,13 @@ bool Lebyte(std::string_view args) {
   if (!from || !to || *from < 0 || *from > *to) return false;
   std::string host;
   if (FileNames::HostPath(name, host) != 0) return false;
-  const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st{};
-  const bool usable = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-                      static_cast<uint64_t>(st.st_size) <= ByteBuffer::kCapacity && *from < st.st_size;
+  FileIo::File file;
+  if (file.Open(host, FileIo::Mode::Read) != 0) return false;
+  FileIo::Info st;
+  const bool usable = file.Query(st) == 0 && st.kind == FileIo::Kind::Regular && st.size <= ByteBuffer::kCapacity &&
+                      static_cast<uint64_t>(*from) < st.size;
   std::size_t want = *from == *to ? 1 : static_cast<std::size_t>(*to - *from);
-  const std::size_t available = static_cast<std::size_t>(usable ? st.st_size - *from : 0);
+  const std::size_t available = static_cast<std::size_t>(usable ? st.size - static_cast<uint64_t>(*from) : 0);
   if (want > available) want = available;  // only the bytes the file holds are read
   bool ok = usable;
   if (ok && want > 0 && !ByteBuffer::Reserve(want)) {
@@ -104,12 +101,12 @@ bool Lebyte(std::string_view args) {
   }
   std::size_t got = 0;
   while (ok && got < want) {
-    const ssize_t n = ::pread(fd, s.bytes.get() + s.count + got, want - got, *from + static_cast<off_t>(got));
-    if (n < 0 && errno == EINTR) continue;
+    const long n = file.ReadAt(s.bytes.get() + s.count + got, want - got, static_cast<uint64_t>(*from) + got);
+    if (n == -EINTR) continue;
     if (n <= 0) break;  // the file shrank or cannot be read: what was read is kept
     got += static_cast<std::size_t>(n);
   }
-  ::close(fd);
+  file.Close();
   if (!ok) return false;
   s.count += got;
   return true;
@@ -117,22 +114,22 @@ bool Lebyte(std::string_view args) {
 
 bool Gravabytes(std::string_view) {
   ByteBuffer::BytesState& s = State();
-  if (s.fd < 0) return false;
-  const off_t start = ::lseek(s.fd, 0, SEEK_CUR);
+  if (!s.file.IsOpen()) return false;
+  const int64_t start = s.file.Position();
   std::size_t done = 0;
   int error = 0;
   while (done < s.count) {
-    const ssize_t n = ::write(s.fd, s.bytes.get() + done, s.count - done);
-    if (n < 0 && errno == EINTR) continue;
+    const long n = s.file.Write(s.bytes.get() + done, s.count - done);
+    if (n == -EINTR) continue;
     if (n <= 0) {
-      error = n < 0 ? errno : ENOSPC;
+      error = n < 0 ? static_cast<int>(-n) : ENOSPC;
       break;
     }
     done += static_cast<std::size_t>(n);
   }
   if (error != 0) {
     // The part written is taken back and the bytes stay in the buffer for another try.
-    if (start >= 0 && ::ftruncate(s.fd, start) == 0) ::lseek(s.fd, start, SEEK_SET);
+    if (start >= 0 && s.file.Truncate(static_cast<uint64_t>(start)) == 0) s.file.Seek(static_cast<uint64_t>(start));
     Speech::WriteLineAndSpeak("Erro na escrita de arquivo " + s.name);
     return false;
   }
@@ -151,11 +148,10 @@ bool Limpabytes(std::string_view) {
 
 bool Fechabin(std::string_view) {
   ByteBuffer::BytesState& s = State();
-  if (s.fd < 0) return false;
-  const int result = ::close(s.fd);
-  s.fd = -1;
+  if (!s.file.IsOpen()) return false;
+  const int result = s.file.Close();
   s.name.clear();
-  if (result != 0 && errno != EINTR) {
+  if (result != 0 && result != EINTR) {
     Speech::WriteLineAndSpeak("Erro no fechamento do arquivo");
     return false;
   }

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/files/file_io.h"
+
 namespace ByteBuffer {
 
 inline constexpr std::size_t kCapacity = 134217728;
@@ -14,7 +16,7 @@ inline constexpr std::size_t kCapacity = 134217728;
 struct BytesState {
   std::unique_ptr<char[]> bytes;  // kCapacity bytes once used
   std::size_t count = 0;          // the fill count
-  int fd = -1;                    // the binary output file; -1 when none is open
+  FileIo::File file;              // the binary output file, when one is open
   std::string name;               // its name as the script wrote it
 };
 

@@ -1,8 +1,5 @@
 // The text encoding commands: Base64 of a variable or a file, quoted-printable, UTF-8 to
 // and from the ANSI code page. The variable forms change the variable in place.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <memory>
 #include <string>
 
@@ -12,6 +9,7 @@
 #include "interpreter/file_output.h"
 #include "interpreter/values.h"
 #include "interpreter/variables.h"
+#include "platform/files/file_io.h"
 
 namespace {
 
@@ -36,16 +34,6 @@ bool FileOperands(std::string_view args, std::string& source, std::string& targe
   if (!Values::ReadValue(args, from) || !Values::ReadValue(args, to)) return false;
   return FileNames::HostPath(from, source) == 0 && FileNames::HostPath(to, target) == 0;
 }
-
-struct Input {
-  int fd;
-  explicit Input(const std::string& path) : fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-  Input(const Input&) = delete;
-  Input& operator=(const Input&) = delete;
-  ~Input() {
-    if (fd >= 0) ::close(fd);
-  }
-};
 
 }  // namespace
 
@@ -72,8 +60,8 @@ bool Ansiparautf8(std::string_view args) { return InPlace(args, Encodings::AnsiT
 bool Codarqbase64(std::string_view args) {
   std::string source, target;
   if (!FileOperands(args, source, target)) return false;
-  const Input in(source);
-  if (in.fd < 0) return false;
+  FileIo::File in;
+  if (in.Open(source, FileIo::Mode::Read) != 0) return false;
   FileOutput::Output out;
   if (FileOutput::Begin(out, target) != 0) return false;
   // Lines of 64 characters come from 48 bytes each; the block keeps whole lines together.
@@ -82,7 +70,7 @@ bool Codarqbase64(std::string_view args) {
   std::string pending;  // bytes not yet encoded (fewer than a line's)
   std::string text;
   for (;;) {
-    const long n = FileOutput::ReadSome(in.fd, block, sizeof block);
+    const long n = FileOutput::ReadSome(in, block, sizeof block);
     if (n < 0) return false;  // a folder, or a read error
     pending.append(block, static_cast<std::size_t>(n));
     const bool last = n == 0;
@@ -104,15 +92,15 @@ bool Codarqbase64(std::string_view args) {
 bool Decodarqbase64(std::string_view args) {
   std::string source, target;
   if (!FileOperands(args, source, target)) return false;
-  const Input in(source);
-  if (in.fd < 0) return false;
+  FileIo::File in;
+  if (in.Open(source, FileIo::Mode::Read) != 0) return false;
   FileOutput::Output out;
   if (FileOutput::Begin(out, target) != 0) return false;
   Encodings::Base64Decoder decoder;
   char block[1024];
   std::string bytes;
   while (!decoder.ended) {  // the first "=" ends the text
-    const long n = FileOutput::ReadSome(in.fd, block, sizeof block);
+    const long n = FileOutput::ReadSome(in, block, sizeof block);
     if (n < 0) return false;
     if (n == 0) break;
     bytes.clear();

@@ -1,10 +1,5 @@
 // The whole-file and folder commands: REMOVE, RENOMEIA, REPLICA, DIR, TAMARQ and HTAMARQ.
 // A trailing "&" makes a failed file operation count as success, without a message.
-#include <fcntl.h>
-#include <stdio.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -19,6 +14,7 @@
 #include "interpreter/variables.h"
 #include "platform/text/cp1252.h"
 #include "platform/text/decimal_separator.h"
+#include "platform/files/file_io.h"
 #include "platform/files/paths.h"
 #include "speech/speech.h"
 
@@ -38,21 +34,11 @@ bool ReadTwoNames(std::string_view args, std::string& first, std::string& second
 int Unlink(std::string_view name) {
   std::string host;
   if (const int error = FileNames::HostPath(name, host)) return error;
-  struct stat st{};
-  if (lstat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return FileNames::kAccessDenied;
-  return ::unlink(host.c_str()) == 0 ? 0 : FileNames::PathError(errno, host);
+  FileIo::Info st;
+  if (FileIo::QueryLink(host, st) == 0 && st.kind == FileIo::Kind::Folder) return FileNames::kAccessDenied;
+  const int error = FileIo::Remove(host);
+  return error == 0 ? 0 : FileNames::PathError(error, host);
 }
-
-// A descriptor closed when it goes out of scope.
-struct Descriptor {
-  int fd;
-  explicit Descriptor(int descriptor) : fd(descriptor) {}
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() {
-    if (fd >= 0) ::close(fd);
-  }
-};
 
 enum class CopyStep { Done, OpenSource, CreateTarget, Read, Write };
 
@@ -64,11 +50,11 @@ struct CopyResult {
 // Copies a file byte for byte in blocks of 30 000 bytes; the destination is replaced only
 // when the whole source was copied (or, with `newOnly`, made only when it did not exist).
 CopyResult CopyFile(const std::string& sourcePath, const std::string& target, bool newOnly) {
-  const Descriptor source{::open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC)};
-  const int in = source.fd;
-  if (in < 0) return {CopyStep::OpenSource, FileNames::PathError(errno, sourcePath)};
-  struct stat st{};
-  if (fstat(in, &st) != 0 || S_ISDIR(st.st_mode)) return {CopyStep::OpenSource, FileNames::kAccessDenied};
+  FileIo::File in;
+  if (const int error = in.Open(sourcePath, FileIo::Mode::Read))
+    return {CopyStep::OpenSource, FileNames::PathError(error, sourcePath)};
+  FileIo::Info st;
+  if (in.Query(st) != 0 || st.kind == FileIo::Kind::Folder) return {CopyStep::OpenSource, FileNames::kAccessDenied};
   FileOutput::Output out;
   if (const int error = FileOutput::Begin(out, target)) return {CopyStep::CreateTarget, error};
   constexpr std::size_t kBlock = 30000;
@@ -92,31 +78,30 @@ int Rename(std::string_view oldName, std::string_view newName) {
   std::string from, to;
   if (const int error = FileNames::HostPath(oldName, from)) return error;
   if (const int error = FileNames::HostPath(newName, to)) return error;
-  struct stat a{}, b{};
-  if (lstat(from.c_str(), &a) != 0) return FileNames::PathError(errno, from);
-  if (lstat(to.c_str(), &b) == 0) {
-    if (a.st_dev != b.st_dev || a.st_ino != b.st_ino) return FileNames::kAlreadyExists;
+  FileIo::Info a, b;
+  if (const int error = FileIo::QueryLink(from, a)) return FileNames::PathError(error, from);
+  if (FileIo::QueryLink(to, b) == 0) {
+    if (a.device != b.device || a.inode != b.inode) return FileNames::kAlreadyExists;
     // The same file under another case: it takes the name as written.
     const std::size_t sep = newName.find_last_of("\\/");
     const std::string written = Cp1252::ToUtf8(sep == std::string_view::npos ? newName : newName.substr(sep + 1));
     to = to.substr(0, to.rfind('/') + 1) + written;
     if (to == from) return 0;
-    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : FileNames::WindowsError(errno);
+    return FileNames::WindowsError(FileIo::Rename(from, to));
   }
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-  int error = errno;
+  int error = FileIo::RenameNoReplace(from, to);
+  if (error == 0) return 0;
   if (error == EINVAL || error == ENOSYS) {  // a file system without the no-replace rename
-    if (lstat(to.c_str(), &b) == 0) return FileNames::kAlreadyExists;
-    if (::rename(from.c_str(), to.c_str()) == 0) return 0;
-    error = errno;
+    if (FileIo::QueryLink(to, b) == 0) return FileNames::kAlreadyExists;
+    error = FileIo::Rename(from, to);
+    if (error == 0) return 0;
   }
-  if (error != EXDEV || !S_ISREG(a.st_mode)) return FileNames::PathError(error, to);
+  if (error != EXDEV || a.kind != FileIo::Kind::Regular) return FileNames::PathError(error, to);
   // Another drive: the file is copied, then the original removed.
   const CopyResult copy = CopyFile(from, to, true);
   if (copy.step != CopyStep::Done) return copy.error;
-  if (::unlink(from.c_str()) != 0) {
-    const int unlinkError = errno;
-    ::unlink(to.c_str());
+  if (const int unlinkError = FileIo::Remove(from)) {
+    FileIo::Remove(to);
     return FileNames::WindowsError(unlinkError);
   }
   return 0;
@@ -126,9 +111,9 @@ int Rename(std::string_view oldName, std::string_view newName) {
 bool FileSize(std::string_view name, uint64_t& size) {
   std::string host;
   if (FileNames::HostPath(name, host) != 0) return false;
-  struct stat st{};
-  if (stat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-  size = static_cast<uint64_t>(st.st_size);
+  FileIo::Info st;
+  if (FileIo::Query(host, st) != 0 || st.kind == FileIo::Kind::Folder) return false;
+  size = st.size;
   return true;
 }
 
@@ -191,8 +176,8 @@ bool Dir(std::string_view args) {
   if (!Values::ReadValue(args, name) || !args.empty()) return false;
   std::string host;
   bool done = FileNames::HostPath(name, host) == 0;
-  if (done && op == Op::Create) done = ::mkdir(host.c_str(), 0777) == 0;
-  if (done && op == Op::Remove) done = ::rmdir(host.c_str()) == 0;
+  if (done && op == Op::Create) done = FileIo::MakeFolder(host) == 0;
+  if (done && op == Op::Remove) done = FileIo::RemoveFolder(host) == 0;
   if (done && op == Op::Change) done = Paths::SetCurrentFolder(name);
   if (!done && !lenient) {
     Say("Erro no processamento do diretório "_cp, name);

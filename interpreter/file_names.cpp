@@ -2,10 +2,8 @@
 #include "interpreter/file_names.h"
 
 #include <cerrno>
-#include <csignal>
 
-#include <sys/stat.h>
-
+#include "platform/files/file_io.h"
 #include "platform/files/paths.h"
 
 namespace FileNames {
@@ -40,8 +38,9 @@ int PathError(int errnum, const std::string& hostPath) {
   if (errnum == ENOENT) {
     const std::size_t slash = hostPath.rfind('/');
     const std::string folder = slash == 0 ? "/" : hostPath.substr(0, slash);
-    struct stat st{};
-    if (slash != std::string::npos && (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))) return kPathNotFound;
+    FileIo::Info st;
+    if (slash != std::string::npos && (FileIo::Query(folder, st) != 0 || st.kind != FileIo::Kind::Folder))
+      return kPathNotFound;
   }
   return WindowsError(errnum);
 }
@@ -75,14 +74,6 @@ int HostPath(std::string_view name, std::string& host, bool wildcards) {
   host = Paths::ToHost(name);
   if (host.empty()) return kPathNotFound;
   return 0;
-}
-
-void IgnoreFileSizeSignal() {
-  static const bool done = [] {
-    std::signal(SIGXFSZ, SIG_IGN);
-    return true;
-  }();
-  (void)done;
 }
 
 }  // namespace FileNames

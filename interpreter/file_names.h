@@ -42,8 +42,5 @@ int PathError(int errnum, const std::string& hostPath);
 // the last component (search patterns).
 int HostPath(std::string_view name, std::string& host, bool wildcards = false);
 
-// Ignores the file-size-limit signal once, so that a write past `ulimit -f` fails with an
-// error the command reports instead of ending the process.
-void IgnoreFileSizeSignal();
 
 }  // namespace FileNames

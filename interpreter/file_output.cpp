@@ -1,12 +1,6 @@
 // Whole-file output through a temporary file renamed into place.
 #include "interpreter/file_output.h"
 
-#include <fcntl.h>
-#include <stdio.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 
 #include "interpreter/file_names.h"
@@ -28,39 +22,33 @@ std::string Base(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-mode_t CreationMode() {
-  const mode_t mask = umask(0);
-  umask(mask);
-  return 0666 & ~mask;
-}
-
 }  // namespace
 
 int Begin(Output& out, const std::string& hostTarget) {
   Abandon(out);
-  FileNames::IgnoreFileSizeSignal();
-  struct stat st{};
-  if (stat(hostTarget.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) return FileNames::kAccessDenied;
-    if (access(hostTarget.c_str(), W_OK) != 0) return FileNames::WindowsError(errno);
+  FileIo::IgnoreFileSizeLimitSignal();
+  FileIo::Info st;
+  if (FileIo::Query(hostTarget, st) == 0) {
+    if (st.kind == FileIo::Kind::Folder) return FileNames::kAccessDenied;
+    if (const int error = FileIo::CheckAccess(hostTarget, FileIo::Access::Write)) return FileNames::WindowsError(error);
   }
   std::string temp = Folder(hostTarget) + "/." + Base(hostTarget) + ".fonix-XXXXXX";
-  const int fd = mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return FileNames::PathError(errno, hostTarget);
+  FileIo::File file;
+  if (const int error = FileIo::CreateUnique(temp, file)) return FileNames::PathError(error, hostTarget);
   // A new file gets the permissions any other new file of the user would get.
-  fchmod(fd, CreationMode());
+  file.SetPermissions(FileIo::NewFilePermissions());
   out.target = hostTarget;
   out.temp = std::move(temp);
-  out.fd = fd;
+  out.file = std::move(file);
   return 0;
 }
 
 int Write(Output& out, const char* bytes, std::size_t count) {
   while (count > 0) {
-    const ssize_t n = ::write(out.fd, bytes, count);
+    const long n = out.file.Write(bytes, count);
     if (n < 0) {
-      if (errno == EINTR) continue;
-      return FileNames::WindowsError(errno);
+      if (n == -EINTR) continue;
+      return FileNames::WindowsError(static_cast<int>(-n));
     }
     if (n == 0) return FileNames::kDiskFull;
     bytes += n;
@@ -70,39 +58,33 @@ int Write(Output& out, const char* bytes, std::size_t count) {
 }
 
 int Commit(Output& out) {
-  if (out.fd < 0) return FileNames::kGeneralFailure;
-  const int closed = ::close(out.fd);
-  out.fd = -1;
-  if (closed != 0) return FileNames::WindowsError(errno);
-  if (::rename(out.temp.c_str(), out.target.c_str()) != 0) return FileNames::WindowsError(errno);
+  if (!out.file.IsOpen()) return FileNames::kGeneralFailure;
+  if (const int error = out.file.Close()) return FileNames::WindowsError(error);
+  if (const int error = FileIo::Rename(out.temp, out.target)) return FileNames::WindowsError(error);
   out.temp.clear();
   return 0;
 }
 
 int CommitNew(Output& out) {
-  if (out.fd < 0) return FileNames::kGeneralFailure;
-  const int closed = ::close(out.fd);
-  out.fd = -1;
-  if (closed != 0) return FileNames::WindowsError(errno);
+  if (!out.file.IsOpen()) return FileNames::kGeneralFailure;
+  if (const int error = out.file.Close()) return FileNames::WindowsError(error);
   // A hard link is made only when the name is free, so an existing file is never replaced.
-  if (::link(out.temp.c_str(), out.target.c_str()) != 0) return FileNames::WindowsError(errno);
-  ::unlink(out.temp.c_str());
+  if (const int error = FileIo::AddName(out.temp, out.target)) return FileNames::WindowsError(error);
+  FileIo::Remove(out.temp);
   out.temp.clear();
   return 0;
 }
 
 void Abandon(Output& out) {
-  if (out.fd >= 0) ::close(out.fd);
-  out.fd = -1;
-  if (!out.temp.empty()) ::unlink(out.temp.c_str());
+  out.file.Close();
+  if (!out.temp.empty()) FileIo::Remove(out.temp);
   out.temp.clear();
 }
 
-long ReadSome(int fd, char* bytes, std::size_t count) {
+long ReadSome(FileIo::File& file, char* bytes, std::size_t count) {
   for (;;) {
-    const ssize_t n = ::read(fd, bytes, count);
-    if (n >= 0) return static_cast<long>(n);
-    if (errno != EINTR) return -errno;
+    const long n = file.Read(bytes, count);
+    if (n != -EINTR) return n;
   }
 }
 

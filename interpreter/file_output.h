@@ -8,12 +8,14 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/files/file_io.h"
+
 namespace FileOutput {
 
 struct Output {
   std::string target;  // Linux path of the destination
   std::string temp;    // Linux path of the file being written
-  int fd = -1;
+  FileIo::File file;   // open while the output is under way
 
   Output() = default;
   Output(const Output&) = delete;
@@ -35,6 +37,6 @@ void Abandon(Output& out);
 
 // Reads up to `count` bytes, retrying interrupted reads: the number read, 0 at the end,
 // -errno on error.
-long ReadSome(int fd, char* bytes, std::size_t count);
+long ReadSome(FileIo::File& file, char* bytes, std::size_t count);
 
 }  // namespace FileOutput

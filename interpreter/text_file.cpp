@@ -1,10 +1,5 @@
-// Line reading and writing on the text file of a channel, over a POSIX descriptor.
+// Line reading and writing on the text file of a channel.
 #include "interpreter/text_file.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/uio.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -18,9 +13,8 @@ TextFile::TextFile(TextFile&& other) noexcept { *this = std::move(other); }
 
 TextFile& TextFile::operator=(TextFile&& other) noexcept {
   if (this != &other) {
-    if (fd >= 0) ::close(fd);
     name = std::move(other.name);
-    fd = std::exchange(other.fd, -1);
+    file = std::move(other.file);
     mode = std::exchange(other.mode, Mode::Closed);
     buffer = std::move(other.buffer);
     capacity = other.capacity;
@@ -30,37 +24,29 @@ TextFile& TextFile::operator=(TextFile&& other) noexcept {
   return *this;
 }
 
-TextFile::~TextFile() {
-  if (fd >= 0) ::close(fd);
-}
+TextFile::~TextFile() = default;
 
 namespace {
 
-int OpenWith(TextFile& file, const std::string& hostPath, int flags, Mode mode) {
-  int fd;
-  do fd = ::open(hostPath.c_str(), flags | O_CLOEXEC, 0666);
-  while (fd < 0 && errno == EINTR);
-  if (fd < 0) return FileNames::PathError(errno, hostPath);
-  struct stat st{};
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return FileNames::kAccessDenied;
-  }
-  if (file.fd >= 0) ::close(file.fd);
-  file.fd = fd;
+int OpenWith(TextFile& file, const std::string& hostPath, FileIo::Mode how, Mode mode) {
+  FileIo::File opened;
+  if (const int error = opened.Open(hostPath, how)) return FileNames::PathError(error, hostPath);
+  FileIo::Info st;
+  if (opened.Query(st) != 0 || st.kind == FileIo::Kind::Folder) return FileNames::kAccessDenied;
+  file.file = std::move(opened);
   file.mode = mode;
   file.begin = file.end = 0;
   return 0;
 }
 
 // Reads more bytes into the empty buffer: their count, 0 at the end, or -errno.
-ssize_t Fill(TextFile& file) {
+long Fill(TextFile& file) {
   if (!file.buffer) file.buffer = std::make_unique_for_overwrite<char[]>(file.capacity);
   file.begin = file.end = 0;
-  ssize_t n;
-  do n = ::read(file.fd, file.buffer.get(), file.capacity);
-  while (n < 0 && errno == EINTR);
-  if (n < 0) return -errno;
+  long n;
+  do n = file.file.Read(file.buffer.get(), file.capacity);
+  while (n == -EINTR);
+  if (n < 0) return n;
   file.end = static_cast<std::size_t>(n);
   return n;
 }
@@ -80,11 +66,11 @@ void AppendWithoutCr(std::string& line, const char* p, std::size_t n) {
 
 }  // namespace
 
-int OpenRead(TextFile& file, const std::string& hostPath) { return OpenWith(file, hostPath, O_RDONLY, Mode::Read); }
+int OpenRead(TextFile& file, const std::string& hostPath) { return OpenWith(file, hostPath, FileIo::Mode::Read, Mode::Read); }
 
 int OpenAppend(TextFile& file, const std::string& hostPath) {
-  FileNames::IgnoreFileSizeSignal();
-  return OpenWith(file, hostPath, O_WRONLY | O_APPEND | O_CREAT, Mode::Append);
+  FileIo::IgnoreFileSizeLimitSignal();
+  return OpenWith(file, hostPath, FileIo::Mode::AppendCreate, Mode::Append);
 }
 
 int ReadLine(TextFile& file, std::string& line, std::size_t maxLength) {
@@ -94,7 +80,7 @@ int ReadLine(TextFile& file, std::string& line, std::size_t maxLength) {
   bool tooLong = false;
   for (;;) {
     if (file.begin == file.end) {
-      const ssize_t n = Fill(file);
+      const long n = Fill(file);
       if (n < 0) {
         line.clear();
         return FileNames::WindowsError(static_cast<int>(-n));
@@ -124,21 +110,21 @@ int ReadLine(TextFile& file, std::string& line, std::size_t maxLength) {
 
 int Write(TextFile& file, std::string_view text, bool lineEnd) {
   if (file.mode != Mode::Append) return FileNames::kNotOpenForOutput;
-  iovec parts[2] = {{const_cast<char*>(text.data()), text.size()}, {const_cast<char*>("\r\n"), lineEnd ? 2u : 0u}};
-  iovec* part = parts;
+  FileIo::Piece parts[2] = {{text.data(), text.size()}, {"\r\n", lineEnd ? 2u : 0u}};
+  FileIo::Piece* part = parts;
   int count = 2;
   std::size_t written = 0;
   int error = 0;
   while (count > 0) {
-    if (part->iov_len == 0) {
+    if (part->size == 0) {
       ++part;
       --count;
       continue;
     }
-    const ssize_t n = ::writev(file.fd, part, count);
+    const long n = file.file.WritePieces(part, count);
     if (n < 0) {
-      if (errno == EINTR) continue;
-      error = errno;
+      if (n == -EINTR) continue;
+      error = static_cast<int>(-n);
       break;
     }
     if (n == 0) {  // no progress and no error: a full device
@@ -147,27 +133,26 @@ int Write(TextFile& file, std::string_view text, bool lineEnd) {
     }
     written += static_cast<std::size_t>(n);
     std::size_t done = static_cast<std::size_t>(n);
-    while (count > 0 && done >= part->iov_len) {
-      done -= part->iov_len;
+    while (count > 0 && done >= part->size) {
+      done -= part->size;
       ++part;
       --count;
     }
     if (count > 0) {
-      part->iov_base = static_cast<char*>(part->iov_base) + done;
-      part->iov_len -= done;
+      part->data = static_cast<const char*>(part->data) + done;
+      part->size -= done;
     }
   }
   if (error != 0 && written > 0) {
-    const off_t at = ::lseek(file.fd, 0, SEEK_CUR);
-    if (at >= static_cast<off_t>(written)) (void)!::ftruncate(file.fd, at - static_cast<off_t>(written));
+    const int64_t at = file.file.Position();
+    if (at >= static_cast<int64_t>(written)) file.file.Truncate(static_cast<uint64_t>(at) - written);
   }
   return FileNames::WindowsError(error);
 }
 
 int Close(TextFile& file) {
   int result = 0;
-  if (file.fd >= 0 && ::close(file.fd) != 0 && errno != EINTR) result = FileNames::WindowsError(errno);
-  file.fd = -1;
+  if (const int error = file.file.Close(); error != 0 && error != EINTR) result = FileNames::WindowsError(error);
   file.mode = Mode::Closed;
   file.buffer.reset();
   file.begin = file.end = 0;

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/files/file_io.h"
+
 namespace TextFiles {
 
 enum class Mode : unsigned char { Closed, Read, Append };
@@ -18,7 +20,7 @@ inline constexpr int kLineTooLong = -1;
 
 struct TextFile {
   std::string name;  // as the script wrote it (Windows-1252)
-  int fd = -1;
+  FileIo::File file;
   Mode mode = Mode::Closed;
   std::unique_ptr<char[]> buffer;  // read side, made on the first read
   std::size_t capacity = kReadBuffer;

@@ -3,11 +3,8 @@
 // whole-page fetch for pages without length.
 #include "interpreter/web_download.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -18,6 +15,7 @@
 #include "interpreter/file_output.h"
 #include "platform/text/cp1252.h"
 #include "platform/events/messages.h"
+#include "platform/files/file_io.h"
 #include "platform/files/paths.h"
 #include "services/http_parse.h"
 #include "services/line_reader.h"
@@ -57,56 +55,82 @@ struct Connection {
 // file and removes a temporary one).
 class OutputFile {
  public:
-  ~OutputFile() {
-    if (file_) std::fclose(file_);
-  }
-  bool Open(const std::string& hostPath, const char* mode) {
+  ~OutputFile() { Release(); }
+  bool Open(const std::string& hostPath, FileIo::Mode mode) {
     Abandon();
-    file_ = hostPath.empty() ? nullptr : std::fopen(hostPath.c_str(), mode);
-    if (file_) std::setvbuf(file_, nullptr, _IOFBF, 1 << 18);
-    return file_ != nullptr;
+    if (hostPath.empty() || own_.Open(hostPath, mode) != 0) return false;
+    file_ = &own_;
+    return true;
   }
   bool OpenBeside(const std::string& hostPath) {
     Abandon();
     if (hostPath.empty() || FileOutput::Begin(temp_, hostPath) != 0) return false;
-    const int fd = dup(temp_.fd);
-    file_ = fd < 0 ? nullptr : fdopen(fd, "wb");
-    if (!file_) {
-      if (fd >= 0) close(fd);
-      FileOutput::Abandon(temp_);
-      return false;
-    }
-    std::setvbuf(file_, nullptr, _IOFBF, 1 << 18);
+    file_ = &temp_.file;
     return true;
   }
   bool IsOpen() const { return file_ != nullptr; }
-  bool IsTemporary() const { return temp_.fd >= 0; }
+  bool IsTemporary() const { return temp_.file.IsOpen(); }
   int64_t Size() {
-    struct stat st {};
-    if (!file_ || std::fflush(file_) != 0 || fstat(fileno(file_), &st) != 0) return 0;
-    return st.st_size;
+    FileIo::Info info;
+    if (!file_ || !Flush() || file_->Query(info) != 0) return 0;
+    return static_cast<int64_t>(info.size);
   }
-  bool Seek(int64_t position) { return file_ && fseeko(file_, position, SEEK_SET) == 0; }
-  bool Write(const void* bytes, std::size_t size) { return file_ && std::fwrite(bytes, 1, size, file_) == size; }
+  bool Seek(int64_t position) { return file_ && Flush() && file_->Seek(static_cast<uint64_t>(position)) >= 0; }
+  bool Write(const void* bytes, std::size_t size) {
+    if (!file_) return false;
+    if (pending_.size() + size > kBuffer && !Flush()) return false;
+    if (size >= kBuffer) return WriteOut(static_cast<const char*>(bytes), size);
+    pending_.append(static_cast<const char*>(bytes), size);
+    return true;
+  }
   bool Close() {
     if (!file_) return true;
-    bool ok = std::fclose(file_) == 0;
+    bool ok = Flush();
     file_ = nullptr;
     if (IsTemporary()) {
       if (ok) ok = FileOutput::Commit(temp_) == 0;
       else FileOutput::Abandon(temp_);
+      return ok;
     }
-    return ok;
+    return own_.Close() == 0 && ok;
   }
   void Abandon() {
-    if (file_) std::fclose(file_);
-    file_ = nullptr;
+    Release();
     FileOutput::Abandon(temp_);
   }
 
  private:
-  std::FILE* file_ = nullptr;
-  FileOutput::Output temp_;
+  static constexpr std::size_t kBuffer = 1 << 18;
+
+  // Writes every byte, retrying short and interrupted writes.
+  bool WriteOut(const char* bytes, std::size_t size) {
+    while (size > 0) {
+      const long n = file_->Write(bytes, size);
+      if (n == -EINTR) continue;
+      if (n <= 0) return false;
+      bytes += n;
+      size -= static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+  // Writes the buffered bytes out (they are dropped when the file refuses them).
+  bool Flush() {
+    const bool ok = WriteOut(pending_.data(), pending_.size());
+    pending_.clear();
+    return ok;
+  }
+  // What was written reaches the file, which is closed (a temporary one stays to be removed).
+  void Release() {
+    if (file_) Flush();
+    file_ = nullptr;
+    own_.Close();
+    pending_.clear();
+  }
+
+  FileIo::File own_;           // the target itself
+  FileOutput::Output temp_;    // or the file beside it
+  FileIo::File* file_ = nullptr;  // the one written, when open
+  std::string pending_;        // bytes not yet written
 };
 
 // What the status line and the header lines of an answer said.
@@ -236,8 +260,7 @@ bool IsAudio(std::string_view contentType) {
 }
 
 bool TargetExists(const std::string& hostPath) {
-  struct stat st {};
-  return !hostPath.empty() && stat(hostPath.c_str(), &st) == 0;
+  return !hostPath.empty() && FileIo::Exists(hostPath);
 }
 
 struct Body {
@@ -517,7 +540,7 @@ bool Download(const Request& request) {
     OutputFile out;
     int64_t resume = 0;
     if (TargetExists(hostPath)) {
-      if (!out.Open(hostPath, "r+b")) {
+      if (!out.Open(hostPath, FileIo::Mode::ReadWrite)) {
         Say("Erro na abertura do arquivo " + request.file);
         return false;
       }
@@ -581,7 +604,7 @@ bool Download(const Request& request) {
       body.length = *head.contentLength;
     }
     if (head.code != 206) {
-      if (!(earlier > 0 ? out.OpenBeside(hostPath) : out.Open(hostPath, "wb"))) {
+      if (!(earlier > 0 ? out.OpenBeside(hostPath) : out.Open(hostPath, FileIo::Mode::WriteTruncate))) {
         Say("Erro na abertura do arquivo " + request.file);
         return false;
       }

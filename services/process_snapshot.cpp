@@ -8,6 +8,7 @@
 #include "platform/text/cp1252.h"
 #include "platform/files/paths.h"
 #include "platform/processes/system_processes.h"
+#include "platform/text/text_kit.h"
 #include "services/child_process.h"
 #include "services/child_registry.h"
 #include "services/child_spawn.h"
@@ -51,8 +52,7 @@ bool ProcessMatches(const SystemProcesses::Process& process, const Wanted& wante
 }
 
 Wanted WantedFor(std::string_view name) {
-  while (!name.empty() && (name.front() == ' ' || name.front() == '\t')) name.remove_prefix(1);
-  while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.remove_suffix(1);
+  name = TextKit::TrimSpacesTabs(name);
   Wanted wanted;
   wanted.key = ChildRegistry::ProgramKey(name);
   if (wanted.key.empty()) return wanted;

@@ -1,11 +1,11 @@
 // Finding programs by their Windows names, and their arguments.
 #include "services/program_names.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <fstream>
+
+#include "platform/files/file_io.h"
+#include "platform/text/text_kit.h"
 
 #include "platform/text/cp1252.h"
 #include "platform/files/paths.h"
@@ -15,6 +15,10 @@ namespace ProgramNames {
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Permission bits of a file's mode.
+constexpr unsigned kOwnerExecute = 0100, kGroupRead = 0040, kGroupExecute = 0010, kOthersRead = 0004,
+                   kOthersExecute = 0001;
 
 bool EndsWithExe(std::string_view name) {
   return name.size() > 4 && Paths::FoldCase(name.substr(name.size() - 4)) == ".EXE";
@@ -41,11 +45,8 @@ std::vector<std::string> Interpreter(const std::string& host) {
   std::string line = FirstBytes(host, 256);
   if (!line.starts_with("#!")) return {};
   line = line.substr(2, line.find('\n') == std::string::npos ? std::string::npos : line.find('\n') - 2);
-  auto trim = [](std::string s) {
-    const std::size_t b = s.find_first_not_of(" \t\r");
-    if (b == std::string::npos) return std::string();
-    return s.substr(b, s.find_last_not_of(" \t\r") - b + 1);
-  };
+  // The line ends before its line feed, so the line blanks are space, tab and CR here.
+  auto trim = [](std::string_view s) { return std::string(TextKit::TrimLineBlanks(s)); };
   line = trim(line);
   if (line.empty()) return {};
   const std::size_t blank = line.find_first_of(" \t");
@@ -61,26 +62,28 @@ bool OnDriveC(const std::string& host) {
 
 // Decides whether the Linux file can be run: kFound (with `out` filled), or the error.
 int Check(const std::string& host, Program& out) {
-  struct stat st {};
-  if (stat(host.c_str(), &st) != 0) return kFileNotFound;
-  if (S_ISDIR(st.st_mode)) return kAccessDenied;
-  if (!S_ISREG(st.st_mode)) return kAccessDenied;
+  FileIo::Info st;
+  if (FileIo::Query(host, st) != 0) return kFileNotFound;
+  if (st.kind == FileIo::Kind::Folder) return kAccessDenied;
+  if (st.kind != FileIo::Kind::Regular) return kAccessDenied;
   out.host = host;
   out.leading = {host};
-  if (access(host.c_str(), X_OK) == 0) return kFound;
-  if (access(host.c_str(), R_OK) != 0 || !OnDriveC(host)) return kAccessDenied;
+  if (FileIo::CheckAccess(host, FileIo::Access::Execute) == 0) return kFound;
+  if (FileIo::CheckAccess(host, FileIo::Access::Read) != 0 || !OnDriveC(host)) return kAccessDenied;
   const std::string magic = FirstBytes(host, 4);
   const bool elf = magic == "\x7f" "ELF";
   const bool script = magic.starts_with("#!");
   if (!elf && !script) return kAccessDenied;
   // A program downloaded onto drive C: it runs, as it would where it came from.
-  mode_t mode = st.st_mode | S_IXUSR;
-  if (st.st_mode & S_IRGRP) mode |= S_IXGRP;
-  if (st.st_mode & S_IROTH) mode |= S_IXOTH;
-  if (chmod(host.c_str(), mode & 07777) == 0 && access(host.c_str(), X_OK) == 0) return kFound;
+  // Each class that may read it may run it: r (04) gains x (01) for group and others.
+  unsigned mode = st.permissions | kOwnerExecute;
+  if (st.permissions & kGroupRead) mode |= kGroupExecute;
+  if (st.permissions & kOthersRead) mode |= kOthersExecute;
+  if (FileIo::SetPermissions(host, mode & 07777) == 0 && FileIo::CheckAccess(host, FileIo::Access::Execute) == 0)
+    return kFound;
   if (script) {
     std::vector<std::string> interpreter = Interpreter(host);
-    if (!interpreter.empty() && access(interpreter[0].c_str(), X_OK) == 0) {
+    if (!interpreter.empty() && FileIo::CheckAccess(interpreter[0], FileIo::Access::Execute) == 0) {
       out.host = interpreter[0];
       out.leading = interpreter;
       out.leading.push_back(host);
@@ -134,8 +137,7 @@ int FindAlongPath(std::string_view name, Program& out) {
       std::string host = dir;
       host += '/';
       host += base;
-      struct stat st {};
-      if (stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(host.c_str(), X_OK) == 0) {
+      if (FileIo::IsRegularFile(host) && FileIo::CheckAccess(host, FileIo::Access::Execute) == 0) {
         out.host = host;
         out.leading = {host};
         return kFound;
@@ -149,8 +151,7 @@ int FindAlongPath(std::string_view name, Program& out) {
 }  // namespace
 
 int Find(std::string_view name, Program& out) {
-  while (!name.empty() && (name.front() == ' ' || name.front() == '\t')) name.remove_prefix(1);
-  while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.remove_suffix(1);
+  name = TextKit::TrimSpacesTabs(name);
   out = Program{};
   if (name.empty() || name.find('\0') != std::string_view::npos) return kFileNotFound;
   const bool hasFolder = name.find_first_of("\\/:") != std::string_view::npos;

@@ -7,6 +7,7 @@
 
 #include "platform/files/paths.h"
 #include "platform/processes/processes.h"
+#include "platform/text/text_kit.h"
 #include "services/child_process.h"
 #include "services/child_registry.h"
 #include "services/program_names.h"
@@ -14,7 +15,7 @@
 namespace TaskKill {
 
 bool IsTaskKill(std::string_view program) {
-  while (!program.empty() && (program.back() == ' ' || program.back() == '\t')) program.remove_suffix(1);
+  program = TextKit::TrimRightIf(program, TextKit::IsSpaceOrTab);
   return ChildRegistry::ProgramKey(program) == "TASKKILL";
 }
 

@@ -2,10 +2,9 @@
 // file changes.
 #include "settings/settings_profile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cerrno>
 
+#include "platform/files/file_io.h"
 #include "platform/text/cp1252.h"
 #include "platform/text/text_kit.h"
 #include "platform/files/paths.h"
@@ -44,17 +43,17 @@ std::string FileText(std::string_view bytes) {
 }
 
 bool ReadFile(const std::string& path, std::string& out) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  FileIo::File file;
+  if (file.Open(path, FileIo::Mode::Read) != 0) return false;
   out.clear();
   char buffer[65536];
   while (out.size() < kMaxFileBytes) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
+    const long n = file.Read(buffer, sizeof buffer);
+    if (n == -EINTR) continue;
     if (n <= 0) break;
     out.append(buffer, static_cast<std::size_t>(n));
   }
-  close(fd);
+  file.Close();
   if (out.size() > kMaxFileBytes) out.resize(kMaxFileBytes);
   return true;
 }
@@ -98,24 +97,23 @@ const std::string* FindValue(const Profile& profile, std::string_view section, s
 
 const Profile& LoadProfile(ProfileCache& cache, const std::string& hostPath) {
   CachedProfile& entry = cache[hostPath];
-  struct stat st{};
-  if (hostPath.empty() || stat(hostPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+  FileIo::Info st;
+  if (hostPath.empty() || FileIo::Query(hostPath, st) != 0 || st.kind != FileIo::Kind::Regular) {
     entry = CachedProfile{};
     return entry.profile;
   }
-  const bool same = entry.present && entry.device == st.st_dev && entry.inode == st.st_ino &&
-                    entry.size == static_cast<uint64_t>(st.st_size) &&
-                    entry.modifiedSeconds == st.st_mtim.tv_sec && entry.modifiedNanoseconds == st.st_mtim.tv_nsec;
+  const bool same = entry.present && entry.device == st.device && entry.inode == st.inode && entry.size == st.size &&
+                    entry.modifiedSeconds == st.modifiedSeconds && entry.modifiedNanoseconds == st.modifiedNanoseconds;
   if (same) return entry.profile;
   std::string bytes;
   entry = CachedProfile{};
   if (!ReadFile(hostPath, bytes)) return entry.profile;
   entry.present = true;
-  entry.device = st.st_dev;
-  entry.inode = st.st_ino;
-  entry.size = static_cast<uint64_t>(st.st_size);
-  entry.modifiedSeconds = st.st_mtim.tv_sec;
-  entry.modifiedNanoseconds = st.st_mtim.tv_nsec;
+  entry.device = st.device;
+  entry.inode = st.inode;
+  entry.size = st.size;
+  entry.modifiedSeconds = st.modifiedSeconds;
+  entry.modifiedNanoseconds = st.modifiedNanoseconds;
   entry.profile = ParseProfile(bytes);
   return entry.profile;
 }

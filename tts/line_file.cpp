@@ -1,16 +1,19 @@
 // Reads a data file as Windows-1252 lines.
 #include "tts/line_file.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sys/stat.h>
+#include <system_error>
 
 namespace Sonora {
 
 std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
-  struct stat st {};
-  // A folder opens as a stream on Linux but is not a data file.
-  if (stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+  // A folder opens as a stream on Linux but is not a data file (the word readers link no
+  // more than the text library, so the standard library tells).
+  std::error_code ec;
+  const std::filesystem::file_status st = std::filesystem::status(path, ec);
+  if (ec || !std::filesystem::exists(st) || std::filesystem::is_directory(st)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

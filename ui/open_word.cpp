@@ -54,7 +54,7 @@ std::string HostArgument(const std::string& word) {
   return Cp1252::ToUtf8(word);
 }
 
-void WaitUntilEnded(pid_t child) {
+void WaitUntilEnded(ShellOpen::Child child) {
   if (Console::SuspendDevice()) {
     ShellOpen::WaitFor(child);
     Console::ResumeDevice();
@@ -93,7 +93,7 @@ void OpenWord(std::string_view word) {
   Speech::WaitForSilence();
   const Plan plan = PlanFor(word);
   const std::string folder = Paths::ToHost(Paths::CurrentFolder());
-  pid_t child = -1;
+  ShellOpen::Child child = ShellOpen::kNoChild;
   if (plan.startTarget) {
     if (const std::string program = HostFile(plan.target); !program.empty()) child = ShellOpen::Start({program}, folder);
   } else if (plan.program.empty()) {

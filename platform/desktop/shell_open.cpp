@@ -13,6 +13,9 @@
 extern char** environ;
 
 namespace ShellOpen {
+
+static_assert(sizeof(Child) == sizeof(pid_t), "a child is a process id");
+
 namespace {
 
 std::vector<pid_t>& Children() {
@@ -27,7 +30,7 @@ void Forget(pid_t child) {
 
 }  // namespace
 
-pid_t Start(const std::vector<std::string>& argv, const std::string& folder) {
+Child Start(const std::vector<std::string>& argv, const std::string& folder) {
   ReapEnded();
   if (argv.empty() || argv[0].empty()) return -1;
   std::vector<char*> args;
@@ -46,11 +49,11 @@ pid_t Start(const std::vector<std::string>& argv, const std::string& folder) {
   return child;
 }
 
-pid_t OpenDocument(const std::string& document, const std::string& folder) {
+Child OpenDocument(const std::string& document, const std::string& folder) {
   return Start({"xdg-open", document}, folder);
 }
 
-bool Ended(pid_t child) {
+bool Ended(Child child) {
   if (std::find(Children().begin(), Children().end(), child) == Children().end()) return true;
   int status = 0;
   const pid_t r = waitpid(child, &status, WNOHANG);
@@ -60,7 +63,7 @@ bool Ended(pid_t child) {
   return true;
 }
 
-void WaitFor(pid_t child) {
+void WaitFor(Child child) {
   if (std::find(Children().begin(), Children().end(), child) == Children().end()) return;
   int status = 0;
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {

@@ -15,6 +15,13 @@
 namespace Messages {
 namespace {
 
+short PollEvents(unsigned events) {
+  short bits = 0;
+  if (events & kWaitReadable) bits |= POLLIN;
+  if (events & kWaitWritable) bits |= POLLOUT;
+  return bits;
+}
+
 // The posted messages, first in first out, in storage made once: posting from an audio
 // thread must not allocate. The ring only grows if a burst ever outruns it.
 struct MessageRing {
@@ -23,6 +30,7 @@ struct MessageRing {
   std::size_t count = 0;
 
   bool empty() const { return count == 0; }
+  std::size_t size() const { return count; }
   void push_back(const Message& m) {
     if (count == slots.size()) {
       std::vector<Message> bigger(slots.size() * 2);
@@ -127,7 +135,7 @@ int PumpMessages() {
     bool ready = src.dueInMs && src.dueInMs() == 0;
     const int fd = src.fd ? src.fd() : -1;
     if (!ready && fd >= 0) {
-      pollfd p{fd, src.events, 0};
+      pollfd p{fd, PollEvents(src.events), 0};
       ready = poll(&p, 1, 0) > 0;
     }
     if (ready && src.drain) src.drain();
@@ -165,7 +173,7 @@ void WaitMessage(int timeoutMs) {
   int wait = timeoutMs;
   for (auto& [id, src] : s.sources) {
     const int fd = src.fd ? src.fd() : -1;
-    if (fd >= 0) fds.push_back({fd, src.events, 0});
+    if (fd >= 0) fds.push_back({fd, PollEvents(src.events), 0});
     const int due = src.dueInMs ? src.dueInMs() : -1;
     if (due >= 0 && (wait < 0 || due < wait)) wait = due;
   }

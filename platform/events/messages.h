@@ -3,8 +3,6 @@
 // thread. Other threads only Post(); waits block in poll(), never spin.
 #pragma once
 
-#include <poll.h>
-
 #include <cstdint>
 #include <functional>
 
@@ -41,11 +39,17 @@ using Handler = void (*)(const Message&);
 // A source of events polled by the loop: a file descriptor to wait on (or -1) and the time
 // in milliseconds until it wants to run again without input (-1: only on input). Drain()
 // reads what is there and posts or handles messages.
+// What a source's descriptor is waited for.
+enum SourceEvents : unsigned {
+  kWaitReadable = 1,
+  kWaitWritable = 2,
+};
+
 struct Source {
   std::function<int()> fd;
   std::function<int()> dueInMs;
   std::function<void()> drain;
-  short events = POLLIN;  // what the loop waits for on fd (POLLOUT: a socket's connect)
+  unsigned events = kWaitReadable;  // what the loop waits for on fd (kWaitWritable: a socket's connect)
 };
 
 void SetHandler(Handler handler);

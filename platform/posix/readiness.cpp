@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/events/messages.h"
+
 namespace Readiness {
 namespace {
 
@@ -104,6 +106,11 @@ bool ReadyNow(Handle handle, unsigned want) {
   }
 }
 
-short LoopEvents(unsigned want) { return PollEvents(want); }
+unsigned LoopEvents(unsigned want) {
+  unsigned events = 0;
+  if (want & kReadable) events |= Messages::kWaitReadable;
+  if (want & kWritable) events |= Messages::kWaitWritable;
+  return events;
+}
 
 }  // namespace Readiness

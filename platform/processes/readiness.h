@@ -60,6 +60,6 @@ int WaitAny(Wait* waits, int count, int timeoutMs);
 // call on it reports the fault).
 bool ReadyNow(Handle handle, unsigned want);
 // `want` in the form the event loop's sources give it (Messages::Source::events).
-short LoopEvents(unsigned want);
+unsigned LoopEvents(unsigned want);
 
 }  // namespace Readiness

@@ -1,11 +1,11 @@
-// Fuzzing the WAVE header reader (in memory and through a file descriptor) and the speech
-// cutter on whatever samples follow.
-#include <sys/mman.h>
-#include <unistd.h>
-
+// Fuzzing the WAVE header reader (in memory and through a file) and the speech cutter on
+// whatever samples follow.
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "platform/files/file_io.h"
 
 #include "audio/wave_file.h"
 #include "audio/sound_queue_cut.h"
@@ -13,10 +13,17 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WaveFile::Info info;
   const bool parsed = WaveFile::ParseImage(data, size, info);
-  static const int fd = memfd_create("wave", 0);
-  if (fd >= 0 && ftruncate(fd, 0) == 0 && pwrite(fd, data, size, 0) == static_cast<ssize_t>(size)) {
+  static FileIo::File file = [] {
+    FileIo::File made;
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/fuzz-wave-XXXXXX";
+    if (FileIo::CreateUnique(pattern, made) == 0) FileIo::Remove(pattern);
+    return made;
+  }();
+  if (file.IsOpen() && file.Truncate(0) == 0 && file.Seek(0) == 0 &&
+      file.Write(data, size) == static_cast<long>(size)) {
     WaveFile::Info fromFile;
-    if (WaveFile::ReadFileHeader(fd, fromFile) != parsed) __builtin_trap();
+    if (WaveFile::ReadFileHeader(file, fromFile) != parsed) __builtin_trap();
     if (parsed && (fromFile.dataOffset != info.dataOffset || fromFile.dataSize != info.dataSize)) __builtin_trap();
   }
   if (parsed && info.dataOffset < size && info.dataSize > 0) {
