@@ -147,7 +147,7 @@ int PumpMessages() {
   std::size_t waiting;
   {
     std::lock_guard<std::mutex> guard(s.lock);
-    waiting = s.queue.count;
+    waiting = s.queue.size();
   }
   int handled = 0;
   for (; waiting > 0; --waiting) {
