@@ -23,7 +23,7 @@ bool WaitFd(int fd, unsigned want, int timeoutMs, const std::function<bool()>& g
   Messages::Source source;
   source.fd = [fd] { return fd; };
   source.drain = [] {};  // the waiter below looks at the socket itself
-  source.events = Readiness::LoopEvents(want);
+  source.events = want;
   const SourceGuard guard{Messages::AddSource(std::move(source))};
   const int64_t deadline = timeoutMs < 0 ? -1 : Messages::NowMs() + timeoutMs;
   for (;;) {

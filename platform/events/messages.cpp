@@ -1,9 +1,8 @@
 // The event loop: a queue of posted messages (guarded, since audio threads post into it),
-// a self-pipe that wakes poll(), and the registered input sources.
+// a self-pipe that wakes the wait, and the registered input sources.
 #include "platform/events/messages.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -12,15 +11,10 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/processes/readiness.h"
+
 namespace Messages {
 namespace {
-
-short PollEvents(unsigned events) {
-  short bits = 0;
-  if (events & kWaitReadable) bits |= POLLIN;
-  if (events & kWaitWritable) bits |= POLLOUT;
-  return bits;
-}
 
 // The posted messages, first in first out, in storage made once: posting from an audio
 // thread must not allocate. The ring only grows if a burst ever outruns it.
@@ -134,10 +128,7 @@ int PumpMessages() {
     Source& src = it->second;
     bool ready = src.dueInMs && src.dueInMs() == 0;
     const int fd = src.fd ? src.fd() : -1;
-    if (!ready && fd >= 0) {
-      pollfd p{fd, PollEvents(src.events), 0};
-      ready = poll(&p, 1, 0) > 0;
-    }
+    if (!ready && fd >= 0) ready = Readiness::ReadyNow(fd, src.events);
     if (ready && src.drain) src.drain();
   }
   DrainPipe();
@@ -168,17 +159,17 @@ void WaitMessage(int timeoutMs) {
   State& s = S();
   if (s.quiet == 0) ++s.waits;
   if (!QueueEmpty()) return;
-  std::vector<pollfd> fds;
-  fds.push_back({s.wakeRead, POLLIN, 0});
+  std::vector<Readiness::Wait> waits;
+  waits.push_back({s.wakeRead, Readiness::kReadable});
   int wait = timeoutMs;
   for (auto& [id, src] : s.sources) {
     const int fd = src.fd ? src.fd() : -1;
-    if (fd >= 0) fds.push_back({fd, PollEvents(src.events), 0});
+    if (fd >= 0) waits.push_back({fd, src.events});
     const int due = src.dueInMs ? src.dueInMs() : -1;
     if (due >= 0 && (wait < 0 || due < wait)) wait = due;
   }
   if (wait == 0) return;
-  poll(fds.data(), fds.size(), wait);
+  Readiness::WaitAny(waits.data(), static_cast<int>(waits.size()), wait);
 }
 
 uint64_t WaitCount() { return S().waits; }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/processes/readiness_bits.h"
+
 namespace Messages {
 
 enum class Kind : uint8_t {
@@ -39,17 +41,11 @@ using Handler = void (*)(const Message&);
 // A source of events polled by the loop: a file descriptor to wait on (or -1) and the time
 // in milliseconds until it wants to run again without input (-1: only on input). Drain()
 // reads what is there and posts or handles messages.
-// What a source's descriptor is waited for.
-enum SourceEvents : unsigned {
-  kWaitReadable = 1,
-  kWaitWritable = 2,
-};
-
 struct Source {
   std::function<int()> fd;
   std::function<int()> dueInMs;
   std::function<void()> drain;
-  unsigned events = kWaitReadable;  // what the loop waits for on fd (kWaitWritable: a socket's connect)
+  unsigned events = Readiness::kReadable;  // what the loop waits for on fd (kWritable: a socket's connect)
 };
 
 void SetHandler(Handler handler);

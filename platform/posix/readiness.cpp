@@ -8,8 +8,6 @@
 #include <cerrno>
 #include <vector>
 
-#include "platform/events/messages.h"
-
 namespace Readiness {
 namespace {
 
@@ -104,13 +102,6 @@ bool ReadyNow(Handle handle, unsigned want) {
     if (n >= 0) return n > 0;
     if (errno != EINTR) return true;  // let the caller's next call report the fault
   }
-}
-
-unsigned LoopEvents(unsigned want) {
-  unsigned events = 0;
-  if (want & kReadable) events |= Messages::kWaitReadable;
-  if (want & kWritable) events |= Messages::kWaitWritable;
-  return events;
 }
 
 }  // namespace Readiness

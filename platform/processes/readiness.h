@@ -5,18 +5,11 @@
 #include <cstdint>
 
 #include "platform/processes/processes.h"
+#include "platform/processes/readiness_bits.h"
 
 namespace Readiness {
 
 using Processes::Handle;
-
-// What a handle is watched for, and what happened to it.
-enum : unsigned {
-  kReadable = 1,
-  kWritable = 2,
-  kHangUp = 4,  // reported, never asked for
-  kFault = 8,   // reported, never asked for
-};
 
 // Handles, each with a token of the caller's; Close() gives the set's resources back.
 class Set {
@@ -59,7 +52,5 @@ int WaitAny(Wait* waits, int count, int timeoutMs);
 // Whether the handle is ready for `want` at this moment (a fault counts as ready: the next
 // call on it reports the fault).
 bool ReadyNow(Handle handle, unsigned want);
-// `want` in the form the event loop's sources give it (Messages::Source::events).
-unsigned LoopEvents(unsigned want);
 
 }  // namespace Readiness
