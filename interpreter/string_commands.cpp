@@ -20,8 +20,6 @@ using Values::NumericValue;
 using Values::ReadValue;
 using Values::ReadVariableRef;
 
-tm LocalNow(long& hundredths) { return WallClock::LocalNow(hundredths); }
-
 std::string TwoDigits(int n) {
   std::string s = std::to_string(n);
   return n < 10 ? "0" + s : s;
@@ -47,7 +45,7 @@ bool WholeTextForm(std::string_view word, std::string& value) {
   }
   if (word != "DATA" && word != "HORA" && word != "DIA" && word != "TEMPO") return false;
   long hundredths = 0;
-  const tm now = LocalNow(hundredths);
+  const tm now = WallClock::LocalNow(hundredths);
   if (word == "DATA")
     value = TwoDigits(now.tm_mday) + "/" + TwoDigits(now.tm_mon + 1) + "/" + std::to_string(now.tm_year + 1900);
   else if (word == "HORA") value = TwoDigits(now.tm_hour) + ":" + TwoDigits(now.tm_min) + ":" + TwoDigits(now.tm_sec);

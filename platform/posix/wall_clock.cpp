@@ -15,10 +15,8 @@ std::tm LocalNow(long& hundredths) {
 }
 
 std::tm LocalNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return local;
+  long hundredths = 0;
+  return LocalNow(hundredths);
 }
 
 std::tm UtcNow(long& milliseconds) {
