@@ -13,6 +13,7 @@
 #include "interpreter/variables.h"
 #include "platform/processes/processes.h"
 #include "platform/text/cp1252.h"
+#include "platform/text/text_kit.h"
 #include "services/http_parse.h"
 #include "services/sockets.h"
 #include "services/tls.h"
@@ -175,7 +176,7 @@ bool Http(std::string_view args) {
   std::string_view operand = args;
   std::string value;
   if (!Values::ReadValue(operand, value)) return false;
-  const std::string encoded = ::Http::PercentEncode(value);
+  const std::string encoded = TextKit::PercentEncode(value);
   int code;
   if (!Values::ReadVariableRef(args, code)) return false;
   Variables::SetVariable(code, encoded);

@@ -364,6 +364,4 @@ void FinishLineEnds(LineEnds& s, std::string& out) {
   out += "\r\n";
 }
 
-std::string PercentEncode(std::string_view text) { return TextKit::PercentEncode(text); }
-
 }  // namespace Http

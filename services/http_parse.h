@@ -71,8 +71,4 @@ struct LineEnds {
 void ConvertLineEnds(LineEnds& state, const uint8_t* in, std::size_t size, std::string& out);
 void FinishLineEnds(LineEnds& state, std::string& out);
 
-// Percent-encoding of the HTTP command: letters, digits and "-._~" stay, every other byte
-// becomes "%" and two upper-case hexadecimal digits.
-std::string PercentEncode(std::string_view text);
-
 }  // namespace Http

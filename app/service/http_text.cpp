@@ -47,6 +47,4 @@ std::string AsUtf8(std::string_view bytes) {
   return Cp1252::ToUtf8(bytes);
 }
 
-std::string PercentEncode(std::string_view text) { return TextKit::PercentEncode(text); }
-
 }  // namespace HttpText

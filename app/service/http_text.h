@@ -21,7 +21,4 @@ std::string QueryValue(std::string_view query, std::string_view name);
 // Well-formed UTF-8 of any bytes: UTF-8 stays UTF-8; other bytes are read as Windows-1252.
 std::string AsUtf8(std::string_view bytes);
 
-// Percent-encoding of a whole text (every byte but letters, digits and "-._~").
-std::string PercentEncode(std::string_view text);
-
 }  // namespace HttpText

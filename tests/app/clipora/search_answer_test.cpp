@@ -7,6 +7,7 @@
 #include "app/service/http_text.h"
 #include "app/service/search_answer.h"
 #include "app/service/short_links.h"
+#include "platform/text/text_kit.h"
 
 namespace {
 
@@ -187,7 +188,7 @@ TEST(HttpText, DecodingAndEncodingRoundTrip) {
   EXPECT_EQ(HttpText::PercentDecode("a%20b+c%zz%4", false), "a b+c%zz%4");
   EXPECT_EQ(HttpText::PercentDecode("a+b", true), "a b");
   const std::string address = "https://h/v?x=1&y=\xC3\xA9 z";
-  EXPECT_EQ(HttpText::PercentDecode(HttpText::PercentEncode(address), false), address);
+  EXPECT_EQ(HttpText::PercentDecode(TextKit::PercentEncode(address), false), address);
   EXPECT_EQ(HttpText::QueryValue("source=index&url=abc&alias=", "url"), "abc");
   EXPECT_EQ(HttpText::QueryValue("xurl=1&url=2", "url"), "2");
   EXPECT_EQ(HttpText::QueryValue("a=1", "url"), "");

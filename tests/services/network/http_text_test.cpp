@@ -6,6 +6,7 @@
 #include <string>
 
 #include "interpreter/download_progress.h"
+#include "platform/text/text_kit.h"
 #include "services/http_parse.h"
 #include "services/net_resolve.h"
 
@@ -182,10 +183,10 @@ TEST(LineEnds, PagesAreStoredAsCrLfLines) {
 }
 
 TEST(PercentEncode, KeepsOnlyUnreservedBytes) {
-  EXPECT_EQ(Http::PercentEncode("a b&c"), "a%20b%26c");
-  EXPECT_EQ(Http::PercentEncode("\xE9"), "%E9");
-  EXPECT_EQ(Http::PercentEncode("Az09-._~/?=%"), "Az09-._~%2F%3F%3D%25");
-  EXPECT_EQ(Http::PercentEncode(std::string("\0\xFF", 2)), "%00%FF");
+  EXPECT_EQ(TextKit::PercentEncode("a b&c"), "a%20b%26c");
+  EXPECT_EQ(TextKit::PercentEncode("\xE9"), "%E9");
+  EXPECT_EQ(TextKit::PercentEncode("Az09-._~/?=%"), "Az09-._~%2F%3F%3D%25");
+  EXPECT_EQ(TextKit::PercentEncode(std::string("\0\xFF", 2)), "%00%FF");
 }
 
 TEST(Progress, TextsOfTheReport) {
